@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace kivo::platform {
+
+// Result codes of the registry, as the Win32 registry functions return them.
+using RegStatus = std::int32_t;
+constexpr RegStatus kRegSuccess = 0;
+constexpr RegStatus kRegNotFound = 2;       // ERROR_FILE_NOT_FOUND
+constexpr RegStatus kRegAccessDenied = 5;   // ERROR_ACCESS_DENIED
+constexpr RegStatus kRegInvalidHandle = 6;  // ERROR_INVALID_HANDLE
+constexpr RegStatus kRegInvalidParameter = 87;
+constexpr RegStatus kRegMoreData = 234;     // ERROR_MORE_DATA
+constexpr RegStatus kRegNoMoreItems = 259;  // ERROR_NO_MORE_ITEMS
+constexpr RegStatus kRegKeyDeleted = 1018;  // ERROR_KEY_DELETED
+
+// Value types as the registry stores them.
+enum class RegType : std::uint32_t {
+  kNone = 0,
+  kText = 1,          // REG_SZ
+  kExpandText = 2,    // REG_EXPAND_SZ
+  kBinary = 3,        // REG_BINARY
+  kNumber = 4,        // REG_DWORD
+  kMultiText = 7,     // REG_MULTI_SZ
+};
+
+// One open key. Destroying it closes the key.
+class RegistryKey {
+ public:
+  virtual ~RegistryKey() = default;
+
+  // Reads a value into the caller's buffer of *size bytes (RegQueryValueExA).
+  // On success *size is the number of bytes stored and *type their type. When
+  // the buffer is too small the result is kRegMoreData and *size the bytes
+  // needed; the buffer's content is then unspecified. An empty name is the
+  // key's default value.
+  virtual RegStatus QueryValue(const std::string& name, RegType* type, void* buffer,
+                               std::uint32_t* size) const = 0;
+
+  // Writes a value of the given type (RegSetValueExA).
+  virtual RegStatus SetValue(const std::string& name, RegType type, const void* data,
+                             std::uint32_t size) = 0;
+
+  // Number of direct subkeys (RegQueryInfoKeyA).
+  virtual RegStatus CountSubkeys(std::uint32_t* count) const = 0;
+
+  // Name of the subkey at an enumeration index (RegEnumKeyA) into a buffer of
+  // size bytes, zero-terminated. kRegNoMoreItems past the last subkey;
+  // kRegMoreData when the name does not fit.
+  virtual RegStatus SubkeyName(std::uint32_t index, char* buffer, std::uint32_t size) const = 0;
+
+  // Deletes a direct subkey that has no subkeys of its own (RegDeleteKeyA).
+  virtual RegStatus DeleteSubkey(const std::string& name) = 0;
+};
+
+// The part of the registry below HKEY_LOCAL_MACHINE. Paths are joined with
+// a single backslash; a trailing backslash addresses the key itself.
+class Registry {
+ public:
+  virtual ~Registry() = default;
+
+  // Opens an existing key with full access (RegOpenKeyExA, KEY_ALL_ACCESS).
+  virtual RegStatus Open(const std::string& path, std::unique_ptr<RegistryKey>* key) = 0;
+
+  // Opens a key, creating it and any missing parents (RegCreateKeyExA,
+  // non-volatile, full access).
+  virtual RegStatus Create(const std::string& path, std::unique_ptr<RegistryKey>* key) = 0;
+};
+
+}  // namespace kivo::platform

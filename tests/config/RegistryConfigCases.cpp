@@ -1,0 +1,248 @@
+#include <string>
+
+#include "config/RegistryConfigTest.h"
+
+namespace kivo::testing {
+
+using config::RegistryConfig;
+using config::RegistryReadError;
+namespace names = config::names;
+
+TEST_P(RegistryConfigTest, FirstUseCreatesExactlyTheDefaults) {
+  RegistryConfig config(*registry_, nullptr);
+  ASSERT_TRUE(config.IsOpen());
+  EXPECT_EQ(0, config.GetSnmpVersion());
+  EXPECT_EQ(162, config.GetPort());
+  EXPECT_EQ("192.1.1.1", config.GetDestination());
+  EXPECT_EQ("public", config.GetCommunity());
+  EXPECT_THROW(config.GetLogging(), RegistryReadError);
+  EXPECT_THROW(config.GetIec(), RegistryReadError);
+  EXPECT_EQ((std::vector<std::string>{"Filters", "Maps"}), Subkeys(""));
+  EXPECT_TRUE(Subkeys("Filters").empty());
+  EXPECT_TRUE(Subkeys("Maps").empty());
+}
+
+TEST_P(RegistryConfigTest, ExistingRootIsNeverOverwrittenByDefaults) {
+  SetRaw("", "version", platform::RegType::kNumber, std::string("\x01\0\0\0", 4));
+  RegistryConfig config(*registry_, nullptr);
+  EXPECT_EQ(1, config.GetSnmpVersion());
+  EXPECT_THROW(config.GetPort(), RegistryReadError);
+  EXPECT_FALSE(KeyExists("Filters"));
+
+  // The tool opening a list key that does not exist yet: no key, status 2.
+  RegistryConfig syslog(*registry_, "Syslog");
+  EXPECT_FALSE(syslog.IsOpen());
+  EXPECT_EQ(platform::kRegNotFound, syslog.status());
+  EXPECT_THROW(syslog.GetUseFilters(), RegistryReadError);
+  EXPECT_EQ(0u, syslog.CountSubkeys());
+  EXPECT_FALSE(KeyExists("Syslog"));
+}
+
+TEST_P(RegistryConfigTest, OpenBuildsPathsFromRootOrStoredPath) {
+  RegistryConfig config(*registry_, nullptr);
+  config.AddFilter("EventId", "Include", "1");
+
+  EXPECT_EQ(0, config.Open("Filters"));
+  EXPECT_EQ(0, config.Open("0", true));
+  EXPECT_EQ(Root("Filters\\0"), config.path().value());
+  EXPECT_EQ("EventId", config.GetFilterOn());
+
+  // An empty name addresses the root key through a trailing backslash.
+  EXPECT_EQ(0, config.Open(""));
+  EXPECT_EQ(Root("") + "\\", config.path().value());
+  EXPECT_EQ("public", config.GetCommunity());
+
+  // Entries are opened below the stored path, which keeps naming the list.
+  config.Open("Filters");
+  EXPECT_EQ(0, config.OpenEntry(0));
+  EXPECT_EQ(Root("Filters"), config.path().value());
+  EXPECT_EQ(platform::kRegNotFound, config.OpenEntry(1));
+  EXPECT_FALSE(config.IsOpen());
+  EXPECT_EQ(0, config.OpenEntry(0));
+}
+
+TEST_P(RegistryConfigTest, TextReadsFitA128ByteBuffer) {
+  RegistryConfig config(*registry_, nullptr);
+  struct Case {
+    const char* what;
+    platform::RegType type;
+    std::string bytes;
+    bool readable;
+    std::string text;
+  };
+  const std::string c127(127, 'x');
+  const std::string c128(128, 'y');
+  const Case cases[] = {
+      {"empty", platform::RegType::kText, std::string(1, '\0'), true, ""},
+      {"127 characters", platform::RegType::kText, c127 + '\0', true, c127},
+      {"128 characters", platform::RegType::kText, c128 + '\0', false, ""},
+      {"127 without zero", platform::RegType::kText, c127, true, c127},
+      {"128 without zero", platform::RegType::kText, c128, false, ""},
+      {"expandable text", platform::RegType::kExpandText, std::string("a%b%\0", 5), true, "a%b%"},
+      {"number", platform::RegType::kNumber, std::string("\x01\0\0\0", 4), false, ""},
+  };
+  for (const Case& c : cases) {
+    SetRaw("", "community", c.type, c.bytes);
+    config.Open(nullptr);
+    if (c.readable) {
+      EXPECT_EQ(c.text, config.GetCommunity()) << c.what;
+    } else {
+      EXPECT_THROW(config.GetCommunity(), RegistryReadError) << c.what;
+    }
+  }
+}
+
+TEST_P(RegistryConfigTest, NumbersAreReadAsFourBytes) {
+  RegistryConfig config(*registry_, nullptr);
+  struct Case {
+    const char* what;
+    platform::RegType type;
+    std::string bytes;
+    bool readable;
+    std::int32_t value;
+  };
+  const Case cases[] = {
+      {"dword", platform::RegType::kNumber, std::string("\x2a\0\0\0", 4), true, 42},
+      {"negative", platform::RegType::kNumber, std::string("\xff\xff\xff\xff", 4), true, -1},
+      {"two binary bytes", platform::RegType::kBinary, std::string("\x01\x02", 2), true, 0x0201},
+      {"text of three bytes", platform::RegType::kText, std::string("12\0", 3), true, 0x3231},
+      {"eight bytes", platform::RegType::kBinary, std::string(8, '\x01'), false, 0},
+  };
+  for (const Case& c : cases) {
+    SetRaw("", "port", c.type, c.bytes);
+    config.Open(nullptr);
+    if (c.readable) {
+      EXPECT_EQ(c.value, config.GetPort()) << c.what;
+    } else {
+      EXPECT_THROW(config.GetPort(), RegistryReadError) << c.what;
+    }
+  }
+  config.SetPort(-5);
+  EXPECT_EQ(-5, config.GetPort());
+}
+
+TEST_P(RegistryConfigTest, AddFilterKeepsOneEntryPerFieldAndType) {
+  RegistryConfig config(*registry_, "Filters");
+  EXPECT_TRUE(config.AddFilter("EventId", "Include", "1,2"));
+  EXPECT_FALSE(config.AddFilter("EventId", "Include", "3"));
+  EXPECT_TRUE(config.AddFilter("EventId", "Exclude", "4"));
+  EXPECT_TRUE(config.AddFilter("eventid", "Include", "5"));  // comparisons keep case
+  EXPECT_FALSE(config.create());
+
+  EXPECT_EQ((std::vector<std::string>{"0", "1", "2"}), Subkeys("Filters"));
+  config.Open("Filters");
+  config.OpenEntry(0);
+  EXPECT_EQ("EventId", config.GetFilterOn());
+  EXPECT_EQ("Include", config.GetFilterType());
+  EXPECT_EQ("1,2", config.GetFilterList());
+  config.OpenEntry(2);
+  EXPECT_EQ("eventid", config.GetFilterOn());
+
+  auto found = config.FindFilter("EventId", "Exclude");
+  EXPECT_TRUE(found.found);
+  auto missing = config.FindFilter("EventUser", "Exclude");
+  EXPECT_FALSE(missing.found);
+  EXPECT_EQ(3u, missing.examined);
+}
+
+TEST_P(RegistryConfigTest, ListsPastTenEntriesStayContiguous) {
+  RegistryConfig config(*registry_, "Filters");
+  const char* const fields[] = {"EventId", "EventType", "EventSource", "EventComputerName",
+                                "EventUser", "EventDescription", "EventCategory"};
+  for (const char* field : fields) {
+    EXPECT_TRUE(config.AddFilter(field, "Include", "a"));
+    EXPECT_TRUE(config.AddFilter(field, "Exclude", "b"));
+  }
+  // Enumeration order is by name ("10" before "2"), numbering is by count.
+  EXPECT_FALSE(config.AddFilter("EventCategory", "Exclude", "c"));
+  auto names = Subkeys("Filters");
+  ASSERT_EQ(14u, names.size());
+  config.Open("Filters");
+  for (int i = 0; i < 14; ++i) EXPECT_EQ(0, config.OpenEntry(i)) << i;
+  config.OpenEntry(13);
+  EXPECT_EQ("EventCategory", config.GetFilterOn());
+  EXPECT_EQ("Exclude", config.GetFilterType());
+  EXPECT_EQ("b", config.GetFilterList());
+}
+
+TEST_P(RegistryConfigTest, UnreadableEntryIsSkippedWhenSearching) {
+  RegistryConfig config(*registry_, nullptr);
+  SetRaw("Filters\\0", "filterOn", platform::RegType::kText, std::string("EventId\0", 8));
+  EXPECT_TRUE(config.AddFilter("EventId", "Include", "1"));
+  EXPECT_EQ((std::vector<std::string>{"0", "1"}), Subkeys("Filters"));
+}
+
+TEST_P(RegistryConfigTest, ClearingListsKeepsTheListKeys) {
+  RegistryConfig config(*registry_, nullptr);
+  for (int i = 0; i < 12; ++i) {
+    config.AddSyslogHost("host" + std::to_string(i), 514);
+    config.AddMap(1000 + i);
+  }
+  config.AddFilter("EventId", "Include", "1");
+  config.AddFilter("EventType", "Include", "1");
+
+  config.ClearFilters();
+  config.ClearSyslogHosts();
+  config.ClearMaps();
+  EXPECT_TRUE(KeyExists("Filters"));
+  EXPECT_TRUE(KeyExists("Syslog"));
+  EXPECT_TRUE(KeyExists("Maps"));
+  EXPECT_TRUE(Subkeys("Filters").empty());
+  EXPECT_TRUE(Subkeys("Syslog").empty());
+  EXPECT_TRUE(Subkeys("Maps").empty());
+}
+
+TEST_P(RegistryConfigTest, ClearingMapsEndsOnAnEntryThatCannotBeDeleted) {
+  RegistryConfig config(*registry_, nullptr);
+  config.AddMap(7);
+  SetRaw("Maps\\1\\nested", "x", platform::RegType::kNumber, std::string(4, '\0'));
+  config.ClearMaps();  // must return although "1" has a subkey of its own
+  EXPECT_EQ((std::vector<std::string>{"1", "7"}), Subkeys("Maps"));
+}
+
+TEST_P(RegistryConfigTest, SyslogHostsAreCreatedOnFirstAddAndMatchHostAndPort) {
+  RegistryConfig config(*registry_, nullptr);
+  EXPECT_FALSE(KeyExists("Syslog"));
+  EXPECT_TRUE(config.AddSyslogHost("loghost", 514));
+  EXPECT_TRUE(config.AddSyslogHost("loghost", 1514));
+  EXPECT_FALSE(config.AddSyslogHost("loghost", 514));
+  EXPECT_TRUE(config.AddSyslogHost("LOGHOST", 514));
+  EXPECT_EQ((std::vector<std::string>{"0", "1", "2"}), Subkeys("Syslog"));
+  config.Open("Syslog");
+  config.OpenEntry(1);
+  EXPECT_EQ("loghost", config.GetSyslogHost());
+  EXPECT_EQ(1514, config.GetSyslogPort());
+  EXPECT_FALSE(config.create());
+}
+
+TEST_P(RegistryConfigTest, MapsAreLookedUpByTheirDecimalName) {
+  RegistryConfig config(*registry_, nullptr);
+  config.AddMap(1234);
+  config.AddMap(1234);
+  config.AddMap(65536 + 5);
+  config.AddMap(-1);
+  EXPECT_EQ((std::vector<std::string>{"-1", "1234", "65541"}), Subkeys("Maps"));
+  EXPECT_TRUE(config.MapExists(1234));
+  EXPECT_FALSE(config.MapExists(5));
+  EXPECT_FALSE(config.IsOpen());  // left on the missing entry
+  EXPECT_FALSE(config.create());
+  EXPECT_TRUE(Subkeys("Maps\\1234").empty());
+}
+
+TEST_P(RegistryConfigTest, WritesIntoAKeyThatIsNotOpenHaveNoEffect) {
+  RegistryConfig config(*registry_, nullptr);
+  config.Open("Syslog");
+  config.SetUseFilters(1);
+  config.SetSyslogHost("x");
+  EXPECT_FALSE(KeyExists("Syslog"));
+
+  config.set_create(true);
+  config.Open("Syslog");
+  config.set_create(false);
+  config.SetUseFilters(1);
+  EXPECT_EQ(1, config.GetUseFilters());
+  config.Open(nullptr);
+  EXPECT_THROW(config.GetUseFilters(), RegistryReadError);
+}
+
+}  // namespace kivo::testing

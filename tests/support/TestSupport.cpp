@@ -1,0 +1,58 @@
+#include "support/TestSupport.h"
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <iterator>
+
+#include "platform/fake/FakeRegistry.h"
+
+namespace kivo::testing {
+
+namespace fs = std::filesystem;
+
+ScopedTempDir::ScopedTempDir() : previous_(fs::current_path()) {
+  static std::atomic<unsigned> counter{0};
+  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  path_ = fs::temp_directory_path() /
+          ("kivo-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+  fs::create_directories(path_);
+  fs::current_path(path_);
+}
+
+ScopedTempDir::~ScopedTempDir() {
+  std::error_code ignored;
+  fs::current_path(previous_, ignored);
+  fs::remove_all(path_, ignored);
+}
+
+std::string ReadFileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void DeleteRegistryTree(platform::Registry& registry, const std::string& path) {
+  std::unique_ptr<platform::RegistryKey> key;
+  if (registry.Open(path, &key) != platform::kRegSuccess) return;
+  std::uint32_t count = 0;
+  key->CountSubkeys(&count);
+  char name[256];
+  for (std::uint32_t i = count; i > 0; --i) {
+    if (key->SubkeyName(i - 1, name, sizeof(name)) == platform::kRegSuccess) {
+      DeleteRegistryTree(registry, path + "\\" + name);
+    }
+  }
+  key.reset();
+  const auto slash = path.rfind('\\');
+  std::unique_ptr<platform::RegistryKey> parent;
+  if (registry.Open(path.substr(0, slash == std::string::npos ? 0 : slash), &parent) ==
+      platform::kRegSuccess) {
+    parent->DeleteSubkey(slash == std::string::npos ? path : path.substr(slash + 1));
+  }
+}
+
+std::unique_ptr<platform::Registry> MakeFakeRegistry() {
+  return std::make_unique<platform::FakeRegistry>();
+}
+
+}  // namespace kivo::testing
