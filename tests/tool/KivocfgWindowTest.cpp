@@ -24,6 +24,18 @@ constexpr char kImportQuestion[] =
 
 class KivocfgWindow : public ::testing::Test {
  protected:
+  // Xvfb runs no window manager, so Wine is told to decorate and place the
+  // windows itself instead of waiting for a manager to acknowledge every
+  // window it hides. Wine reads this when a program starts.
+  static void SetUpTestSuite() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+      RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+      RegCloseKey(key);
+    }
+  }
+
   void SetUp() override {
     DeleteRegistryTree(registry_, config::names::kRootPath);
     RemoveStandInService();
@@ -171,8 +183,15 @@ TEST_F(KivocfgWindow, SnmpApplyWritesAndCancelKeepsWhatApplyWrote) {
   EXPECT_EQ("private", Text(nullptr, "community"));
 }
 
-TEST_F(KivocfgWindow, SnmpFieldsTakeNoMoreThanTheStoreCanReadBack) {
+TEST_F(KivocfgWindow, SnmpFieldsTakeNoMoreThanTheStoreCanReadBackAndOkSavesOnlyShownPages) {
   CreateDefaultStore();
+  // A filter list with a gap, which a save of the Filters page would close.
+  config::RegistryConfig filters(registry_, "Filters");
+  filters.set_create(true);
+  filters.OpenEntry(0);
+  filters.SetFilterOn("EventId");
+  filters.OpenEntry(2);
+  filters.SetFilterOn("EventUser");
   Kivocfg tool;
   ASSERT_NE(nullptr, tool.WaitForSheet());
   SetText(tool.Control(IDC_COMMUNITY), "");
@@ -180,6 +199,7 @@ TEST_F(KivocfgWindow, SnmpFieldsTakeNoMoreThanTheStoreCanReadBack) {
   EXPECT_TRUE(Eventually([&] { return TextOf(tool.Control(IDC_COMMUNITY)).size() == 127; }));
   EXPECT_TRUE(tool.Ok());
   EXPECT_EQ(std::string(127, 'c'), Text(nullptr, "community"));
+  EXPECT_EQ("EventUser", Text("Filters\\2", "filterOn"));
 }
 
 TEST_F(KivocfgWindow, SnmpSaveIsRefusedWithTheErrorMessageAndWritesNothing) {
@@ -393,10 +413,15 @@ TEST_F(KivocfgWindow, CtrlF5OnTheSnmpPageSwitchesLoggingOnAndOff) {
     PostMessageA(field, WM_KEYUP, VK_CONTROL, 0xC0000001);
     EXPECT_EQ(expected == std::string("Logging is now on") ? 1 : 0, Number(nullptr, "logging"));
   }
-  // F5 alone does nothing.
+  // F5 alone does nothing, and neither does Ctrl, F5 on another page.
   PressKey(field, VK_F5);
+  ASSERT_NE(nullptr, tool.ShowPage(1));
+  HWND list = tool.Control(IDC_FILTER_LIST);
+  PostMessageA(list, WM_KEYDOWN, VK_CONTROL, 1);
+  PostMessageA(list, WM_KEYDOWN, VK_F5, 1);
   Sleep(500);
   EXPECT_EQ(nullptr, FindDialog("kivocfg"));
+  EXPECT_EQ(0, Number(nullptr, "logging"));
   EXPECT_TRUE(tool.Cancel());
 }
 
