@@ -24,17 +24,7 @@ constexpr char kImportQuestion[] =
 
 class KivocfgWindow : public ::testing::Test {
  protected:
-  // Xvfb runs no window manager, so Wine is told to decorate and place the
-  // windows itself instead of waiting for a manager to acknowledge every
-  // window it hides. Wine reads this when a program starts.
-  static void SetUpTestSuite() {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0,
-                        KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
-      RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-      RegCloseKey(key);
-    }
-  }
+  static void SetUpTestSuite() { UseWineOwnWindowFrames(); }
 
   void SetUp() override {
     DeleteRegistryTree(registry_, config::names::kRootPath);

@@ -19,6 +19,15 @@ std::string DirectoryOfThisProgram() {
 
 }  // namespace
 
+void UseWineOwnWindowFrames() {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_SET_VALUE,
+                      nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+    RegCloseKey(key);
+  }
+}
+
 bool Eventually(const std::function<bool()>& condition, DWORD timeout_ms) {
   const DWORD start = GetTickCount();
   while (!condition()) {

@@ -11,6 +11,11 @@
 
 namespace kivo::testing {
 
+// Xvfb runs no window manager: Wine is told to frame and place windows
+// itself instead of waiting for a manager to acknowledge every window it
+// hides. Programs started afterwards read this setting.
+void UseWineOwnWindowFrames();
+
 // Polls `condition` until it holds or `timeout_ms` has passed.
 bool Eventually(const std::function<bool()>& condition, DWORD timeout_ms = 15000);
 
