@@ -285,6 +285,19 @@ TEST_F(KivocfgWindow, FiltersAreAddedModifiedAndDeleted) {
   }));
   Click(tool.Control(IDC_FILTER_DELETE));
   ASSERT_TRUE(Eventually([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 1; }));
+  // A double click on the row modifies it; one beside the rows does nothing.
+  PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(150, 150));
+  PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(150, 150));
+  Sleep(500);
+  EXPECT_EQ(nullptr, FindDialog("Filter Configuration"));
+  PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(30, 28));
+  PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(30, 28));
+  dialog = WaitForDialog("Filter Configuration");
+  ASSERT_NE(nullptr, dialog);
+  EXPECT_EQ("Bar", TextOf(GetDlgItem(dialog, IDC_FILTER_TEXT)));
+  Click(GetDlgItem(dialog, IDCANCEL));
+  ASSERT_TRUE(WaitUntilGone(dialog));
+
   ASSERT_TRUE(tool.Apply());
   EXPECT_EQ(1u, Entries("Filters"));
   EXPECT_EQ("EventSource", Text("Filters\\0", "filterOn"));
