@@ -264,7 +264,7 @@ TEST_F(KivocfgWindow, FiltersAreAddedModifiedAndDeleted) {
     Click(GetDlgItem(dialog, IDOK));
     ASSERT_TRUE(WaitUntilGone(dialog));
   }
-  EXPECT_EQ(2, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  EXPECT_TRUE(Eventually([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2; }));
 
   // The row added last is selected: modify it.
   Click(tool.Control(IDC_FILTER_MODIFY));
@@ -318,8 +318,7 @@ TEST_F(KivocfgWindow, MapIdsAreTypedAddedOnceLimitedAndRemoved) {
   EXPECT_FALSE(IsWindowEnabled(tool.Control(IDC_MAP_REMOVE)));
 
   Type(field, "46x24");  // the letter is refused
-  EXPECT_EQ("4624", TextOf(field));
-  EXPECT_TRUE(IsWindowEnabled(add));
+  EXPECT_TRUE(Eventually([&] { return TextOf(field) == "4624" && IsWindowEnabled(add); }));
   Click(add);
   ASSERT_TRUE(Eventually([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 1; }));
   EXPECT_TRUE(Eventually([&] { return TextOf(field).empty() && !IsWindowEnabled(add); }));
@@ -329,7 +328,7 @@ TEST_F(KivocfgWindow, MapIdsAreTypedAddedOnceLimitedAndRemoved) {
   EXPECT_EQ(1, SendMessageA(list, LB_GETCOUNT, 0, 0));
 
   Type(field, "1234567");  // five digits at most
-  EXPECT_EQ("12345", TextOf(field));
+  EXPECT_TRUE(Eventually([&] { return TextOf(field) == "12345"; }));
   SetText(field, "");
   Type(field, "99999");
   Click(add);
@@ -376,7 +375,7 @@ TEST_F(KivocfgWindow, SyslogDestinationsAreAddedCheckedModifiedAndDeleted) {
   SetText(GetDlgItem(dialog, IDC_SYSLOG_PORT), "1514");
   Click(GetDlgItem(dialog, IDOK));
   ASSERT_TRUE(WaitUntilGone(dialog));
-  EXPECT_EQ(2, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  EXPECT_TRUE(Eventually([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2; }));
 
   Click(tool.Control(IDC_SYSLOG_MODIFY));  // the row added last is selected
   dialog = WaitForDialog("Add Syslog Destination");

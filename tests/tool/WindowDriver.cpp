@@ -83,8 +83,6 @@ void SetText(HWND control, const std::string& text) {
 
 void Type(HWND control, const std::string& text) {
   for (char c : text) PostMessageA(control, WM_CHAR, static_cast<unsigned char>(c), 1);
-  // Posted keys cannot be waited for from outside; they take far less than this.
-  Sleep(300);
 }
 
 void PressKey(HWND control, UINT virtual_key) {
@@ -155,7 +153,8 @@ HWND Kivocfg::ApplyButton() const {
 
 bool Kivocfg::Apply() {
   HWND apply = ApplyButton();
-  if (!IsWindowEnabled(apply)) return false;
+  // The edit that enables it may still be on its way through the queue.
+  if (!Eventually([&] { return IsWindowEnabled(apply) != FALSE; }, 5000)) return false;
   Click(apply);
   return Eventually([&] { return !IsWindowEnabled(apply); });
 }

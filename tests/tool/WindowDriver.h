@@ -28,7 +28,8 @@ std::string TextOf(HWND window);
 // The message a message box shows (its text control, not its caption).
 std::string MessageBoxText(HWND box);
 void SetText(HWND control, const std::string& text);
-// Types the text key by key (WM_CHAR), as a user at the keyboard would.
+// Types the text key by key (WM_CHAR), as a user at the keyboard would. The
+// keys are queued: wait for their effect before relying on it.
 void Type(HWND control, const std::string& text);
 void PressKey(HWND control, UINT virtual_key);
 // Clicks a button without waiting for what the click starts (a modal dialog
