@@ -11,10 +11,9 @@ FiltersPageWindow::FiltersPageWindow(platform::Registry& registry)
       page_(registry) {}
 
 void FiltersPageWindow::OnCreate() {
-  const int half = SetUpList() / 2;
-  AddColumn(0, "Filter On ", half);
-  AddColumn(1, "Type", half);
-  AddColumn(2, "Bools", 0);  // each filter's list, seen only in the dialog
+  const int half = ListWidth() / 2;
+  // "Bools" keeps each filter's list, which only the dialog shows.
+  SetUpColumns({{"Filter On ", half}, {"Type", half}, {"Bools", 0}});
   page_.Load();
   ShowRows(-1);
 }

@@ -13,14 +13,21 @@ void RowListPageWindow::ShowRows(int selected) {
   ListViewRows(Item(ids_.list)).Fill(RowTexts(), selected);
 }
 
-int RowListPageWindow::SetUpList() {
-  SendMessageA(Item(ids_.list), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
-               LVS_EX_FULLROWSELECT);
+int RowListPageWindow::ListWidth() const {
   return ListViewRows(Item(ids_.list)).ClientWidth();
 }
 
-void RowListPageWindow::AddColumn(int index, const char* header, int width) {
-  ListViewRows(Item(ids_.list)).AddColumn(index, header, width);
+void RowListPageWindow::SetUpColumns(const std::vector<Column>& columns) {
+  HWND list = Item(ids_.list);
+  SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  // The first column of a list is always left-aligned; a column that is
+  // first only for a moment takes that place, so the real ones can be centred.
+  ListViewRows rows(list);
+  rows.AddColumn(0, "", 0);
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    rows.AddColumn(static_cast<int>(i) + 1, columns[i].header, columns[i].width);
+  }
+  SendMessageA(list, LVM_DELETECOLUMN, 0, 0);
 }
 
 void RowListPageWindow::Modify(int row) {

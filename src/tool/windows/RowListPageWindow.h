@@ -29,9 +29,14 @@ class RowListPageWindow : public PageWindow {
 
   // Shows the rows again, with this one (or none, -1) selected.
   void ShowRows(int selected);
-  // Turns on whole-row selection; returns the width the columns share.
-  int SetUpList();
-  void AddColumn(int index, const char* header, int width);
+  struct Column {
+    const char* header;
+    int width;  // pixels
+  };
+  // The width the columns share: the list's client width.
+  int ListWidth() const;
+  // Whole-row selection and the columns, every one centred.
+  void SetUpColumns(const std::vector<Column>& columns);
 
   // The dialog for a new row; true when the user confirmed and it was appended.
   virtual bool AddRow() = 0;

@@ -11,9 +11,8 @@ SyslogPageWindow::SyslogPageWindow(platform::Registry& registry)
       page_(registry) {}
 
 void SyslogPageWindow::OnCreate() {
-  const int third = SetUpList() / 3;
-  AddColumn(0, "Syslog Host ", 2 * third);
-  AddColumn(1, "Port", third);
+  const int third = ListWidth() / 3;
+  SetUpColumns({{"Syslog Host ", 2 * third}, {"Port", third}});
   page_.Load();
   ShowRows(-1);
   // A stored choice other than 0 or 1 shows neither button chosen.
