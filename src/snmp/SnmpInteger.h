@@ -8,7 +8,7 @@ namespace kivo::snmp {
 class SnmpInteger : public SnmpIntegerBase {
  public:
   explicit SnmpInteger(std::int32_t value)
-      : SnmpIntegerBase(kTagInteger, kTypeNameInteger, value) {}
+      : SnmpIntegerBase(kTagInteger, kTypeNameInteger, Range::kSigned, value) {}
 };
 
 }  // namespace kivo::snmp

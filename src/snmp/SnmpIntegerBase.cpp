@@ -4,13 +4,18 @@
 
 namespace kivo::snmp {
 
-SnmpIntegerBase::SnmpIntegerBase(std::uint8_t tag, const char* type_name, std::int32_t value)
-    : SnmpValue(tag, type_name) {
+SnmpIntegerBase::SnmpIntegerBase(std::uint8_t tag, const char* type_name, Range range,
+                                 std::int32_t value)
+    : SnmpValue(tag, type_name), range_(range) {
   SnmpIntegerBase::SetValue(value);
 }
 
 void SnmpIntegerBase::SetValue(std::int32_t value) {
   value_ = value;
+  if (range_ == Range::kUnsigned && value < 0) {
+    SetContentLength(5);  // 00, then the four octets of the count
+    return;
+  }
   // Minimal two's complement: drop leading octets while the top nine bits
   // are all equal (the dropped octet is pure sign extension).
   std::uint32_t shifted = static_cast<std::uint32_t>(value);
@@ -26,7 +31,12 @@ void SnmpIntegerBase::SetValue(std::int32_t value) {
 
 void SnmpIntegerBase::EncodeContent(std::uint8_t*& cursor) const {
   const std::uint32_t bits = static_cast<std::uint32_t>(value_);
-  for (std::size_t i = ContentLength(); i > 0; --i) {
+  std::size_t octets = ContentLength();
+  if (octets == 5) {
+    *cursor++ = 0x00;
+    octets = 4;
+  }
+  for (std::size_t i = octets; i > 0; --i) {
     *cursor++ = static_cast<std::uint8_t>(bits >> (8 * (i - 1)));
   }
 }

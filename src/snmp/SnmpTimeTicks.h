@@ -4,13 +4,16 @@
 
 namespace kivo::snmp {
 
-// TimeTicks (tag 43): hundredths of a second. The count is encoded as a
-// signed 32-bit number, so a count with the top bit set goes out negative
-// (-105900 is FE 62 54); receivers have always been given it that way.
+// TimeTicks (tag 43): hundredths of a second, an unsigned 32-bit count.
+// The uptime passes 2^31 hundredths after about 248 days and then arrives
+// here as a negative int32; it is encoded as the unsigned count it is
+// (-105900, that is 4294861396, gives 00 FF FE 62 54). Encoded as a negative
+// number (FE 62 54) receivers would decode a wrong uptime (net-snmp reads
+// 16671316). GetValue and ToText keep the signed 32-bit value as given.
 class SnmpTimeTicks : public SnmpIntegerBase {
  public:
   explicit SnmpTimeTicks(std::int32_t ticks)
-      : SnmpIntegerBase(kTagTimeTicks, kTypeNameTimeTicks, ticks) {}
+      : SnmpIntegerBase(kTagTimeTicks, kTypeNameTimeTicks, Range::kUnsigned, ticks) {}
 };
 
 }  // namespace kivo::snmp

@@ -107,7 +107,11 @@ std::vector<ValueCase> ValueCases() {
       {"IntegerMin", integer(INT32_MIN), "02 04 80 00 00 00", "-2147483648"},
       {"Ticks0", ticks(0), "43 01 00", "0"},
       {"Ticks100", ticks(100), "43 01 64", "100"},
-      {"TicksNegative", ticks(-105900), "43 03 FE 62 54", "-105900"},
+      {"TicksNegative", ticks(-105900), "43 05 00 FF FE 62 54", "-105900"},
+      {"TicksTopBitOnly", ticks(INT32_MIN), "43 05 00 80 00 00 00", "-2147483648"},
+      {"TicksMinus1", ticks(-1), "43 05 00 FF FF FF FF", "-1"},
+      {"TicksMax", ticks(INT32_MAX), "43 04 7F FF FF FF", "2147483647"},
+      {"Ticks128", ticks(128), "43 02 00 80", "128"},
       {"StringEmpty", text(""), "04 00", ""},
       {"StringAbc", text("abc"), "04 03 61 62 63", "abc"},
       {"StringNotPrintable", text(std::string("a\x01", 2)), "04 02 61 01", "6101"},
@@ -181,7 +185,7 @@ TEST(SnmpIntegerBase, SetValueRecomputesTheContent) {
   SnmpTimeTicks ticks(5);
   ticks.SetValue(-105900);
   EXPECT_EQ(-105900, ticks.GetValue());
-  EXPECT_EQ("43 03 FE 62 54", Hex(EncodeExactly(ticks)));
+  EXPECT_EQ("43 05 00 FF FE 62 54", Hex(EncodeExactly(ticks)));
   ticks.SetValue(0);
   EXPECT_EQ("43 01 00", Hex(EncodeExactly(ticks)));
 }
