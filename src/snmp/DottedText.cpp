@@ -14,30 +14,31 @@ bool IsWhiteSpace(char c) {
 }  // namespace
 
 bool DottedText::Next(std::uint32_t* value) {
-  const std::size_t size = text_.size();
-  while (position_ < size && text_[position_] == '.') ++position_;
-  if (position_ >= size) return false;
-  // One pass over the component, as ParseComponent reads it.
-  std::size_t i = position_;
-  while (i < size && IsWhiteSpace(text_[i])) ++i;
+  const char* p = position_;
+  const char* const end = end_;
+  while (p < end && *p == '.') ++p;
+  if (p == end) {
+    position_ = p;
+    return false;
+  }
+  while (p < end && IsWhiteSpace(*p)) ++p;
   bool negative = false;
-  if (i < size && (text_[i] == '+' || text_[i] == '-')) negative = text_[i++] == '-';
+  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
   std::uint64_t magnitude = 0;
-  bool saturated = false;
-  for (; i < size && text_[i] >= '0' && text_[i] <= '9'; ++i) {
-    if (!saturated) {
-      magnitude = magnitude * 10 + static_cast<std::uint64_t>(text_[i] - '0');
-      saturated = magnitude > kMaxComponent;
+  while (p < end && static_cast<unsigned char>(*p - '0') <= 9) {
+    magnitude = magnitude * 10 + static_cast<unsigned char>(*p++ - '0');
+    if (magnitude > kMaxComponent) {
+      // Saturated: the rest of the component does not matter.
+      while (p < end && *p != '.') ++p;
+      position_ = p;
+      *value = static_cast<std::uint32_t>(kMaxComponent);
+      return true;
     }
   }
-  while (i < size && text_[i] != '.') ++i;
-  position_ = i;
-  if (saturated) {
-    *value = static_cast<std::uint32_t>(kMaxComponent);
-  } else {
-    const std::uint32_t number = static_cast<std::uint32_t>(magnitude);
-    *value = negative ? 0u - number : number;
-  }
+  while (p < end && *p != '.') ++p;
+  position_ = p;
+  const std::uint32_t number = static_cast<std::uint32_t>(magnitude);
+  *value = negative ? 0u - number : number;
   return true;
 }
 
