@@ -19,6 +19,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -215,12 +216,19 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-        nanoseconds_[run.benchmark_name()] =
+      // With --benchmark_repetitions the median counts, else the one run.
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if ((median || run.run_type == Run::RT_Iteration) && run.iterations > 0) {
+        const double per_trap =
             run.cpu_accumulated_time * 1e9 / static_cast<double>(run.iterations);
+        if (median || medians_.count(run.run_name.function_name) == 0) {
+          nanoseconds_[run.run_name.function_name] = per_trap;
+        }
+        if (median) medians_.insert(run.run_name.function_name);
       }
     }
   }
+  std::set<std::string> medians_;
   std::map<std::string, double> nanoseconds_;
 };
 
