@@ -22,6 +22,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'echo "FAIL: stopped at line $LINENO: $BASH_COMMAND"' ERR
 
 failures=0
 fail() {
@@ -47,11 +48,21 @@ expect_output() {
 }
 
 service_state() {
-  wine sc query kivo 2>/dev/null | tr -d '\r' | sed -n 's/^ *STATE *: *[0-9]* *\([A-Z_]*\).*/\1/p'
+  { wine sc query kivo 2>/dev/null || true; } | tr -d '\r' | sed -n 's/^ *STATE *: *[0-9]* *\([A-Z_]*\).*/\1/p'
 }
 
-registry_value() {  # KEY VALUE -> "TYPE DATA"
-  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+# Waits up to 10 s for the service to reach the state; false if it does not.
+wait_for_state() {
+  local i
+  for i in $(seq 100); do
+    [ "$(service_state)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+registry_value() {  # KEY VALUE -> "TYPE DATA", or nothing when it is missing
+  { wine reg query "$1" /v "$2" 2>/dev/null || true; } | tr -d '\r' |
     sed -n "s/^ *$2 *\(REG_[A-Z_]*\) *\(.*\)$/\1 \2/p"
 }
 
@@ -102,10 +113,12 @@ wine reg add "$services\\kivo\\Parameters" /v Inc /t REG_DWORD /d 0 /f >/dev/nul
 
 start=$(seconds)
 wine net start kivo >"$work/out" 2>&1 || fail "net start: $(cat "$work/out")"
-echo "ok: net start took $(elapsed "$start") s"
-[ "$(service_state)" = RUNNING ] || fail "state after start is $(service_state)"
+echo "ok: net start returned after $(elapsed "$start") s"
+wait_for_state RUNNING || fail "state after start is $(service_state)"
+echo "ok: running after $(elapsed "$start") s"
 
 wine "$probe" control kivo 128 >"$work/out" 2>&1 || fail "control 128: $(cat "$work/out")"
+echo "ok: control 128 answered $(tr -d '\r' <"$work/out")"
 value=$(registry_value "$services\\kivo\\Status" Current)
 [ "$value" = "REG_DWORD 0x29" ] || fail "Current after control 128 is <$value>"
 echo "ok: control 128 wrote Current $value"
@@ -115,10 +128,13 @@ tr -d '\r' <"$work/out" | grep -qx 'state 4' || fail "control 129 answered $(cat
 [ "$(service_state)" = RUNNING ] || fail "state after control 129 is $(service_state)"
 echo "ok: control 129 answered, still running"
 
+# Wine's net stop returns once the stop is sent; the service then stays stop
+# pending until its work notices the stop.
 start=$(seconds)
 wine net stop kivo >"$work/out" 2>&1 || fail "net stop: $(cat "$work/out")"
-echo "ok: net stop took $(elapsed "$start") s"
-[ "$(service_state)" = STOPPED ] || fail "state after stop is $(service_state)"
+echo "ok: net stop returned after $(elapsed "$start") s"
+wait_for_state STOPPED || fail "state after stop is $(service_state)"
+echo "ok: stopped after $(elapsed "$start") s"
 
 expect_output $'kivo successfully uninstalled.' -u
 expect_output $'kivo has not been installed' -U
