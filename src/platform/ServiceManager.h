@@ -20,6 +20,7 @@ class ServiceManager {
   static constexpr std::uint32_t kErrorInsufficientBuffer = 122;
   static constexpr std::uint32_t kErrorServiceDoesNotExist = 1060;
   static constexpr std::uint32_t kErrorNotStartedByManager = 1063;
+  static constexpr std::uint32_t kErrorExceptionInService = 1064;
   static constexpr std::uint32_t kErrorServiceMarkedForDelete = 1072;
   static constexpr std::uint32_t kErrorServiceExists = 1073;
 

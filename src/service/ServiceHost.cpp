@@ -221,11 +221,24 @@ void ServiceHost::RunService() {
       status_.check_point = 0;
       status_.wait_hint = 0;
     }
-    Work();
+    RunWork();
   } else {
     running_ = 0;
   }
   SetState(ServiceManager::kStopped);
+}
+
+void ServiceHost::RunWork() {
+  try {
+    Work();
+  } catch (...) {
+    // A failure the work did not handle must not take the process down from
+    // the manager's thread: the service reports itself stopped, with the
+    // platform's code for a service that failed that way.
+    running_ = 0;
+    std::lock_guard<std::mutex> lock(status_mutex_);
+    status_.win32_exit_code = ServiceManager::kErrorExceptionInService;
+  }
 }
 
 bool ServiceHost::Initialize() {

@@ -103,6 +103,7 @@ class ServiceHost {
 
  private:
   void RunService();
+  void RunWork();
   void HandleControl(std::uint32_t control);
   void ReportStatus();
   bool RegisterEventSource();
@@ -111,7 +112,7 @@ class ServiceHost {
   std::string name_;
   std::int32_t major_version_;
   std::int32_t minor_version_;
-  platform::ServiceManager::Handle status_handle_ = 0;
+  std::atomic<platform::ServiceManager::Handle> status_handle_{0};
   // The status record is written by both the service thread and the control
   // handler; the lock keeps every report a consistent record.
   mutable std::mutex status_mutex_;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,16 @@ TEST(ServiceControl, StopStaysPendingUntilTheWorkReturns) {
             states_when_work_returned);
   EXPECT_EQ(kStopped, machine.manager.reported_states().back());
   EXPECT_EQ((std::vector<std::uint32_t>{105, 108}), machine.events.ids());
+}
+
+TEST(ServiceControl, WorkThatThrowsEndsInStoppedWithTheServiceExceptionCode) {
+  FakeServiceMachine machine;
+  ForwardingService service(machine.platform(),
+                            [](forwarding::LoopHost&) { throw std::runtime_error("unhandled"); });
+  EXPECT_EQ(1064, RunAsService(machine, service, {}));
+  EXPECT_FALSE(service.IsRunning());
+  EXPECT_EQ(kStopped, machine.manager.reported_states().back());
+  EXPECT_EQ(1064u, machine.manager.reported().back().win32_exit_code);
 }
 
 TEST(ServiceControl, IdleWorkNoticesAStopWithinOneStep) {
