@@ -9,13 +9,15 @@ probe=${2:?service-probe.exe}
 prefix=${3:?Wine prefix}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A run that was killed may have left its Wine session behind.
+[ ! -d "$prefix" ] || wineserver -k 2>/dev/null || true
 rm -rf "$prefix"
 "$here/scripts/wine-prefix" "$prefix"
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 work=$(mktemp -d)
 # One Wine session for the whole run, so that every step times the program
-# and not Wine's start-up.
-wineserver -p
+# and not Wine's start-up; it ends by itself 30 s after its last process.
+wineserver -p30
 cleanup() {
   wine net stop kivo >/dev/null 2>&1 || true
   wineserver -k 2>/dev/null || true
