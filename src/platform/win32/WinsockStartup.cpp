@@ -1,12 +1,9 @@
 #include "platform/win32/WinsockStartup.h"
 
-#include <winsock.h>
+#include "platform/win32/Win32Sockets.h"
 
 namespace kivo::platform {
 
-void StartWinsock11() {
-  WSADATA data;
-  WSAStartup(MAKEWORD(1, 1), &data);
-}
+void StartWinsock11() { Win32Sockets().Startup(); }
 
 }  // namespace kivo::platform
