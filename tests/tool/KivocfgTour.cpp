@@ -75,7 +75,7 @@ bool Tour() {
       Shot("snmp-page", tool.sheet()) &&
       ShotOfDialog("advanced-snmp-dialog", tool.Control(IDC_ADVANCED), "Advanced SNMP Config");
   tool.ShowPage(1);
-  PressKey(tool.Control(IDC_FILTER_LIST), VK_HOME);  // Modify needs a chosen row
+  SelectFirstRow(tool.Control(IDC_FILTER_LIST));  // Modify needs a chosen row
   taken = taken && Shot("filters-page", tool.sheet()) &&
           ShotOfDialog("filter-configuration-dialog", tool.Control(IDC_FILTER_MODIFY),
                        "Filter Configuration");

@@ -264,7 +264,7 @@ TEST_F(KivocfgWindow, FiltersAreAddedModifiedAndDeleted) {
     Click(GetDlgItem(dialog, IDOK));
     ASSERT_TRUE(WaitUntilGone(dialog));
   }
-  EXPECT_TRUE(Eventually([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2; }));
+  EXPECT_TRUE(Eventually([&] { return RowCount(list) == 2; }));
 
   // The row added last is selected: modify it.
   Click(tool.Control(IDC_FILTER_MODIFY));
@@ -279,12 +279,9 @@ TEST_F(KivocfgWindow, FiltersAreAddedModifiedAndDeleted) {
   ASSERT_TRUE(WaitUntilGone(dialog));
 
   // Select the first row from the keyboard and delete it.
-  PressKey(list, VK_HOME);
-  ASSERT_TRUE(Eventually([&] {
-    return SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 0;
-  }));
+  ASSERT_TRUE(SelectFirstRow(list));
   Click(tool.Control(IDC_FILTER_DELETE));
-  ASSERT_TRUE(Eventually([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 1; }));
+  ASSERT_TRUE(Eventually([&] { return RowCount(list) == 1; }));
   // A double click on the row modifies it; one beside the rows does nothing.
   PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(150, 150));
   PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(150, 150));
@@ -375,7 +372,7 @@ TEST_F(KivocfgWindow, SyslogDestinationsAreAddedCheckedModifiedAndDeleted) {
   SetText(GetDlgItem(dialog, IDC_SYSLOG_PORT), "1514");
   Click(GetDlgItem(dialog, IDOK));
   ASSERT_TRUE(WaitUntilGone(dialog));
-  EXPECT_TRUE(Eventually([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2; }));
+  EXPECT_TRUE(Eventually([&] { return RowCount(list) == 2; }));
 
   Click(tool.Control(IDC_SYSLOG_MODIFY));  // the row added last is selected
   dialog = WaitForDialog("Add Syslog Destination");
@@ -387,12 +384,9 @@ TEST_F(KivocfgWindow, SyslogDestinationsAreAddedCheckedModifiedAndDeleted) {
   Click(GetDlgItem(dialog, IDOK));
   ASSERT_TRUE(WaitUntilGone(dialog));
 
-  PressKey(list, VK_HOME);
-  ASSERT_TRUE(Eventually([&] {
-    return SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 0;
-  }));
+  ASSERT_TRUE(SelectFirstRow(list));
   Click(tool.Control(IDC_SYSLOG_DELETE));
-  ASSERT_TRUE(Eventually([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 1; }));
+  ASSERT_TRUE(Eventually([&] { return RowCount(list) == 1; }));
   SendMessageA(tool.Control(IDC_USE_FILTERS), BM_CLICK, 0, 0);
   ASSERT_TRUE(tool.Apply());
   EXPECT_EQ(1, Number("Syslog", "usefilters"));

@@ -100,6 +100,17 @@ void Choose(HWND combo, int index) {
                reinterpret_cast<LPARAM>(combo));
 }
 
+int RowCount(HWND list) {
+  return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+bool SelectFirstRow(HWND list) {
+  PressKey(list, VK_HOME);
+  return Eventually([&] {
+    return SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 0;
+  });
+}
+
 Kivocfg::Kivocfg() {
   std::string command = "\"" + DirectoryOfThisProgram() + "..\\..\\kivocfg.exe\"";
   STARTUPINFOA startup = {};

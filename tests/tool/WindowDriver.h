@@ -38,6 +38,11 @@ void Click(HWND button);
 // Selects a drop-down list entry and tells the owner as the list would.
 void Choose(HWND combo, int index);
 
+// Report-view lists: the number of rows, and choosing the first row from
+// the keyboard (true once the list shows it chosen).
+int RowCount(HWND list);
+bool SelectFirstRow(HWND list);
+
 // kivocfg.exe, started by the test and ended by it if still running.
 class Kivocfg {
  public:
