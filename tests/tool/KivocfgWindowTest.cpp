@@ -115,6 +115,8 @@ class KivocfgWindow : public ::testing::Test {
 
 TEST_F(KivocfgWindow, EmptyStoreAsksTheImportQuestionAndNoOpensTheDefaults) {
   Kivocfg tool;
+  ASSERT_NE(nullptr, WaitForDialog("kivocfg"));
+  EXPECT_FALSE(RootExists());  // asking creates nothing
   EXPECT_EQ(kImportQuestion, AnswerMessageBox(IDNO));
   ASSERT_NE(nullptr, tool.WaitForSheet());
   EXPECT_EQ("SNMPv1", TextOf(tool.Control(IDC_SNMP_VERSION)));
