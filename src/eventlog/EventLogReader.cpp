@@ -30,7 +30,7 @@ constexpr std::uint32_t kAccountBufferSize = 1000;
 template <std::size_t N>
 void CopyCut(char (&buffer)[N], std::string_view text) {
   const std::size_t length = std::min(text.size(), N - 1);
-  std::memcpy(buffer, text.data(), length);
+  if (length > 0) std::memcpy(buffer, text.data(), length);
   buffer[length] = '\0';
 }
 
@@ -40,7 +40,7 @@ template <std::size_t N>
 void AppendCut(char (&buffer)[N], std::string_view text) {
   const std::size_t used = std::strlen(buffer);
   const std::size_t length = std::min(text.size(), N - 1 - used);
-  std::memcpy(buffer + used, text.data(), length);
+  if (length > 0) std::memcpy(buffer + used, text.data(), length);
   buffer[used + length] = '\0';
 }
 
