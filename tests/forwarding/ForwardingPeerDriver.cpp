@@ -1,0 +1,130 @@
+// Runs four events through the real run loop and its stages, from scripted
+// event logs to 127.0.0.1 on the port given on the command line, for the
+// snmptrapd peer test: the configuration asks for SNMPv1 and then SNMPv2c,
+// each once with the event unmapped (specific code 1) and once mapped
+// (specific code = event id). The event carries the seven fields the peer
+// test checks, an 8000-character description among them, and the uptime
+// counter is one that could not be set up (-105900 ticks). Prints the agent
+// address the trap stage uses first, as the peer test expects.
+//
+//   kivo_forwarding_driver PORT
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/RegistryConfig.h"
+#include "forwarding/AgentAddress.h"
+#include "forwarding/ForwardingLoop.h"
+#include "platform/fake/FakeEventLog.h"
+#include "platform/fake/FakeMessages.h"
+#include "platform/fake/FakePause.h"
+#include "platform/fake/FakePerfData.h"
+#include "platform/fake/FakeRegistry.h"
+#include "support/EventRecords.h"
+
+#ifdef _WIN32
+#include "platform/win32/Win32Sockets.h"
+using SystemSockets = kivo::platform::Win32Sockets;
+#else
+#include "platform/posix/PosixSockets.h"
+using SystemSockets = kivo::platform::PosixSockets;
+#endif
+
+namespace {
+
+using namespace kivo;
+
+constexpr std::uint32_t kEventId = 7036;
+
+std::string Description() {
+  std::string text = "Description start.";
+  const char kPattern[] = " The service entered the running state 0123456789.";
+  while (text.size() < 8000) text += kPattern;
+  text.resize(8000);
+  return text;
+}
+
+// One configuration change and one new event per round; stops after the
+// last.
+class ScriptedHost : public forwarding::LoopHost {
+ public:
+  explicit ScriptedHost(std::vector<std::function<void()>> rounds) : rounds_(std::move(rounds)) {}
+  bool IsRunning() const override {
+    if (next_ >= rounds_.size()) return false;
+    rounds_[next_++]();
+    return true;
+  }
+  void CountIdleRound() override {}
+  perf::UptimeCounter& KeepUptimeCounter(std::unique_ptr<perf::UptimeCounter> counter) override {
+    counter_ = std::move(counter);
+    return *counter_;
+  }
+
+ private:
+  std::vector<std::function<void()>> rounds_;
+  mutable std::size_t next_ = 0;
+  std::unique_ptr<perf::UptimeCounter> counter_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: kivo_forwarding_driver PORT\n");
+    return 2;
+  }
+  SystemSockets sockets;
+  if (sockets.Startup() != platform::kSocketOk) {
+    std::fprintf(stderr, "socket start-up failed\n");
+    return 1;
+  }
+  std::printf("agent %s\n", forwarding::AgentAddress::Find(sockets).c_str());
+
+  platform::FakeRegistry registry;
+  config::RegistryConfig config(registry, nullptr);
+  config.SetDestination("127.0.0.1");
+  config.SetPort(std::atoi(argv[1]));
+  config.SetCommunity("kivo-peer");
+
+  platform::FakeEventLog event_log;
+  for (const char* name : {"Application", "Security", "System"}) event_log.AddLog(name);
+  platform::FakeMessages messages;
+  const std::vector<unsigned char> system_sid = testing::MakeSid(5, {18});
+  messages.AddAccount(system_sid, "SYSTEM", "NT AUTHORITY");
+  platform::FakePause pause;
+  platform::FakePerfData perf_data;
+  perf_data.set_open_status(platform::kPdhInvalidHandle);
+
+  testing::TestEvent event;
+  event.event_id = kEventId;
+  event.event_type = 4;  // information
+  event.category = 5;
+  event.source = "Service Control Manager";
+  event.computer = "KIVO-HOST";
+  event.user_sid = system_sid;
+  event.strings = {Description()};
+  const std::vector<unsigned char> record = testing::AnsiRecord(event);
+
+  std::vector<std::function<void()>> rounds;
+  for (std::int32_t version : {0, 1}) {
+    for (bool mapped : {false, true}) {
+      rounds.push_back([&, version, mapped] {
+        config.Open("");
+        config.SetSnmpVersion(version);
+        config.ClearMaps();
+        if (mapped) config.AddMap(kEventId);
+        event_log.Append("System", record);
+      });
+    }
+  }
+  ScriptedHost host(rounds);
+  forwarding::ForwardingLoop loop({registry, event_log, messages, pause, sockets, perf_data});
+  loop.Work(host);
+  std::printf("forwarded %d events\n", static_cast<int>(rounds.size()));
+  std::fflush(stdout);
+  return 0;
+}
