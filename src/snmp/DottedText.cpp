@@ -14,30 +14,40 @@ bool IsWhiteSpace(char c) {
 }  // namespace
 
 bool DottedText::Next(std::uint32_t* value) {
-  while (position_ < text_.size() && text_[position_] == '.') ++position_;
-  if (position_ >= text_.size()) return false;
-  std::size_t end = text_.find('.', position_);
-  if (end == std::string_view::npos) end = text_.size();
-  *value = ParseComponent(text_.substr(position_, end - position_));
-  position_ = end;
+  const char* p = position_;
+  const char* const end = end_;
+  while (p < end && *p == '.') ++p;
+  if (p == end) {
+    position_ = p;
+    return false;
+  }
+  while (p < end && IsWhiteSpace(*p)) ++p;
+  bool negative = false;
+  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  std::uint64_t magnitude = 0;
+  while (p < end && static_cast<unsigned char>(*p - '0') <= 9) {
+    magnitude = magnitude * 10 + static_cast<unsigned char>(*p++ - '0');
+    if (magnitude > kMaxComponent) {
+      // Saturated: the rest of the component does not matter.
+      while (p < end && *p != '.') ++p;
+      position_ = p;
+      *value = static_cast<std::uint32_t>(kMaxComponent);
+      return true;
+    }
+  }
+  while (p < end && *p != '.') ++p;
+  position_ = p;
+  const std::uint32_t number = static_cast<std::uint32_t>(magnitude);
+  *value = negative ? 0u - number : number;
   return true;
 }
 
 std::uint32_t DottedText::ParseComponent(std::string_view component) {
-  std::size_t i = 0;
-  while (i < component.size() && IsWhiteSpace(component[i])) ++i;
-  bool negative = false;
-  if (i < component.size() && (component[i] == '+' || component[i] == '-')) {
-    negative = component[i] == '-';
-    ++i;
-  }
-  std::uint64_t magnitude = 0;
-  for (; i < component.size() && component[i] >= '0' && component[i] <= '9'; ++i) {
-    magnitude = magnitude * 10 + static_cast<std::uint64_t>(component[i] - '0');
-    if (magnitude > kMaxComponent) return static_cast<std::uint32_t>(kMaxComponent);
-  }
-  const std::uint32_t value = static_cast<std::uint32_t>(magnitude);
-  return negative ? 0u - value : value;
+  // A component never holds a dot; cut at one so that the reader sees a
+  // single component.
+  DottedText reader(component.substr(0, component.find('.')));
+  std::uint32_t value = 0;
+  return reader.Next(&value) ? value : 0;
 }
 
 }  // namespace kivo::snmp

@@ -14,7 +14,8 @@ namespace kivo::snmp {
 // 4294967295 saturates there.
 class DottedText {
  public:
-  explicit DottedText(std::string_view text) : text_(text) {}
+  explicit DottedText(std::string_view text)
+      : position_(text.data()), end_(text.data() + text.size()) {}
 
   // The next component's value; false when there is none left.
   bool Next(std::uint32_t* value);
@@ -23,8 +24,8 @@ class DottedText {
   static std::uint32_t ParseComponent(std::string_view component);
 
  private:
-  std::string_view text_;
-  std::size_t position_ = 0;
+  const char* position_;
+  const char* end_;
 };
 
 }  // namespace kivo::snmp

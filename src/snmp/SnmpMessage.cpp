@@ -1,5 +1,6 @@
 #include "snmp/SnmpMessage.h"
 
+#include <cstdio>
 #include <string>
 
 #include "snmp/DottedText.h"
@@ -23,13 +24,24 @@ constexpr std::int32_t kEnterpriseSpecific = 6;
 // everything else is enterprise.0.specific.
 std::string TrapIdentifier(std::string_view enterprise, std::int32_t generic,
                            std::int32_t specific) {
-  if (generic >= 0 && generic <= 5) return kGenericTrapPrefix + std::to_string(generic + 1);
-  return std::string(enterprise) + ".0." + std::to_string(specific);
+  std::string text;
+  if (generic >= 0 && generic <= 5) {
+    text = kGenericTrapPrefix;
+    text += static_cast<char>('1' + generic);
+    return text;
+  }
+  char number[16];
+  const int digits = std::snprintf(number, sizeof(number), "%d", static_cast<int>(specific));
+  text.reserve(enterprise.size() + 3 + static_cast<std::size_t>(digits));
+  text.append(enterprise).append(".0.").append(number, static_cast<std::size_t>(digits));
+  return text;
 }
 
 }  // namespace
 
-SnmpMessage::SnmpMessage() : community_(std::make_unique<SnmpString>("public")) {}
+SnmpMessage::SnmpMessage() {
+  community_.emplace("public");
+}
 
 bool SnmpMessage::IsV2Notification() const {
   if (!body_) return false;
@@ -37,16 +49,16 @@ bool SnmpMessage::IsV2Notification() const {
   return type == kPduTrapV2 || type == kPduInformRequest;
 }
 
-std::size_t SnmpMessage::PduContentSize() const {
-  return body_->FieldsSize() + bindings_.EncodedSize();
+std::size_t SnmpMessage::ContentSize() const {
+  return HeaderFieldsSize() + (body_ ? BerElementSize(PduContentSize(bindings_.ContentSize())) : 0);
 }
 
-std::size_t SnmpMessage::ContentSize() const {
-  std::size_t size = 0;
-  if (version_) size += version_->EncodedSize();
-  if (community_) size += community_->EncodedSize();
-  if (body_) size += BerElementSize(PduContentSize());
-  return size;
+std::size_t SnmpMessage::HeaderFieldsSize() const {
+  return (version_ ? version_->EncodedSize() : 0) + (community_ ? community_->EncodedSize() : 0);
+}
+
+std::size_t SnmpMessage::PduContentSize(std::size_t list_content_size) const {
+  return body_->FieldsSize() + BerElementSize(list_content_size);
 }
 
 std::size_t SnmpMessage::EncodedSize() const {
@@ -54,15 +66,18 @@ std::size_t SnmpMessage::EncodedSize() const {
 }
 
 void SnmpMessage::Encode(std::uint8_t*& cursor) const {
+  // Each size is computed once, from the inside out.
+  const std::size_t list_size = body_ ? bindings_.ContentSize() : 0;
+  const std::size_t pdu_size = body_ ? PduContentSize(list_size) : 0;
   *cursor++ = kTagSequence;
-  BerWriteLength(cursor, ContentSize());
+  BerWriteLength(cursor, HeaderFieldsSize() + (body_ ? BerElementSize(pdu_size) : 0));
   if (version_) version_->Encode(cursor);
   if (community_) community_->Encode(cursor);
   if (!body_) return;
   *cursor++ = static_cast<std::uint8_t>(body_->GetType());
-  BerWriteLength(cursor, PduContentSize());
+  BerWriteLength(cursor, pdu_size);
   body_->Encode(cursor);
-  bindings_.Encode(cursor);
+  bindings_.Encode(cursor, list_size);
 }
 
 std::int32_t SnmpMessage::GetVersion() const {
@@ -143,21 +158,19 @@ std::int32_t SnmpMessage::GetPduType() const {
 void SnmpMessage::AddTrapHeader(std::int32_t ticks, std::string_view enterprise,
                                 std::int32_t generic, std::int32_t specific) {
   if (pdu_type_ != kPduTrapV2 && pdu_type_ != kPduInformRequest) return;
-  std::vector<std::unique_ptr<SnmpVarBind>> header;
-  header.push_back(std::make_unique<SnmpVarBind>(std::make_unique<SnmpOid>(kSysUpTime),
-                                                 std::make_unique<SnmpTimeTicks>(ticks)));
-  header.push_back(std::make_unique<SnmpVarBind>(
-      std::make_unique<SnmpOid>(kSnmpTrapOid),
-      std::make_unique<SnmpOid>(TrapIdentifier(enterprise, generic, specific))));
-  bindings_.Prepend(std::move(header));
+  bindings_.Insert(0, std::make_unique<SnmpVarBind>(std::make_unique<SnmpOid>(kSysUpTime),
+                                                    std::make_unique<SnmpTimeTicks>(ticks)));
+  bindings_.Insert(1, std::make_unique<SnmpVarBind>(std::make_unique<SnmpOid>(kSnmpTrapOid),
+                                                    std::make_unique<SnmpOid>(TrapIdentifier(
+                                                        enterprise, generic, specific))));
 }
 
 void SnmpMessage::SetVersion(std::int32_t version) {
-  version_ = std::make_unique<SnmpInteger>(version);
+  version_.emplace(version);
 }
 
 void SnmpMessage::SetCommunity(std::string_view community) {
-  community_ = std::make_unique<SnmpString>(community);
+  community_.emplace(community);
 }
 
 void SnmpMessage::SetPduType(std::int32_t code) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "snmp/SnmpInteger.h"
 #include "snmp/SnmpMessageBase.h"
@@ -81,10 +82,13 @@ class SnmpMessage : public SnmpMessageBase {
 
  private:
   bool IsV2Notification() const;
-  std::size_t PduContentSize() const;
+  // Octets of version and community.
+  std::size_t HeaderFieldsSize() const;
+  // Octets of the body's fields and the binding list (body required).
+  std::size_t PduContentSize(std::size_t list_content_size) const;
 
-  std::unique_ptr<SnmpString> community_;
-  std::unique_ptr<SnmpInteger> version_;
+  std::optional<SnmpString> community_;
+  std::optional<SnmpInteger> version_;
   std::int32_t pdu_type_ = 0;
   std::unique_ptr<SnmpPdu> body_;
   SnmpVarBindList bindings_;

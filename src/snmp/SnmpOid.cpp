@@ -31,7 +31,7 @@ SnmpOid::SnmpOid(std::string_view dotted_text) : SnmpValue(kTagObjectIdentifier,
     if (used + BerSubIdentifierSize(sub_identifier) > area.size()) break;
     BerWriteSubIdentifier(cursor, sub_identifier);
   }
-  content_.assign(area.data(), cursor);
+  content_.Assign(area.data(), static_cast<std::size_t>(cursor - area.data()));
   SetContentLength(content_.size());
 }
 

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "snmp/OctetBuffer.h"
 #include "snmp/SnmpValue.h"
 
 namespace kivo::snmp {
@@ -26,7 +27,7 @@ class SnmpOid : public SnmpValue {
 
   explicit SnmpOid(std::string_view dotted_text);
 
-  const std::vector<std::uint8_t>& Content() const { return content_; }
+  const OctetBuffer& Content() const { return content_; }
 
   // The sub-identifiers of the content in order (the first one holds the
   // first two arcs). A trailing incomplete sub-identifier, which text
@@ -40,7 +41,7 @@ class SnmpOid : public SnmpValue {
   std::string BuildText() const override;
 
  private:
-  std::vector<std::uint8_t> content_;
+  OctetBuffer content_;
 };
 
 }  // namespace kivo::snmp

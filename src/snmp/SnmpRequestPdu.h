@@ -1,7 +1,5 @@
 #pragma once
 
-#include <memory>
-
 #include "snmp/SnmpInteger.h"
 #include "snmp/SnmpPdu.h"
 
@@ -19,19 +17,19 @@ class SnmpRequestPdu : public SnmpPdu {
   std::int32_t GetType() const override { return type_; }
 
   void SetRequestId(std::int32_t value) override;
-  std::int32_t GetRequestId() const override { return request_id_->GetValue(); }
+  std::int32_t GetRequestId() const override { return request_id_.GetValue(); }
   void SetErrorIndex(std::int32_t value) override;
-  std::int32_t GetErrorIndex() const override { return error_index_->GetValue(); }
+  std::int32_t GetErrorIndex() const override { return error_index_.GetValue(); }
   void SetErrorStatus(std::int32_t value) override;
-  std::int32_t GetErrorStatus() const override { return error_status_->GetValue(); }
+  std::int32_t GetErrorStatus() const override { return error_status_.GetValue(); }
 
   // Turns the body into a GetResponse (type 162).
   void MakeResponse() { type_ = kPduGetResponse; }
 
  private:
-  std::unique_ptr<SnmpInteger> request_id_;
-  std::unique_ptr<SnmpInteger> error_status_;
-  std::unique_ptr<SnmpInteger> error_index_;
+  SnmpInteger request_id_;
+  SnmpInteger error_status_;
+  SnmpInteger error_index_;
   std::int32_t type_;
 };
 

@@ -17,7 +17,7 @@ SnmpString::SnmpString(const char* text)
 
 SnmpString::SnmpString(std::string_view octets) : SnmpValue(kTagOctetString, kTypeNameString) {
   const std::size_t length = std::min(octets.size(), kMaxContentLength);
-  content_.assign(octets.begin(), octets.begin() + static_cast<std::ptrdiff_t>(length));
+  content_.Assign(octets.data(), length);
   SetContentLength(length);
 }
 

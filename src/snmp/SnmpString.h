@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "snmp/OctetBuffer.h"
 #include "snmp/SnmpValue.h"
 
 namespace kivo::snmp {
@@ -24,7 +25,7 @@ class SnmpString : public SnmpValue {
   // True when ToText rendered the content as hex digits because it is not
   // printable; false before the first ToText call.
   bool IsHexForm() const { return hex_form_; }
-  const std::vector<std::uint8_t>& Content() const { return content_; }
+  const OctetBuffer& Content() const { return content_; }
 
  protected:
   void EncodeContent(std::uint8_t*& cursor) const override;
@@ -34,7 +35,7 @@ class SnmpString : public SnmpValue {
 
  private:
   mutable bool hex_form_ = false;
-  std::vector<std::uint8_t> content_;
+  OctetBuffer content_;
 };
 
 }  // namespace kivo::snmp

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <memory>
+#include <optional>
 
 #include "snmp/SnmpInteger.h"
 #include "snmp/SnmpIpAddress.h"
@@ -31,11 +31,11 @@ class SnmpTrapV1Pdu : public SnmpPdu {
   std::optional<std::string> GetEnterprise() const override;
 
  private:
-  std::unique_ptr<SnmpInteger> generic_trap_;
-  std::unique_ptr<SnmpInteger> specific_trap_;
-  std::unique_ptr<SnmpTimeTicks> time_stamp_;
-  std::unique_ptr<SnmpOid> enterprise_;
-  std::unique_ptr<SnmpIpAddress> agent_address_;
+  std::optional<SnmpInteger> generic_trap_;
+  std::optional<SnmpInteger> specific_trap_;
+  std::optional<SnmpTimeTicks> time_stamp_;
+  std::optional<SnmpOid> enterprise_;
+  std::optional<SnmpIpAddress> agent_address_;
 };
 
 }  // namespace kivo::snmp

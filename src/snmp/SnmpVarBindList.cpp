@@ -1,20 +1,15 @@
 #include "snmp/SnmpVarBindList.h"
 
-#include <iterator>
-
 namespace kivo::snmp {
 
 void SnmpVarBindList::Append(std::unique_ptr<SnmpVarBind> binding) {
   if (binding) bindings_.push_back(std::move(binding));
 }
 
-void SnmpVarBindList::Prepend(std::vector<std::unique_ptr<SnmpVarBind>> bindings) {
-  std::vector<std::unique_ptr<SnmpVarBind>> front;
-  for (auto& binding : bindings) {
-    if (binding) front.push_back(std::move(binding));
-  }
-  bindings_.insert(bindings_.begin(), std::make_move_iterator(front.begin()),
-                   std::make_move_iterator(front.end()));
+void SnmpVarBindList::Insert(std::size_t position, std::unique_ptr<SnmpVarBind> binding) {
+  if (!binding) return;
+  if (position > bindings_.size()) position = bindings_.size();
+  bindings_.insert(bindings_.begin() + static_cast<std::ptrdiff_t>(position), std::move(binding));
 }
 
 const SnmpVarBind* SnmpVarBindList::At(std::size_t index) const {
@@ -27,9 +22,9 @@ std::size_t SnmpVarBindList::ContentSize() const {
   return size;
 }
 
-void SnmpVarBindList::Encode(std::uint8_t*& cursor) const {
+void SnmpVarBindList::Encode(std::uint8_t*& cursor, std::size_t content_size) const {
   *cursor++ = kTagSequence;
-  BerWriteLength(cursor, ContentSize());
+  BerWriteLength(cursor, content_size);
   for (const auto& binding : bindings_) binding->Encode(cursor);
 }
 

@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "config/RegistryConfig.h"
 #include "eventlog/EventLogReader.h"
 #include "evtfile/EvtLogFixture.h"
@@ -97,6 +99,16 @@ TEST_F(ReaderOnEvtFilesTest, GoesOnWithTheOldestRecordAfterAWrapPastItsPosition)
   EXPECT_LT(seen.size(), 200u);
   const auto lines = ReadLines(config::TraceFile::kFileName);
   EXPECT_THAT(lines, Contains(::testing::HasSubstr("were overwritten before they were read")));
+}
+
+TEST_F(ReaderOnEvtFilesTest, SeesRecordsThatAnotherProcessAppends) {
+  auto reader = MakeReader();
+  const std::string command = std::string(KIVO_EVTUTIL) + " append " +
+                              (dir_.path() / "System.evt").string() +
+                              " --source KivoTest --id 7 --string from-evtutil --repeat 2";
+  ASSERT_EQ(0, std::system(command.c_str())) << command;
+  EXPECT_THAT(FetchAll(*reader), ElementsAre("from-evtutil", "from-evtutil"));
+  EXPECT_EQ(7, reader->GetEventId());
 }
 
 TEST_F(ReaderOnEvtFilesTest, LogWithoutAFileIsReportedEvenWithLoggingOff) {

@@ -16,15 +16,8 @@
 #include "platform/fake/FakeRegistry.h"
 #include "snmp/SnmpMessage.h"
 #include "support/LoopbackListener.h"
+#include "support/SystemSockets.h"
 #include "support/TestSupport.h"
-
-#ifdef _WIN32
-#include "platform/win32/Win32Sockets.h"
-using SystemSockets = kivo::platform::Win32Sockets;
-#else
-#include "platform/posix/PosixSockets.h"
-using SystemSockets = kivo::platform::PosixSockets;
-#endif
 
 namespace kivo::testing {
 

@@ -25,14 +25,7 @@
 #include "platform/fake/FakePerfData.h"
 #include "platform/fake/FakeRegistry.h"
 #include "support/EventRecords.h"
-
-#ifdef _WIN32
-#include "platform/win32/Win32Sockets.h"
-using SystemSockets = kivo::platform::Win32Sockets;
-#else
-#include "platform/posix/PosixSockets.h"
-using SystemSockets = kivo::platform::PosixSockets;
-#endif
+#include "support/SystemSockets.h"
 
 namespace {
 
@@ -77,7 +70,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: kivo_forwarding_driver PORT\n");
     return 2;
   }
-  SystemSockets sockets;
+  testing::SystemSockets sockets;
   if (sockets.Startup() != platform::kSocketOk) {
     std::fprintf(stderr, "socket start-up failed\n");
     return 1;

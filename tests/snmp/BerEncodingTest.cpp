@@ -43,7 +43,7 @@ TEST(BerLength, ShortFormEndsAt126AndLongFormUsesFewestOctets) {
       {16777216, "84 01 00 00 00"},
   };
   for (const Case& c : cases) {
-    std::vector<std::uint8_t> buffer(8, 0);
+    std::vector<std::uint8_t> buffer(16, 0);
     std::uint8_t* cursor = buffer.data();
     snmp::BerWriteLength(cursor, c.length);
     const std::size_t written = static_cast<std::size_t>(cursor - buffer.data());
@@ -70,7 +70,7 @@ TEST(BerSubIdentifier, Base128WithContinuationBits) {
       {4294967295u, "8F FF FF FF 7F"},
   };
   for (const Case& c : cases) {
-    std::vector<std::uint8_t> buffer(8, 0);
+    std::vector<std::uint8_t> buffer(16, 0);
     std::uint8_t* cursor = buffer.data();
     const std::size_t written = snmp::BerWriteSubIdentifier(cursor, c.value);
     EXPECT_EQ(written, static_cast<std::size_t>(cursor - buffer.data()));

@@ -16,14 +16,7 @@
 #include "snmp/SnmpMessage.h"
 #include "snmp/SnmpString.h"
 #include "snmp/UdpEndpoint.h"
-
-#ifdef _WIN32
-#include "platform/win32/Win32Sockets.h"
-using SystemSockets = kivo::platform::Win32Sockets;
-#else
-#include "platform/posix/PosixSockets.h"
-using SystemSockets = kivo::platform::PosixSockets;
-#endif
+#include "support/SystemSockets.h"
 
 namespace {
 
@@ -106,7 +99,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int port = std::atoi(argv[1]);
-  SystemSockets sockets;
+  kivo::testing::SystemSockets sockets;
   if (sockets.Startup() != platform::kSocketOk) {
     std::fprintf(stderr, "socket start-up failed\n");
     return 1;

@@ -15,14 +15,7 @@
 #include "snmp/SnmpTestHex.h"
 #include "snmp/UdpEndpoint.h"
 #include "support/LoopbackListener.h"
-
-#ifdef _WIN32
-#include "platform/win32/Win32Sockets.h"
-using SystemSockets = kivo::platform::Win32Sockets;
-#else
-#include "platform/posix/PosixSockets.h"
-using SystemSockets = kivo::platform::PosixSockets;
-#endif
+#include "support/SystemSockets.h"
 
 namespace kivo::testing {
 namespace {

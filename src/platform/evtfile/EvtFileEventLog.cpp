@@ -15,10 +15,6 @@ constexpr std::uint32_t kValueBufferSize = 2048;
 constexpr std::uint32_t kExpandedPathSize = 8196;
 }  // namespace
 
-std::unique_ptr<EventLog> MakeEventLog(Registry& registry, Messages& messages) {
-  return std::make_unique<EvtFileEventLog>(registry, messages);
-}
-
 EvtFileEventLog::EvtFileEventLog(Registry& registry, Messages& messages)
     : registry_(registry), messages_(messages) {}
 

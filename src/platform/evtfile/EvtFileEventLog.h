@@ -24,6 +24,11 @@ namespace kivo::platform {
 // bytes needed; kErrorEventLogFileChanged once the log was cleared or
 // replaced since it was opened; kErrorEventLogFileCorrupt for a file that is
 // not a sound log.
+//
+// A file carries no generation: a clear is recognised by record numbers that
+// fall below those the handle has seen. A log cleared and refilled between
+// two calls on a handle, so that its numbers never fell as seen from it,
+// reads on as if it had not been cleared.
 class EvtFileEventLog : public EventLog {
  public:
   static constexpr char kEventLogKey[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog";

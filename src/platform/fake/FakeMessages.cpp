@@ -71,9 +71,12 @@ bool Expand(const std::string& text, std::uint32_t flags, const char* const* arg
       case 'b':
         *out += ' ';
         break;
+      case '%':
+        *out += ignore_inserts ? "%%" : "%";
+        break;
       default:
         *out += next;
-        break;  // %% %. %! and "% "
+        break;  // %. %! and "% "
     }
   }
   return true;

@@ -18,6 +18,10 @@ class FakeMessages : public Messages {
  public:
   using Table = std::map<std::uint32_t, std::string>;
 
+  // The system's own table holds the messages of the platform's error codes;
+  // the fake knows one of them, as Wine words it.
+  FakeMessages() { system_[1234] = "Port unreachable.\r\n"; }
+
   void SetEnvironment(const std::string& name, const std::string& value);
   void AddModule(const std::string& path, Table table);
   // A module whose table is a message-text (.mc) source as windmc compiles it.

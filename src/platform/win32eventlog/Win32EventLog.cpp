@@ -10,10 +10,6 @@ HANDLE AsHandle(EventLogHandle log) {
 }
 }  // namespace
 
-std::unique_ptr<EventLog> MakeEventLog(Registry&, Messages&) {
-  return std::make_unique<Win32EventLog>();
-}
-
 EventLogHandle Win32EventLog::Open(const std::string& log_name) {
   HANDLE log = OpenEventLogA(nullptr, log_name.c_str());
   last_error_ = GetLastError();
