@@ -4,6 +4,34 @@
 
 namespace kivo::forwarding {
 
+char* EventRecord::Text(EventField field) const {
+  switch (field) {
+    case EventField::kSource:
+      return source;
+    case EventField::kComputer:
+      return computer;
+    case EventField::kUser:
+      return user;
+    case EventField::kDescription:
+      return description;
+    default:
+      return nullptr;
+  }
+}
+
+std::int32_t EventRecord::Number(EventField field) const {
+  switch (field) {
+    case EventField::kId:
+      return event_id;
+    case EventField::kType:
+      return event_type;
+    case EventField::kCategory:
+      return category;
+    default:
+      return 0;
+  }
+}
+
 EventRecord EventRecord::Current(eventlog::EventLogReader& reader) {
   EventRecord event;
   event.event_id = reader.GetEventId();

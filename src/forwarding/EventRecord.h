@@ -8,6 +8,9 @@ class EventLogReader;
 
 namespace kivo::forwarding {
 
+// The seven fields of an event that filters look at and traps carry.
+enum class EventField { kId, kType, kSource, kComputer, kUser, kDescription, kCategory };
+
 // The event the stages work on: the numbers of the record fetched last and
 // its text fields where they stand. The texts are zero-terminated, writable
 // buffers owned by whoever decoded the event (the event log reader); the trap
@@ -21,6 +24,11 @@ struct EventRecord {
   char* computer = nullptr;
   char* user = nullptr;
   char* description = nullptr;
+
+  // The text of a text field; null for the three number fields.
+  char* Text(EventField field) const;
+  // The value of a number field; 0 for the text fields.
+  std::int32_t Number(EventField field) const;
 
   // The reader's current event.
   static EventRecord Current(eventlog::EventLogReader& reader);

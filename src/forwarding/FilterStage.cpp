@@ -13,22 +13,20 @@ namespace names = config::names;
 namespace {
 
 // The fields a filter can look at, in the order their names are tried.
-enum class Field { kId, kType, kSource, kComputer, kUser, kDescription, kCategory };
-
 struct FieldName {
   const char* name;  // the "filterOn" text, compared exactly
   const char* trace_line;
-  Field field;
+  EventField field;
 };
 
 constexpr FieldName kFieldNames[] = {
-    {"EventId", "filtername is eventid", Field::kId},
-    {"EventType", "filtername is eventtype", Field::kType},
-    {"EventSource", "filtername is eventsource", Field::kSource},
-    {"EventComputerName", "filtername is eventcomputername", Field::kComputer},
-    {"EventUser", "filtername is eventuser", Field::kUser},
-    {"EventDescription", "filtername is eventdescription", Field::kDescription},
-    {"EventCategory", "filtername is eventcategory", Field::kCategory},
+    {"EventId", "filtername is eventid", EventField::kId},
+    {"EventType", "filtername is eventtype", EventField::kType},
+    {"EventSource", "filtername is eventsource", EventField::kSource},
+    {"EventComputerName", "filtername is eventcomputername", EventField::kComputer},
+    {"EventUser", "filtername is eventuser", EventField::kUser},
+    {"EventDescription", "filtername is eventdescription", EventField::kDescription},
+    {"EventCategory", "filtername is eventcategory", EventField::kCategory},
 };
 
 const FieldName* FindField(const std::string& name) {
@@ -39,24 +37,9 @@ const FieldName* FindField(const std::string& name) {
 }
 
 // The event's text for a field: numbers in decimal, texts as they stand.
-std::string FieldText(Field field, const EventRecord& event) {
-  switch (field) {
-    case Field::kId:
-      return std::to_string(event.event_id);
-    case Field::kType:
-      return std::to_string(event.event_type);
-    case Field::kSource:
-      return event.source;
-    case Field::kComputer:
-      return event.computer;
-    case Field::kUser:
-      return event.user;
-    case Field::kDescription:
-      return event.description;
-    case Field::kCategory:
-      return std::to_string(event.category);
-  }
-  return std::string();
+std::string FieldText(EventField field, const EventRecord& event) {
+  const char* text = event.Text(field);
+  return text != nullptr ? std::string(text) : std::to_string(event.Number(field));
 }
 
 void TraceUnreadable(config::TraceFile& trace, const char* value, std::uint32_t number) {

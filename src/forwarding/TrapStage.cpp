@@ -20,56 +20,30 @@ namespace names = config::names;
 namespace {
 
 // The event's fields that a trap can carry, in the order they are added.
-enum class Field { kId, kType, kSource, kComputer, kUser, kDescription, kCategory };
-
 struct BindingRow {
   const char* flag;  // include flag in the root key
   const char* oid;
-  Field field;
+  EventField field;
   const char* added_line;
   const char* stripped_line;  // null for the number fields
 };
 
 constexpr BindingRow kBindingRows[] = {
-    {names::kIen, "1.3.6.1.4.1.5309.6.1.1.1", Field::kId, "added event number varbind", nullptr},
-    {names::kIet, "1.3.6.1.4.1.5309.6.1.1.2", Field::kType, "added event type varbind", nullptr},
-    {names::kIes, "1.3.6.1.4.1.5309.6.1.1.3", Field::kSource, "added event source varbind",
+    {names::kIen, "1.3.6.1.4.1.5309.6.1.1.1", EventField::kId, "added event number varbind",
+     nullptr},
+    {names::kIet, "1.3.6.1.4.1.5309.6.1.1.2", EventField::kType, "added event type varbind",
+     nullptr},
+    {names::kIes, "1.3.6.1.4.1.5309.6.1.1.3", EventField::kSource, "added event source varbind",
      "stripping event source"},
-    {names::kIecn, "1.3.6.1.4.1.5309.6.1.1.4", Field::kComputer,
+    {names::kIecn, "1.3.6.1.4.1.5309.6.1.1.4", EventField::kComputer,
      "added event computer name varbind", "stripping computer name"},
-    {names::kIeu, "1.3.6.1.4.1.5309.6.1.1.5", Field::kUser, "added event user varbind",
+    {names::kIeu, "1.3.6.1.4.1.5309.6.1.1.5", EventField::kUser, "added event user varbind",
      "stripping user"},
-    {names::kIed, "1.3.6.1.4.1.5309.6.1.1.6", Field::kDescription,
+    {names::kIed, "1.3.6.1.4.1.5309.6.1.1.6", EventField::kDescription,
      "added event description varbind", "stripping description"},
-    {names::kIec, "1.3.6.1.4.1.5309.6.1.1.7", Field::kCategory, "added event category varbind",
+    {names::kIec, "1.3.6.1.4.1.5309.6.1.1.7", EventField::kCategory, "added event category varbind",
      nullptr},
 };
-
-char* FieldText(Field field, EventRecord& event) {
-  switch (field) {
-    case Field::kSource:
-      return event.source;
-    case Field::kComputer:
-      return event.computer;
-    case Field::kUser:
-      return event.user;
-    case Field::kDescription:
-      return event.description;
-    default:
-      return nullptr;
-  }
-}
-
-std::int32_t FieldNumber(Field field, const EventRecord& event) {
-  switch (field) {
-    case Field::kId:
-      return event.event_id;
-    case Field::kType:
-      return event.event_type;
-    default:
-      return event.category;
-  }
-}
 
 // Replaces every CR and LF of a zero-terminated text with a blank, in place.
 void ReplaceLineBreaks(char* text) {
@@ -150,14 +124,14 @@ void TrapStage::AddEventBindings(config::RegistryConfig& config, EventRecord& ev
     if (*include == 0) continue;
     trace.Line(row.added_line);
     std::unique_ptr<snmp::SnmpValue> value;
-    if (char* text = FieldText(row.field, event)) {
+    if (char* text = event.Text(row.field)) {
       if (*strip != 0) {
         trace.Line(row.stripped_line);
         ReplaceLineBreaks(text);
       }
       value = std::make_unique<snmp::SnmpString>(static_cast<const char*>(text));
     } else {
-      value = std::make_unique<snmp::SnmpInteger>(FieldNumber(row.field, event));
+      value = std::make_unique<snmp::SnmpInteger>(event.Number(row.field));
     }
     message.AddVarBind(std::make_unique<snmp::SnmpVarBind>(std::make_unique<snmp::SnmpOid>(row.oid),
                                                            std::move(value)));

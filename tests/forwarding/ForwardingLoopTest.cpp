@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,17 @@ class ScriptedHost : public forwarding::LoopHost {
   std::unique_ptr<perf::UptimeCounter> counter_;
 };
 
+// The system's sockets, except that opening a socket throws while `throws`
+// is set: a failure the stages do not expect.
+class ThrowingSockets : public SystemSockets {
+ public:
+  platform::SocketError OpenUdpSocket(platform::SocketHandle* socket) override {
+    if (throws) throw std::runtime_error("no sockets today");
+    return SystemSockets::OpenUdpSocket(socket);
+  }
+  bool throws = false;
+};
+
 class ForwardingLoopTest : public StoreFixture {
  protected:
   void SetUp() override {
@@ -60,9 +72,10 @@ class ForwardingLoopTest : public StoreFixture {
     AddSyslog("127.0.0.1", syslog_.Port());
   }
 
-  void RunLoop(ScriptedHost& host) {
+  void RunLoop(ScriptedHost& host) { RunLoop(host, sockets_); }
+  void RunLoop(ScriptedHost& host, platform::Sockets& sockets) {
     forwarding::ForwardingLoop loop(
-        {registry_, log_, messages_, pause_, sockets_, perf_, [] { return kNow; }});
+        {registry_, log_, messages_, pause_, sockets, perf_, [] { return kNow; }});
     loop.Work(host);
   }
   void AppendEvent(const std::string& description = "Started", std::uint32_t id = 6005,
@@ -226,6 +239,19 @@ TEST_F(ForwardingLoopTest, FaultsAreSurvivedAndTheNextEventIsForwarded) {
   ScriptedHost host(rounds);
   RunLoop(host);
   EXPECT_EQ(static_cast<int>(rounds.size()) + 1, host.running_checks());
+}
+
+TEST_F(ForwardingLoopTest, EventWhoseHandlingThrowsIsDroppedAndTheLoopGoesOn) {
+  ThrowingSockets sockets;
+  ScriptedHost host({
+      [&] { sockets.throws = true, AppendEvent("lost"); },
+      [&] { sockets.throws = false, AppendEvent("forwarded"); },
+  });
+  RunLoop(host, sockets);
+  EXPECT_EQ(2, host.idle_rounds());
+  EXPECT_EQ(BytesOf("<29>EventLog: Not Specified: forwarded"), Syslog().value_or(Bytes()));
+  EXPECT_TRUE(Trap().has_value());
+  EXPECT_FALSE(Trap(kStaysAway).has_value());
 }
 
 class EventPipelineTest : public StoreFixture {
