@@ -19,6 +19,7 @@
 #include "config/RegistryConfig.h"
 #include "forwarding/AgentAddress.h"
 #include "forwarding/ForwardingLoop.h"
+#include "forwarding/ScriptedHost.h"
 #include "platform/fake/FakeEventLog.h"
 #include "platform/fake/FakeMessages.h"
 #include "platform/fake/FakePause.h"
@@ -40,28 +41,6 @@ std::string Description() {
   text.resize(8000);
   return text;
 }
-
-// One configuration change and one new event per round; stops after the
-// last.
-class ScriptedHost : public forwarding::LoopHost {
- public:
-  explicit ScriptedHost(std::vector<std::function<void()>> rounds) : rounds_(std::move(rounds)) {}
-  bool IsRunning() const override {
-    if (next_ >= rounds_.size()) return false;
-    rounds_[next_++]();
-    return true;
-  }
-  void CountIdleRound() override {}
-  perf::UptimeCounter& KeepUptimeCounter(std::unique_ptr<perf::UptimeCounter> counter) override {
-    counter_ = std::move(counter);
-    return *counter_;
-  }
-
- private:
-  std::vector<std::function<void()>> rounds_;
-  mutable std::size_t next_ = 0;
-  std::unique_ptr<perf::UptimeCounter> counter_;
-};
 
 }  // namespace
 
@@ -114,7 +93,7 @@ int main(int argc, char** argv) {
       });
     }
   }
-  ScriptedHost host(rounds);
+  testing::ScriptedHost host(rounds);  // one configuration change and one event per round
   forwarding::ForwardingLoop loop({registry, event_log, messages, pause, sockets, perf_data});
   loop.Work(host);
   std::printf("forwarded %d events\n", static_cast<int>(rounds.size()));
