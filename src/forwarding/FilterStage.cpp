@@ -12,13 +12,14 @@ namespace names = config::names;
 
 namespace {
 
-// The fields a filter can look at, in the order their names are tried.
+// A field a filter can look at, by its "filterOn" name.
 struct FieldName {
   const char* name;  // the "filterOn" text, compared exactly
   const char* trace_line;
   EventField field;
 };
 
+// In the order the names are tried.
 constexpr FieldName kFieldNames[] = {
     {"EventId", "filtername is eventid", EventField::kId},
     {"EventType", "filtername is eventtype", EventField::kType},

@@ -19,7 +19,7 @@ namespace names = config::names;
 
 namespace {
 
-// The event's fields that a trap can carry, in the order they are added.
+// An event field that a trap can carry, with its include flag.
 struct BindingRow {
   const char* flag;  // include flag in the root key
   const char* oid;
@@ -28,6 +28,7 @@ struct BindingRow {
   const char* stripped_line;  // null for the number fields
 };
 
+// In the order the bindings are added.
 constexpr BindingRow kBindingRows[] = {
     {names::kIen, "1.3.6.1.4.1.5309.6.1.1.1", EventField::kId, "added event number varbind",
      nullptr},

@@ -133,7 +133,7 @@ TEST_F(FilterStageTest, UnreadableFiltersAreSkippedAndLaterOnesStillApply) {
                            "cannot read filterType of filter 3, filter skipped\r\n"}) {
     EXPECT_NE(std::string::npos, trace.find(line)) << line;
   }
-  // Filled, the gap lets entry 4 reject nothing until the count reaches it.
+  // With the gap filled the count reaches entry 4, which rejects.
   WriteEntry("Filters", 1, all, {"EventId", "Include", "6005"});
   EXPECT_FALSE(Passes(event));
 }
