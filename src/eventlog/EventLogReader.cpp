@@ -160,28 +160,19 @@ bool EventLogReader::ResetPosition(int log_index) {
   return true;
 }
 
-bool EventLogReader::TracingOn() {
+bool EventLogReader::TracingOn(bool write_default) {
   config::RegistryConfig config(registry_, nullptr);
   try {
     return config.GetLogging() != 0;
   } catch (const config::RegistryReadError&) {
-    return false;
-  }
-}
-
-bool EventLogReader::TracingOnOrDefault() {
-  config::RegistryConfig config(registry_, nullptr);
-  try {
-    return config.GetLogging() != 0;
-  } catch (const config::RegistryReadError&) {
-    config.SetLogging(0);
+    if (write_default) config.SetLogging(0);
     return false;
   }
 }
 
 bool EventLogReader::FetchNext() {
   pause_.Wait(kPauseMilliseconds);
-  TraceFile trace = TraceFile::OpenIf(TracingOnOrDefault());
+  TraceFile trace = TraceFile::OpenIf(TracingOn(true));
   for (int i = 0; i < kLogCount; ++i) {
     if (!logs_[i].initialised) {
       trace.Line("eventlog ", kLogNames[i], " is NOT initialized");
@@ -199,7 +190,7 @@ bool EventLogReader::FetchNext() {
 
 bool EventLogReader::ReadFromLog(int log_index) {
   LogState& log = logs_[log_index];
-  TraceFile trace = TraceFile::OpenIf(TracingOn());
+  TraceFile trace = TraceFile::OpenIf(TracingOn(false));
   trace.Line("reading event log ", kLogNames[log_index]);
 
   std::uint32_t bytes_read = 0;
@@ -303,7 +294,7 @@ void EventLogReader::ClearParameterSlots() {
 
 void EventLogReader::DecodeRecord(int log_index) {
   ClearEvent();
-  TraceFile trace = TraceFile::OpenIf(TracingOn());
+  TraceFile trace = TraceFile::OpenIf(TracingOn(false));
   const RawEventRecord record(record_buffer_, record_length_);
 
   event_id_ = static_cast<std::int32_t>(record.EventId() & 0xFFFF);
@@ -343,13 +334,18 @@ void EventLogReader::DecodeDescription(int log_index, const RawEventRecord& reco
   }
 }
 
-bool EventLogReader::FormatFromModule(int log_index, const RawEventRecord& record,
-                                      const char* module_path, TraceFile& trace) {
+std::string EventLogReader::ExpandModulePath(const char* module_path) {
   std::vector<char> expanded(kExpandedPathSize, '\0');
   messages_.ExpandEnvironment(module_path, expanded.data(), kExpandedPathSize);
   expanded.back() = '\0';
-  trace.Line("libLoad  <", expanded.data(), ">");
-  const platform::ModuleHandle module = messages_.LoadDataFile(expanded.data());
+  return std::string(expanded.data());
+}
+
+bool EventLogReader::FormatFromModule(int log_index, const RawEventRecord& record,
+                                      const char* module_path, TraceFile& trace) {
+  const std::string expanded = ExpandModulePath(module_path);
+  trace.Line("libLoad  <", expanded, ">");
+  const platform::ModuleHandle module = messages_.LoadDataFile(expanded.c_str());
   if (module == platform::kNoModule) return false;
 
   char message[kMessageBufferSize] = {};
@@ -428,19 +424,16 @@ const char* EventLogReader::getParm(int log_index, std::uint32_t message_number)
     have_list = true;
   } catch (const config::RegistryReadError&) {
   }
-  TraceFile trace = TraceFile::OpenIf(TracingOnOrDefault());
+  TraceFile trace = TraceFile::OpenIf(TracingOn(true));
   trace.Line("GP:msgmodlist  <", list, ">");
   if (!have_list) return nullptr;
 
   const char* result = nullptr;
-  std::vector<char> expanded(kExpandedPathSize);
   for (const std::string& module_path : SplitModuleList(list)) {
-    std::fill(expanded.begin(), expanded.end(), '\0');
-    messages_.ExpandEnvironment(module_path.c_str(), expanded.data(), kExpandedPathSize);
-    expanded.back() = '\0';
-    trace.Line("GP:libload  <", expanded.data(), ">");
+    const std::string expanded = ExpandModulePath(module_path.c_str());
+    trace.Line("GP:libload  <", expanded, ">");
     // A module that fails to load still reaches the system's own table.
-    const platform::ModuleHandle module = messages_.LoadDataFile(expanded.data());
+    const platform::ModuleHandle module = messages_.LoadDataFile(expanded.c_str());
 
     char text[kMessageBufferSize] = {};
     // A parameter text is not meant to have inserts; should it have some,

@@ -79,10 +79,9 @@ class EventLogReader {
     bool initialised = false;
   };
 
-  // "logging" of the store's root key; false when it cannot be read.
-  bool TracingOn();
-  // As TracingOn, but writes "logging" = 0 when the value is missing.
-  bool TracingOnOrDefault();
+  // "logging" of the store's root key; false when it cannot be read, and
+  // then, with `write_default`, written as 0.
+  bool TracingOn(bool write_default);
   void ReopenLog(int log_index, config::TraceFile& trace);
   // After "no new events": when the log wrapped past next record, moves on to
   // the oldest record that still exists. True when it moved.
@@ -92,6 +91,9 @@ class EventLogReader {
                          config::TraceFile& trace);
   bool FormatFromModule(int log_index, const RawEventRecord& record, const char* module_path,
                         config::TraceFile& trace);
+  // A module path with its environment references expanded, through an
+  // 8196-byte buffer.
+  std::string ExpandModulePath(const char* module_path);
   void JoinInsertionStrings(const RawEventRecord& record, config::TraceFile& trace);
   void DecodeUser(const RawEventRecord& record, config::TraceFile& trace);
   void ClearParameterSlots();

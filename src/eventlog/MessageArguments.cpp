@@ -11,7 +11,8 @@ const std::string kZeros(3, '\0');
 }
 
 MessageArguments::MessageArguments(std::size_t count)
-    : texts_(std::max<std::size_t>(count, platform::kMaxMessageInserts)), pointers_(texts_.size()) {
+    : texts_(std::max<std::size_t>(count, platform::kMessageArgumentSlots)),
+      pointers_(texts_.size()) {
   for (std::size_t i = 0; i < texts_.size(); ++i) {
     texts_[i] = "%" + std::to_string(i + 1) + kZeros;
     pointers_[i] = texts_[i].c_str();

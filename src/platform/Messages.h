@@ -14,9 +14,11 @@ constexpr std::uint32_t kFormatFromHmodule = 0x800;
 constexpr std::uint32_t kFormatFromSystem = 0x1000;
 constexpr std::uint32_t kFormatArgumentArray = 0x2000;
 
-// FormatMessageA inserts are %1 to %99: an argument array of this many
-// entries can never be read past.
+// FormatMessageA inserts are %1 to %99, and an insert whose format takes its
+// width and precision from arguments (%99!*.*s!) reads two more: an argument
+// array of this many entries can never be read past.
 constexpr std::uint32_t kMaxMessageInserts = 99;
+constexpr std::uint32_t kMessageArgumentSlots = kMaxMessageInserts + 2;
 
 // Message texts of program files and the names of accounts: the calls with
 // which event records are turned into text.

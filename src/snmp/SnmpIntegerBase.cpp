@@ -12,6 +12,7 @@ SnmpIntegerBase::SnmpIntegerBase(std::uint8_t tag, const char* type_name, Range 
 
 void SnmpIntegerBase::SetValue(std::int32_t value) {
   value_ = value;
+  ForgetText();
   if (range_ == Range::kUnsigned && value < 0) {
     SetContentLength(5);  // 00, then the four octets of the count
     return;

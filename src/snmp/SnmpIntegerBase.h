@@ -14,8 +14,9 @@ namespace kivo::snmp {
 class SnmpIntegerBase : public SnmpValue {
  public:
   virtual std::int32_t GetValue() const { return value_; }
-  // Stores the value and recomputes the content length. Invalidates nothing:
-  // the text form of a value is cached at its first ToText call.
+  // Stores the value and recomputes the content length. A text form cached
+  // by an earlier ToText is dropped, so that ToText never shows a value the
+  // object no longer holds.
   virtual void SetValue(std::int32_t value);
 
  protected:

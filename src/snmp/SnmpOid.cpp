@@ -24,12 +24,18 @@ SnmpOid::SnmpOid(std::string_view dotted_text) : SnmpValue(kTagObjectIdentifier,
 
   std::array<std::uint8_t, kMaxOidContent> area;
   std::uint8_t* cursor = area.data();
+  std::uint8_t* const limit = area.data() + area.size();
   BerWriteSubIdentifier(cursor, Saturate(40 * std::uint64_t{first} + second));
   std::uint32_t sub_identifier = 0;
   while (components.Next(&sub_identifier)) {
-    const std::size_t used = static_cast<std::size_t>(cursor - area.data());
-    if (used + BerSubIdentifierSize(sub_identifier) > area.size()) break;
-    BerWriteSubIdentifier(cursor, sub_identifier);
+    // Sub-identifiers that do not fit whole end the OID.
+    if (sub_identifier < 0x80) {  // the common case: one octet
+      if (cursor == limit) break;
+      *cursor++ = static_cast<std::uint8_t>(sub_identifier);
+    } else {
+      if (static_cast<std::size_t>(limit - cursor) < BerSubIdentifierSize(sub_identifier)) break;
+      BerWriteSubIdentifier(cursor, sub_identifier);
+    }
   }
   content_.Assign(area.data(), static_cast<std::size_t>(cursor - area.data()));
   SetContentLength(content_.size());

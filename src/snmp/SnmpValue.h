@@ -58,6 +58,9 @@ class SnmpValue : public SnmpEncodable {
   // Text form, called once by ToText.
   virtual std::string BuildText() const = 0;
 
+  // Drops the cached text form (for values that can change).
+  void ForgetText() { cached_text_.reset(); }
+
   void SetContentLength(std::size_t length) {
     content_length_ = static_cast<std::uint16_t>(length);
   }

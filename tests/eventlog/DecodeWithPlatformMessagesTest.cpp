@@ -3,6 +3,8 @@
 
 #include "config/RegistryConfig.h"
 #include "eventlog/EventLogReader.h"
+#include "platform/evtfile/EvtFileEventLog.h"
+#include "platform/evtfile/EvtFileWriter.h"
 #include "platform/fake/FakeEventLog.h"
 #include "platform/fake/FakePause.h"
 #include "platform/win32/Win32Messages.h"
@@ -117,6 +119,39 @@ TEST_F(DecodeWithPlatformMessagesTest, UsersAndTypesAreDecoded) {
     EXPECT_STREQ(c.user, reader_->GetUser());
     EXPECT_EQ(c.type_code, reader_->GetEventType());
   }
+}
+
+// The .evt-file log as kivo-evtfile.exe uses it: the log's file named by a
+// REG_EXPAND_SZ "File" in the real registry, expanded by the real
+// ExpandEnvironmentStringsA.
+TEST(EvtFileLogWithPlatformRegistryTest, FindsTheLogFileThroughTheRegistry) {
+  ScopedTempDir dir;
+  platform::Win32Registry registry;
+  platform::Win32Messages messages;
+  const std::string key_path =
+      std::string(platform::EvtFileEventLog::kEventLogKey) + "\\KivoTestLog";
+  DeleteRegistryTree(registry, key_path);
+  std::unique_ptr<platform::RegistryKey> key;
+  ASSERT_EQ(platform::kRegSuccess, registry.Create(key_path, &key));
+  const std::string value = "%TEMP%\\" + dir.path().filename().string() + "\\Kivo.evt";
+  key->SetValue("File", platform::RegType::kExpandText, value.c_str(),
+                static_cast<std::uint32_t>(value.size() + 1));
+  platform::evt::EvtFileWriter writer((dir.path() / "Kivo.evt").string());
+  ASSERT_TRUE(writer.Create(0x10000));
+  std::uint32_t number = 0;
+  platform::evt::EventRecordFields fields;
+  fields.source = u"KivoTest";
+  ASSERT_TRUE(writer.Append(fields, &number));
+
+  auto log = platform::MakeEventLog(registry, messages);
+  const platform::EventLogHandle handle = log->Open("KivoTestLog");
+  ASSERT_NE(platform::kNoEventLog, handle);
+  std::uint32_t count = 0;
+  EXPECT_TRUE(log->CountRecords(handle, &count));
+  EXPECT_EQ(1u, count);
+  log->Close(handle);
+  key.reset();
+  DeleteRegistryTree(registry, key_path);
 }
 
 }  // namespace

@@ -181,9 +181,11 @@ TEST(SnmpString, NullTextIsEmpty) {
   EXPECT_EQ("04 00", Hex(EncodeExactly(value)));
 }
 
-TEST(SnmpIntegerBase, SetValueRecomputesTheContent) {
+TEST(SnmpIntegerBase, SetValueRecomputesTheContentAndText) {
   SnmpTimeTicks ticks(5);
+  EXPECT_EQ("5", ticks.ToText());
   ticks.SetValue(-105900);
+  EXPECT_EQ("-105900", ticks.ToText());
   EXPECT_EQ(-105900, ticks.GetValue());
   EXPECT_EQ("43 05 00 FF FE 62 54", Hex(EncodeExactly(ticks)));
   ticks.SetValue(0);

@@ -72,25 +72,26 @@ bool EvtFileEventLog::Load(OpenLog& log, EvtFile& file, LogState* state) {
   return true;
 }
 
-bool EvtFileEventLog::CountRecords(EventLogHandle handle, std::uint32_t* count) {
+bool EvtFileEventLog::LoadFor(EventLogHandle handle, LogState* state) {
   OpenLog* log = Find(handle);
   if (log == nullptr) return Fail(kErrorInvalidHandle);
   EvtFile file(log->path, false);
-  LogState state;
-  if (!Load(*log, file, &state)) return false;
-  *count = state.count();
+  if (!Load(*log, file, state)) return false;
   last_error_ = 0;
   return true;
 }
 
-bool EvtFileEventLog::OldestRecord(EventLogHandle handle, std::uint32_t* oldest) {
-  OpenLog* log = Find(handle);
-  if (log == nullptr) return Fail(kErrorInvalidHandle);
-  EvtFile file(log->path, false);
+bool EvtFileEventLog::CountRecords(EventLogHandle handle, std::uint32_t* count) {
   LogState state;
-  if (!Load(*log, file, &state)) return false;
+  if (!LoadFor(handle, &state)) return false;
+  *count = state.count();
+  return true;
+}
+
+bool EvtFileEventLog::OldestRecord(EventLogHandle handle, std::uint32_t* oldest) {
+  LogState state;
+  if (!LoadFor(handle, &state)) return false;
   *oldest = state.oldest;
-  last_error_ = 0;
   return true;
 }
 

@@ -62,6 +62,8 @@ class EvtFileEventLog : public EventLog {
   OpenLog* Find(EventLogHandle log);
   // The log's state, checked against what the handle saw before.
   bool Load(OpenLog& log, evt::EvtFile& file, evt::LogState* state);
+  // The same for the log of a handle, opening its file for the one look.
+  bool LoadFor(EventLogHandle handle, evt::LogState* state);
   bool FindRecord(OpenLog& log, evt::EvtFile& file, const evt::LogState& state,
                   std::uint32_t number, std::uint32_t* offset);
 
