@@ -134,6 +134,27 @@ TEST_F(ForwardingLoopTest, EventBlockFollowsTheReadersLinesInTheTrace) {
   EXPECT_LT(reader_line, block);
 }
 
+TEST_F(ForwardingLoopTest, MapIsLookedUpByTheLowSixteenBitsOfTheEventIdentifier) {
+  SetNumber("logging", 1);
+  struct Case {
+    std::uint32_t identifier;
+    std::int32_t map;
+    const char* line;
+  } const cases[] = {
+      {0xC0001B7C, 7036, "e.EventId<7036> is mapped"},       // severity bits set
+      {0x00011B7C, 72572, "e.EventId<7036> is not mapped"},  // 65536 + 7036
+  };
+  for (const Case& c : cases) {
+    std::remove(config::TraceFile::kFileName);
+    config_->ClearMaps();
+    AddMap(c.map);
+    ScriptedHost host({[&] { AppendEvent("Started", c.identifier); }});
+    RunLoop(host);
+    EXPECT_NE(std::string::npos, Trace().find(std::string(c.line) + "\r\n")) << c.line;
+    EXPECT_TRUE(Trap().has_value());
+  }
+}
+
 // Each fault is followed by a good event, in one run of the loop; the good
 // event must arrive as a trap and as a syslog message.
 TEST_F(ForwardingLoopTest, FaultsAreSurvivedAndTheNextEventIsForwarded) {
