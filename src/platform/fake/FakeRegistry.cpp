@@ -163,4 +163,16 @@ RegStatus FakeRegistry::Create(const std::string& path, std::unique_ptr<Registry
   return kRegSuccess;
 }
 
+RegStatus FakeRegistry::DeleteValue(const std::string& path, const std::string& name) {
+  std::vector<std::string> names;
+  if (!SplitPath(path, &names)) return kRegNotFound;
+  std::shared_ptr<Node> node = root_;
+  for (const std::string& key_name : names) {
+    auto it = node->subkeys.find(Folded(key_name));
+    if (it == node->subkeys.end()) return kRegNotFound;
+    node = it->second;
+  }
+  return node->values.erase(Folded(name)) > 0 ? kRegSuccess : kRegNotFound;
+}
+
 }  // namespace kivo::platform

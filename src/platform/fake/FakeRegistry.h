@@ -20,6 +20,11 @@ class FakeRegistry : public Registry {
   RegStatus Open(const std::string& path, std::unique_ptr<RegistryKey>* key) override;
   RegStatus Create(const std::string& path, std::unique_ptr<RegistryKey>* key) override;
 
+  // Removes a value of a key (not part of the interface: the product never
+  // deletes values; tests use it to take a setting away). kRegNotFound when
+  // the key or the value does not exist.
+  RegStatus DeleteValue(const std::string& path, const std::string& name);
+
   struct Node;
 
  private:

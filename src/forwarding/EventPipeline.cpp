@@ -1,0 +1,66 @@
+#include "forwarding/EventPipeline.h"
+
+#include <optional>
+#include <utility>
+#include <variant>
+
+#include "forwarding/OptionalReads.h"
+
+namespace kivo::forwarding {
+
+namespace names = config::names;
+
+EventPipeline::EventPipeline(config::RegistryConfig& config, perf::UptimeCounter& uptime,
+                             platform::Sockets& sockets, CalendarClock clock)
+    : config_(config), uptime_(uptime), traps_(sockets, std::move(clock)), syslog_(sockets) {}
+
+bool EventPipeline::ReadTracingFlag() {
+  const std::optional<std::int32_t> logging = TryReadNumber(config_, names::kLogging);
+  if (logging) {
+    tracing_ = *logging != 0;
+  } else {
+    config_.WriteNumber(names::kLogging, 0);
+  }
+  return tracing_;
+}
+
+void EventPipeline::Process(EventRecord& event) {
+  config_.Open("");  // the root key: an earlier event may have left a subkey open
+  config::TraceFile trace = config::TraceFile::OpenIf(ReadTracingFlag());
+  WriteEventBlock(event, trace);
+
+  std::variant<TrapSettings, std::string> settings = TrapSettings::Read(config_);
+  const std::int32_t uptime = uptime_.GetUptimeTicks();
+  const TrapSettings* trap_settings = std::get_if<TrapSettings>(&settings);
+  if (trap_settings != nullptr) {
+    WriteDestinationBlock(*trap_settings, trace);
+  } else {
+    trace.Line("cannot read ", std::get<std::string>(settings), ", no trap for this event");
+  }
+
+  const bool passed = filters_.Run(config_, event, trace);
+  if (passed) {
+    trace.Line("not filtered");
+    if (trap_settings != nullptr) traps_.Run(config_, event, *trap_settings, uptime, trace);
+  }
+  syslog_.Run(config_, event, passed, trace);
+}
+
+void EventPipeline::WriteEventBlock(const EventRecord& event, config::TraceFile& trace) {
+  trace.Line("EventID:", event.event_id);
+  trace.Line("EventType:", event.event_type);
+  trace.Line("Source:<", event.source, ">");
+  trace.Line("Computer:<", event.computer, ">");
+  trace.Line("User:<", event.user, ">");
+  trace.Line("Desc:<", event.description, ">");
+  trace.Line("Category:<", event.category, ">");
+}
+
+void EventPipeline::WriteDestinationBlock(const TrapSettings& settings, config::TraceFile& trace) {
+  trace.Line("version:", settings.version);
+  trace.Line("destination:", settings.destination);
+  trace.Line("port:", settings.port);
+  trace.Line("community:", settings.community);
+}
+
+}  // namespace kivo::forwarding

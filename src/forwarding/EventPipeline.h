@@ -1,0 +1,42 @@
+#pragma once
+
+#include "config/RegistryConfig.h"
+#include "config/TraceFile.h"
+#include "forwarding/CalendarClock.h"
+#include "forwarding/EventRecord.h"
+#include "forwarding/FilterStage.h"
+#include "forwarding/SyslogStage.h"
+#include "forwarding/TrapStage.h"
+#include "perf/UptimeCounter.h"
+#include "platform/Sockets.h"
+
+namespace kivo::forwarding {
+
+// The road of one event: the trace blocks, the trap settings and the uptime,
+// the filters, the trap for an event that passed, and syslog. Every setting
+// is read again for every event, so a change in the store takes effect with
+// the next event. The only state kept between events is the tracing flag,
+// which stands in when "logging" cannot be read.
+class EventPipeline {
+ public:
+  EventPipeline(config::RegistryConfig& config, perf::UptimeCounter& uptime,
+                platform::Sockets& sockets, CalendarClock clock);
+
+  void Process(EventRecord& event);
+
+ private:
+  // "logging" of the root key; when it cannot be read it is written as 0
+  // and the previous event's flag is kept.
+  bool ReadTracingFlag();
+  static void WriteEventBlock(const EventRecord& event, config::TraceFile& trace);
+  static void WriteDestinationBlock(const TrapSettings& settings, config::TraceFile& trace);
+
+  config::RegistryConfig& config_;
+  perf::UptimeCounter& uptime_;
+  bool tracing_ = false;
+  FilterStage filters_;
+  TrapStage traps_;
+  SyslogStage syslog_;
+};
+
+}  // namespace kivo::forwarding

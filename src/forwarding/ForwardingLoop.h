@@ -1,0 +1,50 @@
+#pragma once
+
+#include "config/RegistryConfig.h"
+#include "forwarding/CalendarClock.h"
+#include "forwarding/LoopHost.h"
+#include "platform/EventLog.h"
+#include "platform/Messages.h"
+#include "platform/Pause.h"
+#include "platform/PerfData.h"
+#include "platform/Registry.h"
+#include "platform/Sockets.h"
+
+namespace kivo::forwarding {
+
+// The platform pieces the run loop works with; all must outlive the loop.
+struct LoopPlatform {
+  platform::Registry& registry;
+  platform::EventLog& event_log;
+  platform::Messages& messages;
+  platform::Pause& pause;
+  platform::Sockets& sockets;
+  platform::PerfData& perf_data;
+  CalendarClock clock = SystemCalendarTime;
+};
+
+// The working life of the service: pulls new event-log records one at a
+// time and runs each through the event pipeline, until the host's running
+// flag is found cleared after a round that found nothing.
+class ForwardingLoop {
+ public:
+  explicit ForwardingLoop(LoopPlatform platform);
+
+  // Creates the uptime counter (kept by the host), the event log reader and
+  // the configuration reader, makes sure the trap options exist, then runs
+  // until stopped. Nothing thrown inside leaves it: an event whose handling
+  // fails is dropped and the loop goes on.
+  void Work(LoopHost& host);
+
+  // Writes the trap options that a store may lack: the seven include flags
+  // as 1 and "senderOID" as empty when "iec" is missing, "stripCRLF" as 0
+  // when it is missing. The current key must be the root key.
+  static void EnsureTrapOptions(config::RegistryConfig& config);
+
+ private:
+  void Run(LoopHost& host);
+
+  LoopPlatform platform_;
+};
+
+}  // namespace kivo::forwarding

@@ -1,0 +1,154 @@
+#include "forwarding/TrapStage.h"
+
+#include <memory>
+#include <optional>
+#include <utility>
+
+#include "forwarding/AgentAddress.h"
+#include "forwarding/OptionalReads.h"
+#include "snmp/SnmpInteger.h"
+#include "snmp/SnmpMessage.h"
+#include "snmp/SnmpPdu.h"
+#include "snmp/SnmpString.h"
+#include "snmp/SnmpVarBind.h"
+#include "snmp/UdpEndpoint.h"
+
+namespace kivo::forwarding {
+
+namespace names = config::names;
+
+namespace {
+
+// An event field that a trap can carry, with its include flag.
+struct BindingRow {
+  const char* flag;  // include flag in the root key
+  const char* oid;
+  EventField field;
+  const char* added_line;
+  const char* stripped_line;  // null for the number fields
+};
+
+// In the order the bindings are added.
+constexpr BindingRow kBindingRows[] = {
+    {names::kIen, "1.3.6.1.4.1.5309.6.1.1.1", EventField::kId, "added event number varbind",
+     nullptr},
+    {names::kIet, "1.3.6.1.4.1.5309.6.1.1.2", EventField::kType, "added event type varbind",
+     nullptr},
+    {names::kIes, "1.3.6.1.4.1.5309.6.1.1.3", EventField::kSource, "added event source varbind",
+     "stripping event source"},
+    {names::kIecn, "1.3.6.1.4.1.5309.6.1.1.4", EventField::kComputer,
+     "added event computer name varbind", "stripping computer name"},
+    {names::kIeu, "1.3.6.1.4.1.5309.6.1.1.5", EventField::kUser, "added event user varbind",
+     "stripping user"},
+    {names::kIed, "1.3.6.1.4.1.5309.6.1.1.6", EventField::kDescription,
+     "added event description varbind", "stripping description"},
+    {names::kIec, "1.3.6.1.4.1.5309.6.1.1.7", EventField::kCategory, "added event category varbind",
+     nullptr},
+};
+
+// Replaces every CR and LF of a zero-terminated text with a blank, in place.
+void ReplaceLineBreaks(char* text) {
+  for (char* c = text; *c != '\0'; ++c) {
+    if (*c == '\r' || *c == '\n') *c = ' ';
+  }
+}
+
+}  // namespace
+
+TrapStage::TrapStage(platform::Sockets& sockets, CalendarClock clock)
+    : sockets_(sockets), clock_(std::move(clock)) {}
+
+void TrapStage::Run(config::RegistryConfig& config, EventRecord& event,
+                    const TrapSettings& settings, std::int32_t uptime, config::TraceFile& trace) {
+  const std::int32_t specific = SpecificCode(config, event.event_id, trace);
+
+  snmp::SnmpMessage message;
+  message.SetVersion(settings.version);
+  message.SetCommunity(settings.community);
+  const std::string enterprise = Enterprise(config, trace);
+  if (settings.version == 0) {
+    message.SetPduType(snmp::kPduTrapV1);
+    message.SetEnterprise(enterprise);
+    const std::string agent = AgentAddress::Find(sockets_);
+    trace.Line("SenderIP is <", agent, ">");
+    message.SetAgentAddress(agent);
+    message.SetTimeStamp(uptime);
+    message.SetGenericTrap(kGenericTrap);
+    message.SetSpecificTrap(specific);
+  } else {
+    message.SetPduType(snmp::kPduTrapV2);
+    // The request id is the calendar time; its low 32 bits after 2038.
+    message.SetRequestId(static_cast<std::int32_t>(static_cast<std::uint32_t>(clock_())));
+    message.SetErrorIndex(0);
+    message.SetErrorStatus(0);
+    // Set before the event bindings, so that sysUpTime.0 and snmpTrapOID.0
+    // come first.
+    message.AddTrapHeader(uptime, enterprise, kGenericTrap, specific);
+  }
+  AddEventBindings(config, event, message, trace);
+  Send(message, settings, trace);
+}
+
+std::int32_t TrapStage::SpecificCode(config::RegistryConfig& config, std::int32_t event_id,
+                                     config::TraceFile& trace) {
+  if (config.MapExists(event_id)) {
+    trace.Line("e.EventId<", event_id, "> is mapped");
+    return event_id;
+  }
+  trace.Line("e.EventId<", event_id, "> is not mapped");
+  return kUnmappedSpecificCode;
+}
+
+std::string TrapStage::Enterprise(config::RegistryConfig& config, config::TraceFile& trace) {
+  config.Open("");  // the root key again; the map lookup left it on "Maps"
+  const std::optional<std::string> sender = TryReadText(config, names::kSenderOid);
+  if (!sender) {
+    trace.Line("cannot read ", names::kSenderOid, ", using the default enterprise");
+    return kDefaultEnterprise;
+  }
+  return sender->empty() ? kDefaultEnterprise : *sender;
+}
+
+void TrapStage::AddEventBindings(config::RegistryConfig& config, EventRecord& event,
+                                 snmp::SnmpMessage& message, config::TraceFile& trace) {
+  std::optional<std::int32_t> strip = TryReadNumber(config, names::kStripCrlf);
+  if (!strip) {
+    trace.Line("cannot read ", names::kStripCrlf, ", line breaks kept");
+    strip = 0;
+  }
+  for (const BindingRow& row : kBindingRows) {
+    std::optional<std::int32_t> include = TryReadNumber(config, row.flag);
+    if (!include) {
+      trace.Line("cannot read ", row.flag, ", binding included");
+      include = 1;
+    }
+    if (*include == 0) continue;
+    trace.Line(row.added_line);
+    std::unique_ptr<snmp::SnmpValue> value;
+    if (char* text = event.Text(row.field)) {
+      if (*strip != 0) {
+        trace.Line(row.stripped_line);
+        ReplaceLineBreaks(text);
+      }
+      value = std::make_unique<snmp::SnmpString>(static_cast<const char*>(text));
+    } else {
+      value = std::make_unique<snmp::SnmpInteger>(event.Number(row.field));
+    }
+    message.AddVarBind(std::make_unique<snmp::SnmpVarBind>(std::make_unique<snmp::SnmpOid>(row.oid),
+                                                           std::move(value)));
+  }
+}
+
+void TrapStage::Send(const snmp::SnmpMessage& message, const TrapSettings& settings,
+                     config::TraceFile& trace) {
+  snmp::UdpEndpoint endpoint(sockets_, settings.port, settings.destination);
+  trace.Line(endpoint.IsReady() ? "ready to communicate with destination <"
+                                : "failed to communicate with destination <",
+             endpoint.LastError(), ">");
+  // Sent whether or not the endpoint is ready: a failed one sends 0 bytes,
+  // and the trace says so.
+  const std::int32_t sent = endpoint.SendMessage(message);
+  trace.Line("Sent ", sent, " bytes");
+}
+
+}  // namespace kivo::forwarding

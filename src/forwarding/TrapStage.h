@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "config/RegistryConfig.h"
+#include "config/TraceFile.h"
+#include "forwarding/CalendarClock.h"
+#include "forwarding/EventRecord.h"
+#include "forwarding/TrapSettings.h"
+#include "platform/Sockets.h"
+
+namespace kivo::snmp {
+class SnmpMessage;
+}
+
+namespace kivo::forwarding {
+
+// Turns an event that passed the filters into one SNMP trap (SNMPv1 when
+// "version" is 0, else SNMPv2c) and sends it as one datagram to the trap
+// destination. The specific code is the event id for an id listed under
+// "Maps", else 1; the enterprise is "senderOID" or the default; the event's
+// fields travel as bindings as the include flags say; with "stripCRLF" on,
+// the line breaks of the included text fields are replaced by blanks in the
+// event itself, so that the syslog stage sends the same text.
+//
+// Values read here that cannot be read fall back to their defaults, with a
+// trace line: "senderOID" to the default enterprise, "stripCRLF" to 0 (line
+// breaks kept), an include flag to 1 (binding included). The trap still
+// goes out.
+class TrapStage {
+ public:
+  static constexpr char kDefaultEnterprise[] = "1.3.6.1.4.1.5309.6.1.2.1";
+  static constexpr std::int32_t kGenericTrap = 6;  // enterpriseSpecific
+  static constexpr std::int32_t kUnmappedSpecificCode = 1;
+
+  TrapStage(platform::Sockets& sockets, CalendarClock clock);
+
+  void Run(config::RegistryConfig& config, EventRecord& event, const TrapSettings& settings,
+           std::int32_t uptime, config::TraceFile& trace);
+
+ private:
+  std::int32_t SpecificCode(config::RegistryConfig& config, std::int32_t event_id,
+                            config::TraceFile& trace);
+  std::string Enterprise(config::RegistryConfig& config, config::TraceFile& trace);
+  void AddEventBindings(config::RegistryConfig& config, EventRecord& event,
+                        snmp::SnmpMessage& message, config::TraceFile& trace);
+  void Send(const snmp::SnmpMessage& message, const TrapSettings& settings,
+            config::TraceFile& trace);
+
+  platform::Sockets& sockets_;
+  CalendarClock clock_;
+};
+
+}  // namespace kivo::forwarding

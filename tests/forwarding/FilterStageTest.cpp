@@ -1,0 +1,142 @@
+// The filter stage against filters in the in-memory store: what passes and
+// what is rejected (table), and the trace lines of the evaluation.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "forwarding/FilterStage.h"
+#include "forwarding/ForwardingFixture.h"
+
+namespace kivo::testing {
+namespace {
+
+struct Filter {
+  std::string on, type, list;
+};
+
+struct FilterCase {
+  const char* name;
+  std::vector<Filter> filters;
+  std::int32_t id;
+  const char* source;
+  bool passes;
+  std::int32_t type = 3;
+  const char* user = "SYSTEM";
+  const char* description = "The service started.";
+  std::int32_t category = 2;
+  const char* computer = "KIVOHOST";
+};
+
+const FilterCase kFilterCases[] = {
+    {"no filters", {}, 7036, "Srv", true},
+    {"include lists the id", {{"EventId", "Include", "6005, 6006"}}, 6006, "Srv", true},
+    {"include misses the id", {{"EventId", "Include", "6005, 6006"}}, 7036, "Srv", false},
+    {"include matches a prefix", {{"EventId", "Include", "6005, 6006"}}, 60050, "Srv", true},
+    {"token keeps its trailing blank", {{"EventSource", "Exclude", "Srv ,Disk"}}, 1, "Srv", true},
+    {"exclude matches a later token", {{"EventSource", "Exclude", "Srv ,Disk"}}, 1, "Disk", false},
+    {"exclude matches a prefix", {{"EventSource", "Exclude", "Srv ,Disk"}}, 1, "Diskette", false},
+    {"list ending with a comma excludes all",
+     {{"EventSource", "Exclude", "Srv,"}},
+     1,
+     "Any",
+     false},
+    {"list ending with a comma includes all", {{"EventSource", "Include", "Srv,"}}, 1, "Any", true},
+    {"matching is case-sensitive", {{"EventSource", "Exclude", "eventlog"}}, 1, "EventLog", true},
+    {"second filter rejects",
+     {{"EventId", "Include", "10"}, {"EventSource", "Exclude", "Disk"}},
+     100,
+     "Disk",
+     false},
+    {"type that is neither does not end the walk",
+     {{"EventSource", "Ignore", "Srv"}, {"EventId", "Include", "2"}},
+     1,
+     "Srv",
+     false},
+    {"lower-case type is inert", {{"EventSource", "exclude", "Srv"}}, 1, "Srv", true},
+    {"unknown field is skipped", {{"EventID", "Include", "5"}}, 1, "Srv", true},
+    {"empty list is skipped", {{"EventId", "Include", ""}}, 1, "Srv", true},
+    {"event type in decimal", {{"EventType", "Exclude", "1,2"}}, 1, "Srv", false, 2},
+    {"audit type passes", {{"EventType", "Exclude", "1,2"}}, 1, "Srv", true, 4},
+    {"user", {{"EventUser", "Include", "SYS"}}, 1, "Srv", true},
+    {"user missing", {{"EventUser", "Include", "Admin"}}, 1, "Srv", false},
+    {"description prefix", {{"EventDescription", "Exclude", "The service"}}, 1, "Srv", false},
+    {"category", {{"EventCategory", "Include", "3"}}, 1, "Srv", false},
+    {"computer", {{"EventComputerName", "Exclude", "KIVO"}}, 1, "Srv", false},
+};
+
+class FilterStageTest : public StoreFixture {
+ protected:
+  bool Passes(OwnedEvent& event, bool tracing = false) {
+    config::TraceFile trace = config::TraceFile::OpenIf(tracing);
+    forwarding::EventRecord record = event.View();
+    return forwarding::FilterStage().Run(*config_, record, trace);
+  }
+};
+
+TEST_F(FilterStageTest, PassesOrRejectsAsTheFiltersSay) {
+  for (const FilterCase& c : kFilterCases) {
+    config_->ClearFilters();
+    for (const Filter& f : c.filters) AddFilter(f.on, f.type, f.list);
+    OwnedEvent event(c.id, c.type, c.category, c.source, c.computer, c.user, c.description);
+    EXPECT_EQ(c.passes, Passes(event)) << c.name;
+  }
+}
+
+TEST_F(FilterStageTest, FirstRejectionEndsTheStageAndTheTraceShowsEveryStep) {
+  AddFilter("EventId", "Include", "6005, 6006");
+  AddFilter("EventSource", "Exclude", "Srv ,EventLog");
+  AddFilter("EventUser", "Include", "nobody");  // never reached
+  OwnedEvent event = StartedEvent();
+  EXPECT_FALSE(Passes(event, true));
+  EXPECT_EQ(
+      "numfilters:3\r\n"
+      "filtername:EventId\r\nfiltername is eventid\r\neventData is:<6005>\r\n"
+      "filterlist is:<6005, 6006>\r\nnexttok is:, 6006\r\nfilterlist is now:6005\r\n"
+      "in filterlist\r\nfilterType is:Include\r\n"
+      "filtername:EventSource\r\nfiltername is eventsource\r\neventData is:<EventLog>\r\n"
+      "filterlist is:<Srv ,EventLog>\r\nnexttok is:,EventLog\r\nfilterlist is now:Srv \r\n"
+      "filterlist is now:EventLog\r\nin filterlist\r\nfilterType is:Exclude\r\n"
+      "filtertype is exclude\r\nfiltered\r\n",
+      Trace());
+}
+
+TEST_F(FilterStageTest, IncludeMissTracesTheLowerCaseTypeLine) {
+  AddFilter("Bogus", "Include", "x");
+  AddFilter("EventSource", "Include", "Disk");
+  OwnedEvent event = StartedEvent();
+  EXPECT_FALSE(Passes(event, true));
+  EXPECT_EQ(
+      "numfilters:2\r\nfiltername:Bogus\r\ndont know what filtername is\r\n"
+      "filtername:EventSource\r\nfiltername is eventsource\r\neventData is:<EventLog>\r\n"
+      "filterlist is:<Disk>\r\nfilterlist is now:Disk\r\nnot in filterlist\r\n"
+      "filtertype is:Include\r\nfiltertype is include\r\nfiltered\r\n",
+      Trace());
+}
+
+TEST_F(FilterStageTest, UnreadableFiltersAreSkippedAndLaterOnesStillApply) {
+  const std::vector<std::string> all = {"filterOn", "filterType", "filterList"};
+  // Entry 0 lacks its list, entry 1 is missing (a gap), entry 2 has a list
+  // too long to read, entry 3 lacks its type, and entry 4 rejects. The
+  // count is 4 subkeys, so entries 0 to 3 are read: the gap hides entry 4.
+  WriteEntry("Filters", 0, {"filterOn", "filterType"}, {"EventSource", "Exclude"});
+  WriteEntry("Filters", 2, all, {"EventSource", "Exclude", std::string(128, 'E')});
+  WriteEntry("Filters", 3, {"filterOn", "filterList"}, {"EventSource", "EventLog"});
+  WriteEntry("Filters", 4, all, {"EventSource", "Exclude", "EventLog"});
+  OwnedEvent event = StartedEvent();
+  EXPECT_TRUE(Passes(event, true));
+  const std::string trace = Trace();
+  for (const char* line : {"cannot read filterList of filter 0, filter skipped\r\n",
+                           "cannot read filterOn of filter 1, filter skipped\r\n",
+                           "cannot read filterList of filter 2, filter skipped\r\n",
+                           "cannot read filterType of filter 3, filter skipped\r\n"}) {
+    EXPECT_NE(std::string::npos, trace.find(line)) << line;
+  }
+  // With the gap filled the count reaches entry 4, which rejects.
+  WriteEntry("Filters", 1, all, {"EventId", "Include", "6005"});
+  EXPECT_FALSE(Passes(event));
+}
+
+}  // namespace
+}  // namespace kivo::testing

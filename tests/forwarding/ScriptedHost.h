@@ -1,0 +1,42 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "forwarding/LoopHost.h"
+
+namespace kivo::testing {
+
+// A service that runs one scripted step at each test of its running flag
+// (that is, before each round of the loop) and stops when the script ends.
+class ScriptedHost : public forwarding::LoopHost {
+ public:
+  explicit ScriptedHost(std::vector<std::function<void()>> rounds) : rounds_(std::move(rounds)) {}
+
+  bool IsRunning() const override {
+    ++running_checks_;
+    if (next_ >= rounds_.size()) return false;
+    rounds_[next_++]();
+    return true;
+  }
+  void CountIdleRound() override { ++idle_rounds_; }
+  perf::UptimeCounter& KeepUptimeCounter(std::unique_ptr<perf::UptimeCounter> counter) override {
+    counter_ = std::move(counter);
+    return *counter_;
+  }
+
+  int idle_rounds() const { return idle_rounds_; }
+  int running_checks() const { return running_checks_; }
+  bool keeps_counter() const { return counter_ != nullptr; }
+
+ private:
+  std::vector<std::function<void()>> rounds_;
+  mutable std::size_t next_ = 0;
+  mutable int running_checks_ = 0;
+  int idle_rounds_ = 0;
+  std::unique_ptr<perf::UptimeCounter> counter_;
+};
+
+}  // namespace kivo::testing

@@ -1,0 +1,116 @@
+// The syslog stage sending to real UDP listeners on loopback: the datagrams
+// byte for byte, the destinations it serves and skips, and its trace.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "forwarding/ForwardingFixture.h"
+#include "forwarding/SyslogStage.h"
+
+namespace kivo::testing {
+namespace {
+
+class SyslogStageTest : public StoreFixture {
+ protected:
+  void Run(OwnedEvent& event, bool passed, bool tracing = false) {
+    config::TraceFile trace = config::TraceFile::OpenIf(tracing);
+    forwarding::EventRecord record = event.View();
+    forwarding::SyslogStage(sockets_).Run(*config_, record, passed, trace);
+  }
+  bool SyslogKeyExists() {
+    std::unique_ptr<platform::RegistryKey> key;
+    return registry_.Open(std::string(config::names::kRootPath) + "\\Syslog", &key) ==
+           platform::kRegSuccess;
+  }
+
+  LoopbackListener first_, second_;
+};
+
+TEST_F(SyslogStageTest, PriorityFollowsTheTypeCode) {
+  // type code: 0 success, 1 error, 2 warning, 3 information, 4 audit success,
+  // 5 audit failure, and one the platform never gives.
+  const std::int32_t priorities[] = {29, 27, 28, 29, 27, 29, 29};
+  UseSyslog(0);
+  AddSyslog("127.0.0.1", first_.Port());
+  for (std::int32_t type = 0; type < 7; ++type) {
+    OwnedEvent event(6005, type, 0, "EventLog", "HOST", "Not Specified", "Started");
+    Run(event, true);
+    EXPECT_EQ(BytesOf("<" + std::to_string(priorities[type]) + ">EventLog: Not Specified: Started"),
+              first_.Receive(kArrives).value_or(Bytes()))
+        << "type " << type;
+  }
+}
+
+TEST_F(SyslogStageTest, EveryReachableDestinationGetsTheSameDatagram) {
+  UseSyslog(0);
+  AddSyslog("127.0.0.1", first_.Port());
+  AddSyslog("nothing.invalid", 514);
+  AddSyslog("localhost", second_.Port());
+  OwnedEvent event(42, 2, 0, "Disk", "HOST", "SYSTEM", "line one\r\nline two");
+  Run(event, true, true);
+  const std::string message = "<28>Disk: SYSTEM: line one\r\nline two";
+  EXPECT_EQ(BytesOf(message), first_.Receive(kArrives).value_or(Bytes()));
+  EXPECT_EQ(BytesOf(message), second_.Receive(kArrives).value_or(Bytes()));
+  const std::string sent =
+      "sending <" + message + ">\r\nsent " + std::to_string(message.size()) + " bytes\r\n";
+  EXPECT_EQ(sent + "failed to send to nothing.invalid on port 514\r\nerror is 11001\r\n" + sent,
+            Trace());
+}
+
+TEST_F(SyslogStageTest, UseFiltersDecidesForRejectedEvents) {
+  AddSyslog("127.0.0.1", first_.Port());
+  OwnedEvent event = StartedEvent();
+  UseSyslog(0);
+  Run(event, false);
+  EXPECT_TRUE(first_.Receive(kArrives).has_value());
+  UseSyslog(1);
+  Run(event, false, true);
+  EXPECT_FALSE(first_.Receive(kStaysAway).has_value());
+  EXPECT_EQ("syslog using filters and event is filtered...not forwarding\r\n", Trace());
+  Run(event, true);
+  EXPECT_TRUE(first_.Receive(kArrives).has_value());
+}
+
+TEST_F(SyslogStageTest, MissingUseFiltersIsWrittenAndTheEventIsNotSent) {
+  AddSyslog("127.0.0.1", first_.Port());  // creates "Syslog" without "usefilters"
+  OwnedEvent event = StartedEvent();
+  Run(event, true, true);
+  EXPECT_FALSE(first_.Receive(kStaysAway).has_value());
+  config_->Open("Syslog");
+  EXPECT_EQ(0, config_->GetUseFilters());
+  Run(event, true, true);
+  EXPECT_TRUE(first_.Receive(kArrives).has_value());
+}
+
+TEST_F(SyslogStageTest, MissingSyslogKeyIsLeftAlone) {
+  OwnedEvent event = StartedEvent();
+  Run(event, true, true);
+  EXPECT_FALSE(SyslogKeyExists());
+  EXPECT_EQ("", Trace());
+}
+
+TEST_F(SyslogStageTest, UnreadableDestinationEndsTheWalkThere) {
+  UseSyslog(0);
+  WriteEntry("Syslog", 0, {"sysloghost"}, {"127.0.0.1"});
+  config_->WriteNumber("syslogport", first_.Port());
+  WriteEntry("Syslog", 1, {"sysloghost"}, {"127.0.0.1"});  // no port
+  WriteEntry("Syslog", 2, {"sysloghost"}, {"127.0.0.1"});
+  config_->WriteNumber("syslogport", second_.Port());
+  OwnedEvent event = StartedEvent();
+  Run(event, true);
+  EXPECT_TRUE(first_.Receive(kArrives).has_value());
+  EXPECT_FALSE(second_.Receive(kStaysAway).has_value());
+}
+
+TEST_F(SyslogStageTest, NoDestinationsSendAndTraceNothing) {
+  UseSyslog(0);
+  OwnedEvent event = StartedEvent();
+  Run(event, true, true);
+  EXPECT_EQ("", Trace());
+}
+
+}  // namespace
+}  // namespace kivo::testing
