@@ -1,10 +1,19 @@
-// kivo.exe: the forwarding service's program entry.
+// kivo.exe and kivo-evtfile.exe: the forwarding service's program entry. The
+// two programs differ only in the event log library they link, which defines
+// platform::MakeEventLog.
 
 #include <iostream>
+#include <memory>
 
+#include "forwarding/ForwardingLoop.h"
+#include "platform/EventLog.h"
 #include "platform/win32/Win32EventReporter.h"
+#include "platform/win32/Win32Messages.h"
+#include "platform/win32/Win32Pause.h"
+#include "platform/win32/Win32PerfData.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32ServiceManager.h"
+#include "platform/win32/Win32Sockets.h"
 #include "platform/win32/WinsockStartup.h"
 #include "service/ForwardingService.h"
 #include "service/ProgramEntry.h"
@@ -18,10 +27,17 @@ int main(int argc, char* argv[]) {
   platform::Win32Registry registry;
   const service::ServicePlatform host_platform{manager, events, registry, std::cout};
 
-  // What the service does while it runs. Until the forwarding run loop is
-  // wired in here, the service idles and notices a stop within 500 ms.
-  service::ForwardingService::WorkFunction work = service::IdleWork(manager);
+  // The platform of the run loop. Everything here lives until the process
+  // ends, so it outlives the loop and the uptime counter the service keeps.
+  platform::Win32Messages messages;
+  std::unique_ptr<platform::EventLog> event_log = platform::MakeEventLog(registry, messages);
+  platform::Win32Pause pause;
+  platform::Win32Sockets sockets;
+  platform::Win32PerfData perf_data;
+  forwarding::ForwardingLoop loop(forwarding::LoopPlatform{
+      registry, *event_log, messages, pause, sockets, perf_data, forwarding::SystemCalendarTime});
 
-  service::ForwardingService forwarding_service(host_platform, std::move(work));
+  service::ForwardingService forwarding_service(
+      host_platform, [&loop](forwarding::LoopHost& host) { loop.Work(host); });
   return service::RunProgram(forwarding_service, argc, argv);
 }

@@ -1,0 +1,374 @@
+"""Kivo's service at work under Wine, with real peers on the loopback: the
+pieces that the end-to-end test, scripts/demo and the measuring script share.
+
+- WineSession: a Wine prefix of its own, its registry (through regedit
+  imports, one process per batch of changes) and its service control manager.
+- TrapReceiver: net-snmp's snmptrapd in the foreground on 127.0.0.1, on a free
+  port found at run time, authorization disabled, numeric output; its traps
+  parsed into dictionaries.
+- UdpListener: a UDP socket on 127.0.0.1 (port 0) that keeps every
+  datagram with the time it arrived: the syslog receiver.
+- EventLogFiles: the .evt files of the Application, Security and System logs,
+  named by each log's "File" value and written with evtutil.exe.
+
+Python 3 standard library only.
+"""
+
+import os
+import re
+import shutil
+import socket
+import subprocess
+import tempfile
+import threading
+import time
+
+REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+SERVICES_KEY = r"HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services"
+EVENTLOG_KEY = SERVICES_KEY + r"\EventLog"
+CONFIG_KEY = r"HKEY_LOCAL_MACHINE\SOFTWARE\Tarvenor\Kivo"
+LOGS = ("Application", "Security", "System")
+
+DEFAULT_ENTERPRISE = "1.3.6.1.4.1.5309.6.1.2.1"
+EVENT_OID = "1.3.6.1.4.1.5309.6.1.1."
+SYS_UP_TIME = "1.3.6.1.2.1.1.3.0"
+SNMP_TRAP_OID = "1.3.6.1.6.3.1.1.4.1.0"
+
+
+def wait_for(predicate, seconds, step=0.05):
+    """Polls until predicate() gives something true; returns it, or the last
+    (false) result after `seconds`."""
+    deadline = time.monotonic() + seconds
+    while True:
+        result = predicate()
+        if result or time.monotonic() >= deadline:
+            return result
+        time.sleep(step)
+
+
+def free_udp_port():
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def reg_text(text):
+    return '"%s"' % text.replace("\\", "\\\\").replace('"', '\\"')
+
+
+def reg_expand_sz(text):
+    """A REG_EXPAND_SZ value in a REGEDIT4 file: hex(2) bytes, zero ended."""
+    data = text.encode("latin-1") + b"\0"
+    return "hex(2):" + ",".join("%02x" % b for b in data)
+
+
+class WineSession:
+    """A Wine prefix for one run, with one wineserver kept alive throughout so
+    that every step times the program and not Wine's start-up."""
+
+    def __init__(self, prefix, fresh=True):
+        self.prefix = os.path.abspath(prefix)
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=")
+        if fresh and os.path.isdir(self.prefix):
+            # A run that was killed may have left its Wine session behind.
+            subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
+            shutil.rmtree(self.prefix)
+        subprocess.run([os.path.join(REPO, "scripts", "wine-prefix"), self.prefix], check=True)
+        subprocess.run(["wineserver", "-p"], env=self.env, check=True)
+        self.work = tempfile.mkdtemp(prefix="kivo-wine-")
+
+    def close(self):
+        self.run(["net", "stop", "kivo"], check=False)
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
+        shutil.rmtree(self.work, ignore_errors=True)
+
+    def drive_c(self, *parts):
+        return os.path.join(self.prefix, "drive_c", *parts)
+
+    def run(self, args, check=True, timeout=60):
+        """Runs a Windows program (or Wine's own tools); bytes out."""
+        # Into files, not pipes: the first program of a session starts Wine's
+        # background processes, which inherit the handles and keep pipes open.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            code = subprocess.run(["wine"] + list(args), env=self.env, stdin=subprocess.DEVNULL,
+                                  stdout=out, stderr=err, timeout=timeout).returncode
+            out.seek(0)
+            err.seek(0)
+            done = subprocess.CompletedProcess(args, code, out.read(), err.read())
+        if check and done.returncode != 0:
+            raise RuntimeError("wine %s ended with %d: %s %s" % (
+                " ".join(args), done.returncode, done.stdout.decode(errors="replace"),
+                done.stderr.decode(errors="replace")))
+        return done
+
+    def windows_path(self, path):
+        return self.run(["winepath", "-w", path]).stdout.decode().strip()
+
+    # The registry. Changes go in REGEDIT4 batches, one regedit per batch:
+    # {key: {name: value}} where a value is a str (REG_SZ), an int (REG_DWORD),
+    # a ("expand", str) pair (REG_EXPAND_SZ) or None (delete the value); a key
+    # mapped to None is deleted with its subkeys.
+    def registry(self, changes):
+        lines = ["REGEDIT4", ""]
+        for key, values in changes.items():
+            if values is None:
+                lines += ["[-%s]" % key, ""]
+                continue
+            lines.append("[%s]" % key)
+            for name, value in values.items():
+                if value is None:
+                    data = "-"
+                elif isinstance(value, tuple):
+                    data = reg_expand_sz(value[1])
+                elif isinstance(value, int):
+                    data = "dword:%08x" % (value & 0xFFFFFFFF)
+                else:
+                    data = reg_text(value)
+                lines.append("%s=%s" % (reg_text(name), data))
+            lines.append("")
+        path = os.path.join(self.work, "change.reg")
+        with open(path, "w", encoding="latin-1", newline="\r\n") as f:
+            f.write("\n".join(lines) + "\n")
+        self.run(["regedit", "/S", path])
+
+    def query(self, key, name):
+        """(type, data) of a value as `reg query` shows it, or None."""
+        done = self.run(["reg", "query", key, "/v", name], check=False)
+        for line in done.stdout.decode(errors="replace").splitlines():
+            match = re.match(r"^\s*%s\s+(REG_\w+)\s*(.*?)\s*$" % re.escape(name), line)
+            if match:
+                return match.groups()
+        return None
+
+    def key_exists(self, key):
+        return self.run(["reg", "query", key], check=False).returncode == 0
+
+    # The service control manager.
+    def service_state(self, name="kivo"):
+        out = self.run(["sc", "query", name], check=False).stdout.decode(errors="replace")
+        match = re.search(r"STATE\s*:\s*\d+\s+(\w+)", out)
+        return match.group(1) if match else None
+
+    def wait_for_state(self, state, seconds=10, name="kivo"):
+        return wait_for(lambda: self.service_state(name) == state, seconds, step=0.1)
+
+    def service_pid(self, program_name):
+        """The Linux pid of the Wine process running the program, or None."""
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit():
+                continue
+            try:
+                with open("/proc/%s/cmdline" % entry, "rb") as f:
+                    cmdline = f.read().split(b"\0")
+                with open("/proc/%s/environ" % entry, "rb") as f:
+                    environ = f.read()
+            except OSError:
+                continue
+            if (any(arg.lower().endswith(program_name.lower().encode()) for arg in cmdline)
+                    and b"WINEPREFIX=" + self.prefix.encode() + b"\0" in environ):
+                return int(entry)
+        return None
+
+
+class EventLogFiles:
+    """The three logs as .evt files in the prefix, registered as each log's
+    "File" value, and a message module for sample event sources."""
+
+    def __init__(self, session, evtutil, folder="kivo-logs"):
+        self.session = session
+        self.evtutil = evtutil
+        self.folder = folder
+        os.makedirs(session.drive_c(folder), exist_ok=True)
+
+    def windows_file(self, log):
+        return "C:\\%s\\%s.evt" % (self.folder, log)
+
+    def unix_file(self, log):
+        return self.session.drive_c(self.folder, log + ".evt")
+
+    def create_all(self, max_size=1024 * 1024):
+        for log in LOGS:
+            self.tool(["create", self.windows_file(log), "--max-size", str(max_size)])
+        self.session.registry({"%s\\%s" % (EVENTLOG_KEY, log): {
+            "File": ("expand", self.windows_file(log))} for log in LOGS})
+
+    def register_source(self, source, module_path, log="Application"):
+        """Copies the message module into the prefix and names it as the
+        source's "EventMessageFile"."""
+        target = self.session.drive_c(self.folder, os.path.basename(module_path))
+        shutil.copyfile(module_path, target)
+        windows = "C:\\%s\\%s" % (self.folder, os.path.basename(module_path))
+        self.session.registry({"%s\\%s\\%s" % (EVENTLOG_KEY, log, source): {
+            "EventMessageFile": ("expand", windows), "TypesSupported": 7}})
+        return windows
+
+    def tool(self, args):
+        return self.session.run([self.evtutil] + list(args)).stdout.decode(errors="replace")
+
+    def append(self, log="Application", source="KivoSample", event_id=1000, type_="information",
+               strings=(), sid=None, computer=None, category=None, repeat=None):
+        """Appends a record; returns the time the file was last written."""
+        args = ["append", self.windows_file(log), "--source", source, "--id", str(event_id),
+                "--type", type_]
+        for text in strings:
+            args += ["--string", text]
+        if sid:
+            args += ["--sid", sid]
+        if computer:
+            args += ["--computer", computer]
+        if category is not None:
+            args += ["--category", str(category)]
+        if repeat:
+            args += ["--repeat", str(repeat)]
+        self.tool(args)
+        return os.stat(self.unix_file(log)).st_mtime
+
+    def clear(self, log="Application"):
+        self.tool(["clear", self.windows_file(log)])
+
+
+class UdpListener:
+    """Every datagram that reaches a UDP socket on 127.0.0.1, with its
+    arrival time."""
+
+    def __init__(self):
+        self.socket = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        self.socket.bind(("127.0.0.1", 0))
+        self.socket.settimeout(0.2)
+        self.port = self.socket.getsockname()[1]
+        self.received = []  # (time, bytes)
+        self.lock = threading.Lock()
+        self.stopping = False
+        self.thread = threading.Thread(target=self._receive, daemon=True)
+        self.thread.start()
+
+    def _receive(self):
+        while not self.stopping:
+            try:
+                data, _ = self.socket.recvfrom(65535)
+            except socket.timeout:
+                continue
+            except OSError:
+                return
+            with self.lock:
+                self.received.append((time.time(), data))
+
+    def messages(self):
+        with self.lock:
+            return [data for _, data in self.received]
+
+    def wait_for(self, predicate, seconds):
+        """The first message that satisfies predicate, or None."""
+        def find():
+            return next((m for m in self.messages() if predicate(m)), None)
+        return wait_for(find, seconds)
+
+    def close(self):
+        self.stopping = True
+        self.thread.join()
+        self.socket.close()
+
+
+# One line per trap: fields between '|', bindings between '~~', then an end
+# marker, since text bindings may hold line breaks.
+TRAP_FORMAT = "TRAP|%s|%P|%u|%N|%a|%w|%q|%T|%V~~%v|END\n"
+TRAP_FIELDS = ["version", "security", "community", "enterprise", "agent", "generic",
+               "specific", "uptime", "bindings"]
+
+
+def parse_binding(text):
+    match = re.match(r"^\.?(\S+) = (?:([A-Za-z0-9-]+): )?(.*)$", text, re.S)
+    if not match:
+        return (text, None, None)
+    name, kind, value = match.groups()
+    if kind == "STRING" and len(value) >= 2 and value[0] == '"' and value[-1] == '"':
+        # snmptrapd quotes the text and escapes quotes and backslashes in it.
+        value = re.sub(r'\\(["\\])', r"\1", value[1:-1])
+    return (name, kind, value)
+
+
+def parse_trap(text):
+    """A trap of snmptrapd's output as a dict: the fields above, "bindings"
+    as (name, type, value) with the leading dot of names and the quotes of
+    strings taken off, and "event" the event bindings by their last arc."""
+    trap = dict(zip(TRAP_FIELDS, text.split("|", len(TRAP_FIELDS) - 1)))
+    bindings = [parse_binding(b) for b in trap.get("bindings", "").split("~~") if b]
+    trap["bindings"] = bindings
+    trap["enterprise"] = trap.get("enterprise", "").lstrip(".")
+    trap["specific"] = trap.get("specific", "").lstrip(".")
+    trap["event"] = {name[len(EVENT_OID):]: (kind, value) for name, kind, value in bindings
+                     if name.startswith(EVENT_OID)}
+    if trap.get("version") == "1" and len(bindings) >= 2:
+        trap["uptime"] = re.sub(r"^\((\d+)\).*$", r"\1", bindings[0][2], flags=re.S)
+        trap["trap_oid"] = bindings[1][2].lstrip(".")
+    return trap
+
+
+class TrapReceiver:
+    """snmptrapd as the trap destination."""
+
+    def __init__(self):
+        self.workdir = tempfile.mkdtemp(prefix="kivo-trapd-")
+        self.log = os.path.join(self.workdir, "trapd.out")
+        config = os.path.join(self.workdir, "snmptrapd.conf")
+        with open(config, "w") as f:
+            f.write("disableAuthorization yes\n")
+        env = dict(os.environ, SNMP_PERSISTENT_DIR=os.path.join(self.workdir, "persist"),
+                   MIBS="", MIBDIRS=os.path.join(self.workdir, "nomibs"),
+                   SNMPCONFPATH=self.workdir)
+        self.process = None
+        for _ in range(5):  # another test may take the port between probe and bind
+            self.port = free_udp_port()
+            with open(self.log, "w") as out:
+                self.process = subprocess.Popen(
+                    ["snmptrapd", "-f", "-C", "-c", config, "-Lo", "-n", "-On", "-m", "",
+                     "-F", TRAP_FORMAT, "udp:127.0.0.1:%d" % self.port],
+                    stdout=out, stderr=subprocess.STDOUT, env=env)
+            started = wait_for(lambda: "NET-SNMP version" in self.output()
+                               or self.process.poll() is not None, 15)
+            if started and self.process.poll() is None:
+                return
+            self.process.wait()
+        raise RuntimeError("snmptrapd did not start:\n" + self.output())
+
+    def output(self):
+        # newline="": the line breaks inside text bindings as they came.
+        with open(self.log, errors="replace", newline="") as f:
+            return f.read()
+
+    def traps(self):
+        return [parse_trap(t) for t in re.findall(r"^TRAP\|(.*?)\|END\r?$", self.output(),
+                                                  re.S | re.M)]
+
+    def wait_for(self, predicate, seconds):
+        """The first trap that satisfies predicate, or None."""
+        def find():
+            return next((t for t in self.traps() if predicate(t)), None)
+        return wait_for(find, seconds)
+
+    def close(self):
+        if self.process and self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        shutil.rmtree(self.workdir, ignore_errors=True)
+
+
+def install_and_start(session, program):
+    """kivo -i, then net start; returns the -i output."""
+    out = session.run([program, "-i"]).stdout
+    session.run(["net", "start", "kivo"])
+    if not session.wait_for_state("RUNNING"):
+        raise RuntimeError("the service did not start: %s" % session.service_state())
+    return out
+
+
+def stop_and_uninstall(session, program):
+    session.run(["net", "stop", "kivo"], check=False)
+    session.wait_for_state("STOPPED")
+    return session.run([program, "-u"]).stdout

@@ -1,0 +1,122 @@
+#!/usr/bin/env python3
+"""Measures kivo-evtfile.exe under Wine (run by hand, not in CI; about ten
+minutes, since the service forwards at most two events a second):
+
+- latency from the append of a record to the arrival of its trap, over 50
+  events appended one at a time (the append's moment is the .evt file's
+  modification time; the trap's is when a UDP socket on 127.0.0.1 that
+  stands as trap destination receives it);
+- CPU time of the idle service over 60 seconds, from /proc/<pid>/stat of
+  the Wine process running kivo-evtfile.exe (and of the prefix's
+  wineserver, which serves the service's registry and file calls);
+- the service's resident memory (VmRSS) after 100 and after 1,000 events.
+
+    measure.py BUILD_DIR [PREFIX]
+"""
+
+import os
+import statistics
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import kivo_wine  # noqa: E402
+from kivo_wine import CONFIG_KEY  # noqa: E402
+
+TICKS = os.sysconf("SC_CLK_TCK")
+
+
+def cpu_seconds(pid):
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / TICKS  # utime, stime
+
+
+def rss_kib(pid):
+    with open("/proc/%d/status" % pid) as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    return 0
+
+
+def wineserver_pid(session):
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                name = os.path.basename(f.read().split(b"\0")[0])
+            with open("/proc/%s/environ" % entry, "rb") as f:
+                environ = f.read()
+        except OSError:
+            continue
+        if name.startswith(b"wineserver") and \
+                b"WINEPREFIX=" + session.prefix.encode() + b"\0" in environ:
+            return int(entry)
+    return None
+
+
+def main():
+    build = os.path.abspath(sys.argv[1])
+    prefix = sys.argv[2] if len(sys.argv) > 2 else os.path.join(build, "measure-prefix")
+    program = os.path.join(build, "kivo-evtfile.exe")
+    session = kivo_wine.WineSession(prefix)
+    traps = kivo_wine.UdpListener()
+    try:
+        logs = kivo_wine.EventLogFiles(session, os.path.join(build, "tools", "evtutil",
+                                                              "evtutil.exe"))
+        logs.create_all(max_size=4 * 1024 * 1024)
+        logs.register_source("KivoSample", os.path.join(build, "tests", "messages",
+                                                        "KivoSample.dll"))
+        session.registry({CONFIG_KEY: {"version": 0, "destination": "127.0.0.1",
+                                       "port": traps.port, "community": "public",
+                                       "logging": 0}})
+        kivo_wine.install_and_start(session, program)
+        pid = session.service_pid("kivo-evtfile.exe")
+        server = wineserver_pid(session)
+        print("service pid %s, wineserver pid %s" % (pid, server), flush=True)
+
+        latencies = []
+        for n in range(50):
+            marker = "latency-%d" % n
+            appended = logs.append(strings=(marker, "1"), sid="S-1-5-18")
+
+            def arrival():
+                with traps.lock:
+                    return next((t for t, d in traps.received if marker.encode() + b" " in d),
+                                None)
+            arrived = kivo_wine.wait_for(arrival, 10, step=0.01)
+            if arrived is None:
+                print("no trap for %s" % marker)
+                return 1
+            latencies.append(arrived - appended)
+        latencies_ms = sorted(1000 * x for x in latencies)
+        print("latency over 50 events: median %.0f ms, worst %.0f ms, best %.0f ms"
+              % (statistics.median(latencies_ms), latencies_ms[-1], latencies_ms[0]), flush=True)
+
+        time.sleep(2)
+        before = (cpu_seconds(pid), cpu_seconds(server) if server else 0.0)
+        time.sleep(60)
+        after = (cpu_seconds(pid), cpu_seconds(server) if server else 0.0)
+        print("idle over 60 s: service %.2f s CPU (%.2f %%), wineserver %.2f s CPU (%.2f %%)"
+              % (after[0] - before[0], (after[0] - before[0]) / 0.6,
+                 after[1] - before[1], (after[1] - before[1]) / 0.6), flush=True)
+        print("RSS after %d events: %d KiB" % (len(traps.received), rss_kib(pid)), flush=True)
+
+        for total in (100, 1000):
+            missing = total - len(traps.received)
+            logs.append(strings=("bulk", "1"), sid="S-1-5-18", repeat=missing)
+            if not kivo_wine.wait_for(lambda: len(traps.received) >= total, missing + 60, 0.5):
+                print("only %d traps arrived" % len(traps.received))
+                return 1
+            time.sleep(1)
+            print("RSS after %d events: %d KiB" % (len(traps.received), rss_kib(pid)), flush=True)
+    finally:
+        traps.close()
+        session.close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
