@@ -103,7 +103,9 @@ bool FakeEventLog::Read(EventLogHandle handle, std::uint32_t flags, std::uint32_
       *bytes_needed = length;
       return Fail(kErrorInsufficientBuffer);
     }
-    std::memcpy(static_cast<unsigned char*>(buffer) + *bytes_read, record.data(), length);
+    if (length > 0) {
+      std::memcpy(static_cast<unsigned char*>(buffer) + *bytes_read, record.data(), length);
+    }
     *bytes_read += length;
   }
   last_error_ = 0;
