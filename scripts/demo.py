@@ -84,10 +84,6 @@ def main():
             path = logs.register_source("KivoSample", module, log)
         say("   event source KivoSample, message module %s" % path)
 
-        step("Install and start the service (kivo-evtfile.exe -i, net start kivo)")
-        show(kivo_wine.install_and_start(session, program))
-        say("   state: %s" % session.service_state())
-
         step("Configure it through the registry (%s)" % CONFIG_KEY)
         settings = {"version": 0, "destination": "127.0.0.1", "port": trapd.port,
                     "community": "public", "logging": 0}
@@ -100,6 +96,10 @@ def main():
             say("   %-12s %s" % (name, value))
         say("   Maps\\1000    (event 1000 gets specific trap 1000)")
         say("   Syslog\\0     127.0.0.1:%d" % syslog.port)
+
+        step("Install and start the service (kivo-evtfile.exe -i, net start kivo)")
+        show(kivo_wine.install_and_start(session, program))
+        say("   state: %s" % session.service_state())
 
         step("Append events of KivoSample to the logs (evtutil append)")
         for log, event_id, type_, strings in EVENTS:
