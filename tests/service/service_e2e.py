@@ -1,13 +1,19 @@
 #!/usr/bin/env python3
-"""kivo-evtfile.exe end to end under Wine, in a fresh prefix of its own:
-installed and started through Wine's service control manager, events
-appended to the .evt logs arrive as traps at snmptrapd and as syslog
-datagrams at a UDP listener, every field checked; the settings switched in
-the registry while it runs take effect with the next event; the service
-survives a cleared log, an oversized record, an unreachable trap
-destination, a deleted "Syslog" key and tracing switched on and off.
+"""The service end to end under Wine's service control manager, in a fresh
+Wine prefix of its own.
 
-    forwarding_e2e.py BUILD_DIR PREFIX
+kivo.exe, as administrators deploy it: the command line's exact output,
+install, the message table, start, user control codes, stop, removal and a
+start from a console.
+
+kivo-evtfile.exe (the same program reading .evt files, since Wine keeps no
+event log): events appended to the logs arrive as traps at snmptrapd and as
+syslog datagrams at a UDP listener, every field checked; settings switched
+in the registry while it runs take effect with the next event; it survives a
+cleared log, an oversized record, an unreachable trap destination, a deleted
+"Syslog" key and tracing switched on and off.
+
+    service_e2e.py BUILD_DIR PREFIX
 """
 
 import os
@@ -48,6 +54,7 @@ class Run:
 def main():
     build, prefix = sys.argv[1], sys.argv[2]
     run = Run(build)
+    deployed = os.path.join(build, "kivo.exe")
     program = os.path.join(build, "kivo-evtfile.exe")
     probe = os.path.join(build, "tests", "service", "service-probe.exe")
     session = kivo_wine.WineSession(prefix)
@@ -69,6 +76,7 @@ def main():
             SERVICES_KEY + r"\kivo\Parameters": {"Start": 41, "Inc": 0}})
         run.ok("logs, sample source, trap receiver on port %d, syslog listener on port %d"
                % (trapd.port, syslog.port))
+        deployed_program(run, session, deployed, probe)
         command_line(run, session, program, before_start=True)
         start = time.monotonic()
         session.run(["net", "start", "kivo"])
@@ -100,6 +108,69 @@ def main():
     return 0
 
 
+MESSAGES = {
+    100: "The kivo service was installed.",
+    101: "The kivo service was removed.",
+    102: "The kivo service could not be removed.",
+    103: "The control handler could not be installed.",
+    104: "The initialization process failed.",
+    105: "The service was started.",
+    106: "The service received an unsupported request.",
+    108: "The service was stopped.",
+}
+
+
+def deployed_program(run, session, program, probe):
+    """kivo.exe under the service manager: it reads Wine's (empty) event log."""
+    command_line(run, session, program, before_start=True)
+    run.equal("start type", ("REG_DWORD", "0x2"), session.query(SERVICES_KEY + r"\kivo", "Start"))
+    source_key = EVENTLOG_KEY + r"\Application\kivo"
+    run.equal("TypesSupported", ("REG_DWORD", "0x7"), session.query(source_key, "TypesSupported"))
+    # The message table: language 1033, every text ended by CR LF.
+    windows = session.windows_path(program)
+    for number, text in MESSAGES.items():
+        out = session.run([probe, "message", windows, str(number), "kivo"], check=False).stdout
+        run.equal("message %d" % number, (text + "\r\n").encode(), out)
+    run.ok("message table: %d texts" % len(MESSAGES))
+
+    start = time.monotonic()
+    session.run(["net", "start", "kivo"])
+    if session.wait_for_state("RUNNING"):
+        run.ok("kivo.exe running %.1f s after net start" % (time.monotonic() - start))
+    else:
+        run.fail("kivo.exe state after net start: %s" % session.service_state())
+    out = session.run([probe, "control", "kivo", "128"], check=False).stdout
+    run.equal("control 128 answer", b"state 4", out.strip())
+    if run.equal("Current after control 128", ("REG_DWORD", "0x29"),
+                 session.query(SERVICES_KEY + r"\kivo\Status", "Current")):
+        run.ok("user control 128 wrote \"Current\" 41")
+    out = session.run([probe, "control", "kivo", "129"], check=False).stdout
+    if run.equal("control 129 answer", b"state 4", out.strip()) and \
+            run.equal("state after control 129", "RUNNING", session.service_state()):
+        run.ok("unsupported control 129 answered, still running")
+    # Wine's net stop returns once the stop is sent; the service then stays
+    # stop pending until its loop notices the stop.
+    start = time.monotonic()
+    session.run(["net", "stop", "kivo"])
+    if session.wait_for_state("STOPPED"):
+        run.ok("kivo.exe stopped %.1f s after net stop" % (time.monotonic() - start))
+    else:
+        run.fail("kivo.exe state after net stop: %s" % session.service_state())
+    command_line(run, session, program, before_start=False)
+
+    # From a console, without arguments: the dispatcher refuses a process the
+    # manager did not start, and the program ends with code 0, printing
+    # nothing. (Wine's dispatcher first tries the control pipe of the service
+    # started last; that is kivo, stopped, so it refuses at once.)
+    start = time.monotonic()
+    done = session.run([program], check=False)
+    took = time.monotonic() - start
+    if run.equal("kivo without arguments: exit code", 0, done.returncode) and \
+            run.equal("kivo without arguments: output", b"", done.stdout + done.stderr) and \
+            (took < 5 or run.fail("kivo without arguments took %.1f s" % took)):
+        run.ok("kivo without arguments ended with 0, no output, after %.1f s" % took)
+
+
 def command_line(run, session, program, before_start):
     """The exact output of -v, -i, -i again, -v; or, after the stop, of -u,
     -u again, -v and the event source key that -u leaves."""
@@ -116,7 +187,8 @@ def command_line(run, session, program, before_start):
         done = session.run([program, switch], check=False)
         if run.equal("kivo %s output" % switch, text.replace("\n", "\r\n").encode(), done.stdout) \
                 and run.equal("kivo %s exit code" % switch, 0, done.returncode):
-            run.ok("kivo %s -> %s" % (switch, text.strip().replace("\n", " | ")))
+            run.ok("%s %s -> %s" % (os.path.basename(program), switch,
+                                    text.strip().replace("\n", " | ")))
     windows = session.windows_path(program)
     if before_start:
         run.equal("ImagePath", ("REG_SZ", '"%s"' % windows),
@@ -331,11 +403,6 @@ class Checks:
 
     def controls(self):
         run = self.run
-        out = self.session.run([self.probe, "control", "kivo", "128"], check=False).stdout
-        run.equal("control 128 answer", b"state 4", out.strip())
-        if run.equal("Current after control 128", ("REG_DWORD", "0x29"),
-                     self.session.query(SERVICES_KEY + r"\kivo\Status", "Current")):
-            run.ok("user control 128 wrote \"Current\" 41")
         out = self.session.run([self.probe, "control", "kivo", "129"], check=False).stdout
         run.equal("control 129 answer", b"state 4", out.strip())
         marker = self.event()
