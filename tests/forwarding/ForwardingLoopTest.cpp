@@ -97,6 +97,7 @@ TEST_F(ForwardingLoopTest, IdleRoundsAdvanceTheCounterAndBurstsRunToTheEnd) {
   EXPECT_EQ(3, host.idle_rounds());
   EXPECT_EQ(4, host.running_checks());  // never between the events of a burst
   EXPECT_EQ(5, pause_.waits());         // one per fetch: 1 + (2 events + 1) + 1
+  EXPECT_EQ(0, log_.open_handles());    // stopping closed the three logs
   EXPECT_EQ(BytesOf("<29>EventLog: Not Specified: one"), Syslog().value_or(Bytes()));
   EXPECT_EQ(BytesOf("<29>EventLog: Not Specified: two"), Syslog().value_or(Bytes()));
   EXPECT_TRUE(Trap().has_value());
