@@ -154,8 +154,11 @@ class WineSession:
     def wait_for_state(self, state, seconds=10, name="kivo"):
         return wait_for(lambda: self.service_state(name) == state, seconds, step=0.1)
 
-    def service_pid(self, program_name):
-        """The Linux pid of the Wine process running the program, or None."""
+    def process_pid(self, program_name):
+        """The Linux pid of this prefix's process whose program (any argument,
+        Linux or Windows path) begins with the name, or None: the Wine process
+        running "kivo-evtfile.exe", or the "wineserver"."""
+        wanted = program_name.lower().encode()
         for entry in os.listdir("/proc"):
             if not entry.isdigit():
                 continue
@@ -166,7 +169,8 @@ class WineSession:
                     environ = f.read()
             except OSError:
                 continue
-            if (any(arg.lower().endswith(program_name.lower().encode()) for arg in cmdline)
+            names = [re.split(rb"[\\/]", arg)[-1].lower() for arg in cmdline]
+            if (any(name.startswith(wanted) for name in names)
                     and b"WINEPREFIX=" + self.prefix.encode() + b"\0" in environ):
                 return int(entry)
         return None

@@ -44,23 +44,6 @@ def rss_kib(pid):
     return 0
 
 
-def wineserver_pid(session):
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open("/proc/%s/cmdline" % entry, "rb") as f:
-                name = os.path.basename(f.read().split(b"\0")[0])
-            with open("/proc/%s/environ" % entry, "rb") as f:
-                environ = f.read()
-        except OSError:
-            continue
-        if name.startswith(b"wineserver") and \
-                b"WINEPREFIX=" + session.prefix.encode() + b"\0" in environ:
-            return int(entry)
-    return None
-
-
 def main():
     build = os.path.abspath(sys.argv[1])
     latency_only = "--latency-only" in sys.argv[2:]
@@ -78,8 +61,8 @@ def main():
                                        "port": traps.port, "community": "public",
                                        "logging": 0}})
         kivo_wine.install_and_start(session, program)
-        pid = session.service_pid("kivo-evtfile.exe")
-        server = wineserver_pid(session)
+        pid = session.process_pid("kivo-evtfile.exe")
+        server = session.process_pid("wineserver")
         print("service pid %s, wineserver pid %s" % (pid, server), flush=True)
 
         latencies = []
