@@ -10,58 +10,18 @@
 #include "platform/fake/FakeRegistry.h"
 #include "support/TestSupport.h"
 #include "tool/LegacyFileWriter.h"
+#include "tool/StoredConfig.h"
 
 namespace kivo::tool {
 namespace {
 
+using testing::ExpectStore;
+using testing::ReadStore;
 using testing::ScopedTempDir;
+using testing::StoredConfig;
 using testing::WriteLegacyFile;
 
 constexpr char kFile[] = "kivo.cfg";
-
-// Everything of the store that an import may write.
-struct StoredConfig {
-  std::int32_t version = 0;
-  std::string destination;
-  std::int32_t port = LegacyConfigFile::kDefaultPort;
-  std::string community;
-  std::vector<LegacyFilter> filters;  // by entry number
-  std::set<std::string> maps;
-};
-
-StoredConfig ReadStore(platform::Registry& registry) {
-  config::RegistryConfig store(registry, nullptr);
-  StoredConfig stored;
-  stored.version = store.GetSnmpVersion();
-  stored.destination = store.GetDestination();
-  stored.port = store.GetPort();
-  stored.community = store.GetCommunity();
-  store.Open(config::names::kFilters);
-  const std::uint32_t filters = store.CountSubkeys();
-  for (std::uint32_t i = 0; i < filters; ++i) {
-    store.OpenEntry(static_cast<std::int32_t>(i));
-    stored.filters.push_back({store.GetFilterOn(), store.GetFilterType(), store.GetFilterList()});
-    store.Open(config::names::kFilters);
-  }
-  store.Open(config::names::kMaps);
-  for (std::uint32_t i = 0; i < store.CountSubkeys(); ++i) stored.maps.insert(store.SubkeyName(i));
-  return stored;
-}
-
-void ExpectStore(const StoredConfig& expected, platform::Registry& registry) {
-  const StoredConfig stored = ReadStore(registry);
-  EXPECT_EQ(expected.version, stored.version);
-  EXPECT_EQ(expected.destination, stored.destination);
-  EXPECT_EQ(expected.port, stored.port);
-  EXPECT_EQ(expected.community, stored.community);
-  ASSERT_EQ(expected.filters.size(), stored.filters.size());
-  for (std::size_t i = 0; i < expected.filters.size(); ++i) {
-    EXPECT_EQ(expected.filters[i].on, stored.filters[i].on) << "filter " << i;
-    EXPECT_EQ(expected.filters[i].type, stored.filters[i].type) << "filter " << i;
-    EXPECT_EQ(expected.filters[i].list, stored.filters[i].list) << "filter " << i;
-  }
-  EXPECT_EQ(expected.maps, stored.maps);
-}
 
 std::vector<LegacyProblem> Import(platform::Registry& registry) {
   LegacyConfigFile file(kFile);

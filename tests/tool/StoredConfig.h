@@ -1,0 +1,78 @@
+#pragma once
+
+// Everything of the store that a legacy import may write, read back through
+// the store itself, for tests that compare it with what a file said.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "config/RegistryConfig.h"
+#include "platform/Registry.h"
+
+namespace kivo::testing {
+
+struct StoredFilter {
+  std::string on;
+  std::string type;
+  std::string list;
+
+  bool operator==(const StoredFilter& other) const {
+    return on == other.on && type == other.type && list == other.list;
+  }
+};
+
+struct StoredConfig {
+  std::int32_t version = 0;
+  std::string destination;
+  std::int32_t port = 161;  // what a legacy file without "Port:" gives
+  std::string community;
+  std::vector<StoredFilter> filters;  // by entry number
+  std::set<std::string> maps;
+};
+
+// Throws config::RegistryReadError when a value cannot be read back.
+inline StoredConfig ReadStore(platform::Registry& registry) {
+  config::RegistryConfig store(registry, nullptr);
+  StoredConfig stored;
+  stored.version = store.GetSnmpVersion();
+  stored.destination = store.GetDestination();
+  stored.port = store.GetPort();
+  stored.community = store.GetCommunity();
+  store.Open(config::names::kFilters);
+  const std::uint32_t filters = store.CountSubkeys();
+  for (std::uint32_t i = 0; i < filters; ++i) {
+    store.OpenEntry(static_cast<std::int32_t>(i));
+    stored.filters.push_back({store.GetFilterOn(), store.GetFilterType(), store.GetFilterList()});
+    store.Open(config::names::kFilters);
+  }
+  store.Open(config::names::kMaps);
+  for (std::uint32_t i = 0; i < store.CountSubkeys(); ++i) stored.maps.insert(store.SubkeyName(i));
+  return stored;
+}
+
+inline void ExpectStore(const StoredConfig& expected, platform::Registry& registry) {
+  StoredConfig stored;
+  try {
+    stored = ReadStore(registry);
+  } catch (const config::RegistryReadError& error) {
+    ADD_FAILURE() << error.what();
+    return;
+  }
+  EXPECT_EQ(expected.version, stored.version);
+  EXPECT_EQ(expected.destination, stored.destination);
+  EXPECT_EQ(expected.port, stored.port);
+  EXPECT_EQ(expected.community, stored.community);
+  ASSERT_EQ(expected.filters.size(), stored.filters.size());
+  for (std::size_t i = 0; i < expected.filters.size(); ++i) {
+    EXPECT_EQ(expected.filters[i].on, stored.filters[i].on) << "filter " << i;
+    EXPECT_EQ(expected.filters[i].type, stored.filters[i].type) << "filter " << i;
+    EXPECT_EQ(expected.filters[i].list, stored.filters[i].list) << "filter " << i;
+  }
+  EXPECT_EQ(expected.maps, stored.maps);
+}
+
+}  // namespace kivo::testing
