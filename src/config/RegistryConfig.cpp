@@ -101,10 +101,9 @@ std::int32_t RegistryConfig::ReadNumber(const char* value_name) {
   RegStatus result = key_->QueryValue(value_name, &type, bytes, &size);
   if (result != platform::kRegSuccess) throw RegistryReadError(value_name, result);
   // The registry stores numbers little-endian, as the machine does.
-  std::uint32_t value = static_cast<std::uint32_t>(bytes[0]) |
-                        static_cast<std::uint32_t>(bytes[1]) << 8 |
-                        static_cast<std::uint32_t>(bytes[2]) << 16 |
-                        static_cast<std::uint32_t>(bytes[3]) << 24;
+  std::uint32_t value =
+      static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+      static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
   return static_cast<std::int32_t>(value);
 }
 
@@ -261,8 +260,12 @@ void RegistryConfig::ClearList(const char* list) {
   for (std::uint32_t i = CountSubkeys(); i > 0; --i) DeleteSubkey(SubkeyName(i - 1));
 }
 
-void RegistryConfig::ClearFilters() { ClearList(names::kFilters); }
+void RegistryConfig::ClearFilters() {
+  ClearList(names::kFilters);
+}
 
-void RegistryConfig::ClearSyslogHosts() { ClearList(names::kSyslog); }
+void RegistryConfig::ClearSyslogHosts() {
+  ClearList(names::kSyslog);
+}
 
 }  // namespace kivo::config

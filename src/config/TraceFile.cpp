@@ -9,7 +9,9 @@ namespace kivo::config {
 // and writing, which lets several writers append at once.
 TraceFile::TraceFile(const std::string& path) : file_(std::fopen(path.c_str(), "ab")) {}
 
-TraceFile::~TraceFile() { Close(); }
+TraceFile::~TraceFile() {
+  Close();
+}
 
 TraceFile::TraceFile(TraceFile&& other) noexcept : file_(std::exchange(other.file_, nullptr)) {}
 

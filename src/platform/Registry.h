@@ -20,11 +20,11 @@ constexpr RegStatus kRegKeyDeleted = 1018;  // ERROR_KEY_DELETED
 // Value types as the registry stores them.
 enum class RegType : std::uint32_t {
   kNone = 0,
-  kText = 1,          // REG_SZ
-  kExpandText = 2,    // REG_EXPAND_SZ
-  kBinary = 3,        // REG_BINARY
-  kNumber = 4,        // REG_DWORD
-  kMultiText = 7,     // REG_MULTI_SZ
+  kText = 1,        // REG_SZ
+  kExpandText = 2,  // REG_EXPAND_SZ
+  kBinary = 3,      // REG_BINARY
+  kNumber = 4,      // REG_DWORD
+  kMultiText = 7,   // REG_MULTI_SZ
 };
 
 // One open key. Destroying it closes the key.

@@ -2,26 +2,26 @@
 
 namespace kivo::tool {
 
-using platform::ServiceError;
-using platform::ServiceState;
+using platform::ServiceManager;
 
-ServiceStarter::ServiceStarter(platform::ServiceControl& control) : control_(control) {}
+ServiceStarter::ServiceStarter(ServiceManager& manager) : manager_(manager) {}
 
 ServiceStarter::~ServiceStarter() {
-  service_.reset();
-  manager_.reset();
+  if (service_ != 0) manager_.Close(service_);
+  if (database_ != 0) manager_.Close(database_);
 }
 
 void ServiceStarter::EnsureRunning() {
-  last_error_ = control_.Connect(platform::service_access::kManagerConnectOnly, &manager_);
-  if (manager_) {
-    last_error_ = manager_->Open(kServiceName, platform::service_access::kServiceAll, &service_);
+  database_ = manager_.OpenManager(ServiceManager::kManagerConnectOnly);
+  if (database_ != 0) service_ = manager_.Open(database_, kServiceName, ServiceManager::kAllAccess);
+  if (service_ == 0) {
+    last_error_ = manager_.LastError();
+    return;
   }
-  if (!service_) return;
-  platform::ServiceStatus status;
-  const bool running = service_->QueryStatus(&status) == platform::kServiceSuccess &&
-                       status.current_state == ServiceState::kRunning;
-  if (!running) service_->Start();  // a failed start is not the tool's concern
+  ServiceManager::Status status;
+  const bool running =
+      manager_.QueryStatus(service_, &status) && status.current_state == ServiceManager::kRunning;
+  if (!running) manager_.Start(service_);  // a failed start is not the tool's concern
 }
 
 }  // namespace kivo::tool

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <memory>
+#include <cstdint>
 
-#include "platform/ServiceControl.h"
+#include "platform/ServiceManager.h"
 
 namespace kivo::tool {
 
@@ -14,7 +14,7 @@ class ServiceStarter {
  public:
   static constexpr char kServiceName[] = "kivo";
 
-  explicit ServiceStarter(platform::ServiceControl& control);
+  explicit ServiceStarter(platform::ServiceManager& manager);
   ~ServiceStarter();
   ServiceStarter(const ServiceStarter&) = delete;
   ServiceStarter& operator=(const ServiceStarter&) = delete;
@@ -23,14 +23,13 @@ class ServiceStarter {
 
   // The error of the open that failed, 0 when both opens succeeded. Kept
   // for a debugger; the tool never shows it.
-  platform::ServiceError last_error() const { return last_error_; }
+  std::uint32_t last_error() const { return last_error_; }
 
  private:
-  platform::ServiceControl& control_;
-  // Declared in this order so that the service handle closes first.
-  std::unique_ptr<platform::ServiceManager> manager_;
-  std::unique_ptr<platform::Service> service_;
-  platform::ServiceError last_error_ = platform::kServiceSuccess;
+  platform::ServiceManager& manager_;
+  platform::ServiceManager::Handle database_ = 0;
+  platform::ServiceManager::Handle service_ = 0;
+  std::uint32_t last_error_ = 0;
 };
 
 }  // namespace kivo::tool

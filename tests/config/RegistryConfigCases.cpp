@@ -147,8 +147,9 @@ TEST_P(RegistryConfigTest, AddFilterKeepsOneEntryPerFieldAndType) {
 
 TEST_P(RegistryConfigTest, ListsPastTenEntriesStayContiguous) {
   RegistryConfig config(*registry_, "Filters");
-  const char* const fields[] = {"EventId", "EventType", "EventSource", "EventComputerName",
-                                "EventUser", "EventDescription", "EventCategory"};
+  const char* const fields[] = {"EventId",           "EventType", "EventSource",
+                                "EventComputerName", "EventUser", "EventDescription",
+                                "EventCategory"};
   for (const char* field : fields) {
     EXPECT_TRUE(config.AddFilter(field, "Include", "a"));
     EXPECT_TRUE(config.AddFilter(field, "Exclude", "b"));

@@ -31,7 +31,8 @@ class RegistryConfigTest : public ::testing::TestWithParam<RegistryFactory> {
     std::unique_ptr<platform::RegistryKey> key;
     if (registry_->Open(Root(sub), &key) != platform::kRegSuccess) return names;
     char name[256];
-    for (std::uint32_t i = 0; key->SubkeyName(i, name, sizeof(name)) == platform::kRegSuccess; ++i) {
+    for (std::uint32_t i = 0; key->SubkeyName(i, name, sizeof(name)) == platform::kRegSuccess;
+         ++i) {
       names.push_back(name);
     }
     return names;
@@ -44,7 +45,8 @@ class RegistryConfigTest : public ::testing::TestWithParam<RegistryFactory> {
               key->SetValue(value, type, bytes.data(), static_cast<std::uint32_t>(bytes.size())));
   }
   static std::string Root(const std::string& sub) {
-    return sub.empty() ? config::names::kRootPath : std::string(config::names::kRootPath) + "\\" + sub;
+    return sub.empty() ? config::names::kRootPath
+                       : std::string(config::names::kRootPath) + "\\" + sub;
   }
 
   std::unique_ptr<platform::Registry> registry_;

@@ -35,9 +35,8 @@ class RegistryContract : public ::testing::TestWithParam<RegistryFactory> {
   }
   static void SetText(platform::RegistryKey& key, const std::string& name,
                       const std::string& text) {
-    ASSERT_EQ(platform::kRegSuccess,
-              key.SetValue(name, platform::RegType::kText, text.c_str(),
-                           static_cast<std::uint32_t>(text.size() + 1)));
+    ASSERT_EQ(platform::kRegSuccess, key.SetValue(name, platform::RegType::kText, text.c_str(),
+                                                  static_cast<std::uint32_t>(text.size() + 1)));
   }
 
   std::unique_ptr<platform::Registry> registry_;

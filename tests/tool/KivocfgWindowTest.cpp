@@ -24,6 +24,8 @@ constexpr char kImportQuestion[] =
 
 class KivocfgWindow : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() { UseWineOwnWindowFrames(); }
+
   void SetUp() override {
     DeleteRegistryTree(registry_, config::names::kRootPath);
     RemoveStandInService();
@@ -113,6 +115,8 @@ class KivocfgWindow : public ::testing::Test {
 
 TEST_F(KivocfgWindow, EmptyStoreAsksTheImportQuestionAndNoOpensTheDefaults) {
   Kivocfg tool;
+  ASSERT_NE(nullptr, WaitForDialog("kivocfg"));
+  EXPECT_FALSE(RootExists());  // asking creates nothing
   EXPECT_EQ(kImportQuestion, AnswerMessageBox(IDNO));
   ASSERT_NE(nullptr, tool.WaitForSheet());
   EXPECT_EQ("SNMPv1", TextOf(tool.Control(IDC_SNMP_VERSION)));
@@ -174,8 +178,15 @@ TEST_F(KivocfgWindow, SnmpApplyWritesAndCancelKeepsWhatApplyWrote) {
   EXPECT_EQ("private", Text(nullptr, "community"));
 }
 
-TEST_F(KivocfgWindow, SnmpFieldsTakeNoMoreThanTheStoreCanReadBack) {
+TEST_F(KivocfgWindow, SnmpFieldsTakeNoMoreThanTheStoreCanReadBackAndOkSavesOnlyShownPages) {
   CreateDefaultStore();
+  // A filter list with a gap, which a save of the Filters page would close.
+  config::RegistryConfig filters(registry_, "Filters");
+  filters.set_create(true);
+  filters.OpenEntry(0);
+  filters.SetFilterOn("EventId");
+  filters.OpenEntry(2);
+  filters.SetFilterOn("EventUser");
   Kivocfg tool;
   ASSERT_NE(nullptr, tool.WaitForSheet());
   SetText(tool.Control(IDC_COMMUNITY), "");
@@ -183,6 +194,7 @@ TEST_F(KivocfgWindow, SnmpFieldsTakeNoMoreThanTheStoreCanReadBack) {
   EXPECT_TRUE(Eventually([&] { return TextOf(tool.Control(IDC_COMMUNITY)).size() == 127; }));
   EXPECT_TRUE(tool.Ok());
   EXPECT_EQ(std::string(127, 'c'), Text(nullptr, "community"));
+  EXPECT_EQ("EventUser", Text("Filters\\2", "filterOn"));
 }
 
 TEST_F(KivocfgWindow, SnmpSaveIsRefusedWithTheErrorMessageAndWritesNothing) {
@@ -257,7 +269,7 @@ TEST_F(KivocfgWindow, FiltersAreAddedModifiedAndDeleted) {
     Click(GetDlgItem(dialog, IDOK));
     ASSERT_TRUE(WaitUntilGone(dialog));
   }
-  EXPECT_EQ(2, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  EXPECT_TRUE(Eventually([&] { return RowCount(list) == 2; }));
 
   // The row added last is selected: modify it.
   Click(tool.Control(IDC_FILTER_MODIFY));
@@ -272,12 +284,22 @@ TEST_F(KivocfgWindow, FiltersAreAddedModifiedAndDeleted) {
   ASSERT_TRUE(WaitUntilGone(dialog));
 
   // Select the first row from the keyboard and delete it.
-  PressKey(list, VK_HOME);
-  ASSERT_TRUE(Eventually([&] {
-    return SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 0;
-  }));
+  ASSERT_TRUE(SelectFirstRow(list));
   Click(tool.Control(IDC_FILTER_DELETE));
-  ASSERT_TRUE(Eventually([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 1; }));
+  ASSERT_TRUE(Eventually([&] { return RowCount(list) == 1; }));
+  // A double click on the row modifies it; one beside the rows does nothing.
+  PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(150, 150));
+  PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(150, 150));
+  Sleep(500);
+  EXPECT_EQ(nullptr, FindDialog("Filter Configuration"));
+  PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(30, 28));
+  PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(30, 28));
+  dialog = WaitForDialog("Filter Configuration");
+  ASSERT_NE(nullptr, dialog);
+  EXPECT_EQ("Bar", TextOf(GetDlgItem(dialog, IDC_FILTER_TEXT)));
+  Click(GetDlgItem(dialog, IDCANCEL));
+  ASSERT_TRUE(WaitUntilGone(dialog));
+
   ASSERT_TRUE(tool.Apply());
   EXPECT_EQ(1u, Entries("Filters"));
   EXPECT_EQ("EventSource", Text("Filters\\0", "filterOn"));
@@ -298,8 +320,7 @@ TEST_F(KivocfgWindow, MapIdsAreTypedAddedOnceLimitedAndRemoved) {
   EXPECT_FALSE(IsWindowEnabled(tool.Control(IDC_MAP_REMOVE)));
 
   Type(field, "46x24");  // the letter is refused
-  EXPECT_EQ("4624", TextOf(field));
-  EXPECT_TRUE(IsWindowEnabled(add));
+  EXPECT_TRUE(Eventually([&] { return TextOf(field) == "4624" && IsWindowEnabled(add); }));
   Click(add);
   ASSERT_TRUE(Eventually([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 1; }));
   EXPECT_TRUE(Eventually([&] { return TextOf(field).empty() && !IsWindowEnabled(add); }));
@@ -309,7 +330,7 @@ TEST_F(KivocfgWindow, MapIdsAreTypedAddedOnceLimitedAndRemoved) {
   EXPECT_EQ(1, SendMessageA(list, LB_GETCOUNT, 0, 0));
 
   Type(field, "1234567");  // five digits at most
-  EXPECT_EQ("12345", TextOf(field));
+  EXPECT_TRUE(Eventually([&] { return TextOf(field) == "12345"; }));
   SetText(field, "");
   Type(field, "99999");
   Click(add);
@@ -356,7 +377,7 @@ TEST_F(KivocfgWindow, SyslogDestinationsAreAddedCheckedModifiedAndDeleted) {
   SetText(GetDlgItem(dialog, IDC_SYSLOG_PORT), "1514");
   Click(GetDlgItem(dialog, IDOK));
   ASSERT_TRUE(WaitUntilGone(dialog));
-  EXPECT_EQ(2, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  EXPECT_TRUE(Eventually([&] { return RowCount(list) == 2; }));
 
   Click(tool.Control(IDC_SYSLOG_MODIFY));  // the row added last is selected
   dialog = WaitForDialog("Add Syslog Destination");
@@ -368,12 +389,9 @@ TEST_F(KivocfgWindow, SyslogDestinationsAreAddedCheckedModifiedAndDeleted) {
   Click(GetDlgItem(dialog, IDOK));
   ASSERT_TRUE(WaitUntilGone(dialog));
 
-  PressKey(list, VK_HOME);
-  ASSERT_TRUE(Eventually([&] {
-    return SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 0;
-  }));
+  ASSERT_TRUE(SelectFirstRow(list));
   Click(tool.Control(IDC_SYSLOG_DELETE));
-  ASSERT_TRUE(Eventually([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 1; }));
+  ASSERT_TRUE(Eventually([&] { return RowCount(list) == 1; }));
   SendMessageA(tool.Control(IDC_USE_FILTERS), BM_CLICK, 0, 0);
   ASSERT_TRUE(tool.Apply());
   EXPECT_EQ(1, Number("Syslog", "usefilters"));
@@ -396,10 +414,15 @@ TEST_F(KivocfgWindow, CtrlF5OnTheSnmpPageSwitchesLoggingOnAndOff) {
     PostMessageA(field, WM_KEYUP, VK_CONTROL, 0xC0000001);
     EXPECT_EQ(expected == std::string("Logging is now on") ? 1 : 0, Number(nullptr, "logging"));
   }
-  // F5 alone does nothing.
+  // F5 alone does nothing, and neither does Ctrl, F5 on another page.
   PressKey(field, VK_F5);
+  ASSERT_NE(nullptr, tool.ShowPage(1));
+  HWND list = tool.Control(IDC_FILTER_LIST);
+  PostMessageA(list, WM_KEYDOWN, VK_CONTROL, 1);
+  PostMessageA(list, WM_KEYDOWN, VK_F5, 1);
   Sleep(500);
   EXPECT_EQ(nullptr, FindDialog("kivocfg"));
+  EXPECT_EQ(0, Number(nullptr, "logging"));
   EXPECT_TRUE(tool.Cancel());
 }
 

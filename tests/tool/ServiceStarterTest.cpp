@@ -4,59 +4,62 @@
 
 #include <optional>
 
-#include "platform/fake/FakeServiceControl.h"
+#include "platform/fake/FakeServiceManager.h"
 
 namespace kivo::tool {
 namespace {
 
-using platform::FakeServiceControl;
-using platform::ServiceState;
+using platform::FakeServiceManager;
+using platform::ServiceManager;
+
+void InstallKivo(FakeServiceManager& manager, std::uint32_t state) {
+  ServiceManager::Definition kivo;
+  kivo.name = "Kivo";
+  kivo.display_name = "Kivo";
+  manager.AddService(kivo);
+  manager.SetServiceState("kivo", state);
+}
 
 TEST(ServiceStarter, StartsTheServiceOnlyWhenInstalledAndNotRunning) {
   const struct {
     const char* name;
-    std::optional<ServiceState> installed;
-    platform::ServiceError query_error;
+    std::optional<std::uint32_t> installed;
+    std::uint32_t query_error;
     int start_requests;
-    platform::ServiceError last_error;
+    std::uint32_t last_error;
   } cases[] = {
-      {"not installed", std::nullopt, 0, 0, platform::kServiceDoesNotExist},
-      {"stopped", ServiceState::kStopped, 0, 1, 0},
-      {"running", ServiceState::kRunning, 0, 0, 0},
-      {"start pending", ServiceState::kStartPending, 0, 1, 0},
-      {"query fails", ServiceState::kRunning, platform::kServiceAccessDenied, 1, 0},
+      {"not installed", std::nullopt, 0, 0, ServiceManager::kErrorServiceDoesNotExist},
+      {"stopped", ServiceManager::kStopped, 0, 1, 0},
+      {"running", ServiceManager::kRunning, 0, 0, 0},
+      {"start pending", ServiceManager::kStartPending, 0, 1, 0},
+      {"query fails", ServiceManager::kRunning, 5, 1, 0},
   };
   for (const auto& c : cases) {
-    FakeServiceControl control;
-    FakeServiceControl::InstalledService* service = nullptr;
-    if (c.installed) {
-      service = &control.Install("Kivo", *c.installed);
-      service->query_error = c.query_error;
-    }
+    FakeServiceManager manager;
+    if (c.installed) InstallKivo(manager, *c.installed);
+    manager.set_query_status_error(c.query_error);
     {
-      ServiceStarter starter(control);
+      ServiceStarter starter(manager);
       starter.EnsureRunning();
       EXPECT_EQ(c.last_error, starter.last_error()) << c.name;
-      if (service) {
-        EXPECT_EQ(c.start_requests, service->start_requests) << c.name;
-      }
     }
-    EXPECT_EQ(0, control.open_handles()) << c.name;
-    EXPECT_EQ(c.installed ? "kivo,manager" : "manager", control.close_log()) << c.name;
+    EXPECT_EQ(c.start_requests, manager.StartRequests("kivo")) << c.name;
+    EXPECT_EQ(0, manager.open_handles()) << c.name;
   }
 }
 
 TEST(ServiceStarter, UnreachableManagerIsRecordedAndNothingElseHappens) {
-  FakeServiceControl control;
-  auto& service = control.Install("kivo", ServiceState::kStopped);
-  control.set_connect_error(platform::kServiceAccessDenied);
+  FakeServiceManager manager;
+  InstallKivo(manager, ServiceManager::kStopped);
+  manager.set_open_manager_error(5);
   {
-    ServiceStarter starter(control);
+    ServiceStarter starter(manager);
     starter.EnsureRunning();
-    EXPECT_EQ(platform::kServiceAccessDenied, starter.last_error());
+    EXPECT_EQ(5u, starter.last_error());
   }
-  EXPECT_EQ(0, service.start_requests);
-  EXPECT_EQ(0, control.open_handles());
+  EXPECT_EQ(0, manager.StartRequests("kivo"));
+  EXPECT_EQ(ServiceManager::kStopped, manager.ServiceState("kivo"));
+  EXPECT_EQ(0, manager.open_handles());
 }
 
 }  // namespace

@@ -19,6 +19,15 @@ std::string DirectoryOfThisProgram() {
 
 }  // namespace
 
+void UseWineOwnWindowFrames() {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_SET_VALUE,
+                      nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+    RegCloseKey(key);
+  }
+}
+
 bool Eventually(const std::function<bool()>& condition, DWORD timeout_ms) {
   const DWORD start = GetTickCount();
   while (!condition()) {
@@ -74,8 +83,6 @@ void SetText(HWND control, const std::string& text) {
 
 void Type(HWND control, const std::string& text) {
   for (char c : text) PostMessageA(control, WM_CHAR, static_cast<unsigned char>(c), 1);
-  // Posted keys cannot be waited for from outside; they take far less than this.
-  Sleep(300);
 }
 
 void PressKey(HWND control, UINT virtual_key) {
@@ -91,6 +98,17 @@ void Choose(HWND combo, int index) {
   SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(combo));
+}
+
+int RowCount(HWND list) {
+  return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+bool SelectFirstRow(HWND list) {
+  PressKey(list, VK_HOME);
+  return Eventually([&] {
+    return SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 0;
+  });
 }
 
 Kivocfg::Kivocfg() {
@@ -146,7 +164,8 @@ HWND Kivocfg::ApplyButton() const {
 
 bool Kivocfg::Apply() {
   HWND apply = ApplyButton();
-  if (!IsWindowEnabled(apply)) return false;
+  // The edit that enables it may still be on its way through the queue.
+  if (!Eventually([&] { return IsWindowEnabled(apply) != FALSE; }, 5000)) return false;
   Click(apply);
   return Eventually([&] { return !IsWindowEnabled(apply); });
 }

@@ -11,6 +11,11 @@
 
 namespace kivo::testing {
 
+// Xvfb runs no window manager: Wine is told to frame and place windows
+// itself instead of waiting for a manager to acknowledge every window it
+// hides. Programs started afterwards read this setting.
+void UseWineOwnWindowFrames();
+
 // Polls `condition` until it holds or `timeout_ms` has passed.
 bool Eventually(const std::function<bool()>& condition, DWORD timeout_ms = 15000);
 
@@ -23,7 +28,8 @@ std::string TextOf(HWND window);
 // The message a message box shows (its text control, not its caption).
 std::string MessageBoxText(HWND box);
 void SetText(HWND control, const std::string& text);
-// Types the text key by key (WM_CHAR), as a user at the keyboard would.
+// Types the text key by key (WM_CHAR), as a user at the keyboard would. The
+// keys are queued: wait for their effect before relying on it.
 void Type(HWND control, const std::string& text);
 void PressKey(HWND control, UINT virtual_key);
 // Clicks a button without waiting for what the click starts (a modal dialog
@@ -31,6 +37,11 @@ void PressKey(HWND control, UINT virtual_key);
 void Click(HWND button);
 // Selects a drop-down list entry and tells the owner as the list would.
 void Choose(HWND combo, int index);
+
+// Report-view lists: the number of rows, and choosing the first row from
+// the keyboard (true once the list shows it chosen).
+int RowCount(HWND list);
+bool SelectFirstRow(HWND list);
 
 // kivocfg.exe, started by the test and ended by it if still running.
 class Kivocfg {

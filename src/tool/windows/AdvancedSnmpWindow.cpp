@@ -2,6 +2,7 @@
 
 #include "tool/AdvancedSnmpDialog.h"
 #include "tool/TextLimits.h"
+#include "tool/windows/ModalDialog.h"
 #include "tool/windows/Resource.h"
 #include "tool/windows/WindowText.h"
 
@@ -41,42 +42,22 @@ void Take(HWND dialog, AdvancedSnmpSettings& settings) {
   }
 }
 
-INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* logic = reinterpret_cast<AdvancedSnmpDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
-  switch (message) {
-    case WM_INITDIALOG:
-      SetWindowLongPtrA(dialog, DWLP_USER, lparam);
-      logic = reinterpret_cast<AdvancedSnmpDialog*>(lparam);
-      logic->Load();
-      Fill(dialog, logic->settings());
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wparam) == IDOK) {
-        Take(dialog, logic->settings());
-        std::string refusal;
-        if (!logic->Save(&refusal)) {
-          ShowMessage(dialog, refusal);
-          return TRUE;
-        }
-        EndDialog(dialog, IDOK);
-        return TRUE;
-      }
-      if (LOWORD(wparam) == IDCANCEL) {
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-      }
-      return FALSE;
-    default:
-      return FALSE;
-  }
-}
-
 }  // namespace
 
 void RunAdvancedSnmpDialog(HWND owner, platform::Registry& registry) {
   AdvancedSnmpDialog logic(registry);
-  DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ADVANCED_SNMP), owner,
-                  &DialogProc, reinterpret_cast<LPARAM>(&logic));
+  ModalDialogHandlers handlers;
+  handlers.fill = [&](HWND dialog) {
+    logic.Load();
+    Fill(dialog, logic.settings());
+  };
+  handlers.confirm = [&](HWND dialog) {
+    Take(dialog, logic.settings());
+    std::string refusal;
+    logic.Save(&refusal);
+    return refusal;
+  };
+  RunModalDialog(owner, IDD_ADVANCED_SNMP, handlers);
 }
 
 }  // namespace kivo::tool::windows

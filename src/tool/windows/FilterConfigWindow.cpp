@@ -1,6 +1,7 @@
 #include "tool/windows/FilterConfigWindow.h"
 
 #include "tool/TextLimits.h"
+#include "tool/windows/ModalDialog.h"
 #include "tool/windows/Resource.h"
 #include "tool/windows/WindowText.h"
 
@@ -38,38 +39,13 @@ FilterRow Take(HWND window) {
   return row;
 }
 
-INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* dialog = reinterpret_cast<FilterConfigDialog*>(GetWindowLongPtrA(window, DWLP_USER));
-  switch (message) {
-    case WM_INITDIALOG:
-      SetWindowLongPtrA(window, DWLP_USER, lparam);
-      Fill(window, *reinterpret_cast<FilterConfigDialog*>(lparam));
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wparam) == IDOK) {
-        const std::string refusal = dialog->Confirm(Take(window));
-        if (!refusal.empty()) {
-          ShowMessage(window, refusal);
-          return TRUE;
-        }
-        EndDialog(window, IDOK);
-        return TRUE;
-      }
-      if (LOWORD(wparam) == IDCANCEL) {
-        EndDialog(window, IDCANCEL);
-        return TRUE;
-      }
-      return FALSE;
-    default:
-      return FALSE;
-  }
-}
-
 }  // namespace
 
 bool RunFilterConfigDialog(HWND owner, FilterConfigDialog& dialog) {
-  return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FILTER_CONFIG), owner,
-                         &DialogProc, reinterpret_cast<LPARAM>(&dialog)) == IDOK;
+  ModalDialogHandlers handlers;
+  handlers.fill = [&](HWND window) { Fill(window, dialog); };
+  handlers.confirm = [&](HWND window) { return dialog.Confirm(Take(window)); };
+  return RunModalDialog(owner, IDD_FILTER_CONFIG, handlers);
 }
 
 }  // namespace kivo::tool::windows

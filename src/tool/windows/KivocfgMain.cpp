@@ -9,7 +9,7 @@
 
 #include "config/RegistryConfig.h"
 #include "platform/win32/Win32Registry.h"
-#include "platform/win32/Win32ServiceControl.h"
+#include "platform/win32/Win32ServiceManager.h"
 #include "tool/ServiceStarter.h"
 #include "tool/windows/ConfigSheet.h"
 #include "tool/windows/MigrationDialog.h"
@@ -44,8 +44,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   kivo::platform::Win32Registry registry;
   OfferLegacyImport(registry);
 
-  kivo::platform::Win32ServiceControl service_control;
-  kivo::tool::ServiceStarter starter(service_control);
+  kivo::platform::Win32ServiceManager service_manager;
+  kivo::tool::ServiceStarter starter(service_manager);
   starter.EnsureRunning();
 
   kivo::tool::windows::RunConfigSheet(registry);

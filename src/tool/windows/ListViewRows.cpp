@@ -49,12 +49,4 @@ int ListViewRows::Selected() const {
       SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
 }
 
-int ListViewRows::RowAt(POINT point) const {
-  LVHITTESTINFO hit = {};
-  hit.pt = point;
-  const int row =
-      static_cast<int>(SendMessageA(list_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-  return (hit.flags & LVHT_ONITEM) != 0 ? row : -1;
-}
-
 }  // namespace kivo::tool::windows

@@ -19,8 +19,6 @@ class ListViewRows {
   void Fill(const std::vector<std::vector<std::string>>& rows, int selected);
   // The first row from the top in the selected state, or -1.
   int Selected() const;
-  // The row under a point of the list's client area, or -1.
-  int RowAt(POINT point) const;
 
  private:
   HWND list_;

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <memory>
+
+#include "perf/UptimeCounter.h"
+
+namespace kivo::forwarding {
+
+// What the forwarding run loop needs of the service that runs it: the running
+// flag it tests between bursts of events, the idle counter it advances after
+// every round that found nothing, and the slot that keeps the uptime counter
+// for the rest of the service's life (the loop creates it, the service owns it).
+class LoopHost {
+ public:
+  virtual ~LoopHost() = default;
+
+  virtual bool IsRunning() const = 0;
+  // Adds the increment to the idle counter's current value.
+  virtual void CountIdleRound() = 0;
+  // Takes ownership of the counter and returns it for the loop's use.
+  virtual perf::UptimeCounter& KeepUptimeCounter(std::unique_ptr<perf::UptimeCounter> counter) = 0;
+};
+
+}  // namespace kivo::forwarding

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace kivo::platform {
+
+// Error codes as the platform reports them: Winsock codes (WSAGetLastError)
+// in the Windows build, errno values natively. Name resolution reports the
+// Winsock numbering on both, so that traces read the same everywhere.
+using SocketError = std::int32_t;
+constexpr SocketError kSocketOk = 0;
+constexpr SocketError kSocketInvalidArgument = 10022;  // WSAEINVAL
+constexpr SocketError kHostNotFound = 11001;           // WSAHOST_NOT_FOUND
+constexpr SocketError kTryAgain = 11002;               // WSATRY_AGAIN
+constexpr SocketError kNoRecovery = 11003;             // WSANO_RECOVERY
+constexpr SocketError kNoAddress = 11004;              // WSANO_DATA
+
+// A socket handle; kInvalidSocket until a socket was created.
+using SocketHandle = std::uintptr_t;
+constexpr SocketHandle kInvalidSocket = ~static_cast<SocketHandle>(0);
+
+// An IPv4 address, first octet first (network order).
+using Ipv4Address = std::array<std::uint8_t, 4>;
+
+// "a.b.c.d", each octet in decimal (what inet_ntoa gives).
+inline std::string FormatDotted(const Ipv4Address& address) {
+  return std::to_string(address[0]) + "." + std::to_string(address[1]) + "." +
+         std::to_string(address[2]) + "." + std::to_string(address[3]);
+}
+
+// The UDP socket calls of the service: one datagram socket per destination,
+// bound to an ephemeral port, sending only. Each call returns kSocketOk or
+// the platform's error code of the failure.
+class Sockets {
+ public:
+  virtual ~Sockets() = default;
+
+  // Initialises the socket library once per process (WSAStartup 1.1 on
+  // Windows; nothing natively).
+  virtual SocketError Startup() = 0;
+
+  // socket(AF_INET, SOCK_DGRAM, 0). *socket is kInvalidSocket on failure.
+  virtual SocketError OpenUdpSocket(SocketHandle* socket) = 0;
+
+  // SO_BROADCAST = 1, so that broadcast destinations are allowed.
+  virtual SocketError AllowBroadcast(SocketHandle socket) = 0;
+
+  // Binds to INADDR_ANY, port 0: the system picks an ephemeral port.
+  virtual SocketError BindToAnyPort(SocketHandle socket) = 0;
+
+  // The local port a bound socket got, in host order.
+  virtual SocketError LocalPort(SocketHandle socket, std::uint16_t* port) = 0;
+
+  // Sends one datagram to address:port (port in host order). *sent is the
+  // number of octets sent, 0 on failure.
+  virtual SocketError SendTo(SocketHandle socket, const void* data, std::size_t length,
+                             const Ipv4Address& address, std::uint16_t port, std::size_t* sent) = 0;
+
+  // Closes a socket; kInvalidSocket is ignored.
+  virtual void Close(SocketHandle socket) = 0;
+
+  // inet_addr: true for a text the platform reads as a dotted address, without
+  // any lookup. The all-ones address 255.255.255.255 reads the same as
+  // "invalid" there, so it gives false and goes to ResolveHostName.
+  virtual bool ParseDottedAddress(const std::string& text, Ipv4Address* address) = 0;
+
+  // gethostbyname: the first IPv4 address of a name. Failures give
+  // kHostNotFound, kTryAgain, kNoRecovery or kNoAddress.
+  virtual SocketError ResolveHostName(const std::string& name, Ipv4Address* address) = 0;
+
+  // gethostname: this machine's host name.
+  virtual SocketError LocalHostName(std::string* name) = 0;
+};
+
+}  // namespace kivo::platform

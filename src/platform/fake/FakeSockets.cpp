@@ -1,0 +1,102 @@
+#include "platform/fake/FakeSockets.h"
+
+#include <cstring>
+
+namespace kivo::platform {
+
+FakeSockets::FakeSockets() {
+  hosts["localhost"] = Ipv4Address{127, 0, 0, 1};
+  hosts[local_host_name] = Ipv4Address{192, 0, 2, 7};
+}
+
+SocketError FakeSockets::OpenUdpSocket(SocketHandle* socket) {
+  if (open_error != kSocketOk) {
+    *socket = kInvalidSocket;
+    return open_error;
+  }
+  *socket = next_handle_++;
+  ++open_sockets;
+  return kSocketOk;
+}
+
+SocketError FakeSockets::AllowBroadcast(SocketHandle socket) {
+  return kSocketOk;
+}
+
+SocketError FakeSockets::BindToAnyPort(SocketHandle socket) {
+  return bind_error;
+}
+
+SocketError FakeSockets::LocalPort(SocketHandle socket, std::uint16_t* port) {
+  *port = 49152;
+  return kSocketOk;
+}
+
+SocketError FakeSockets::SendTo(SocketHandle socket, const void* data, std::size_t length,
+                                const Ipv4Address& address, std::uint16_t port,
+                                std::size_t* sent_octets) {
+  *sent_octets = 0;
+  if (send_error != kSocketOk) return send_error;
+  if (port == 0) return kSocketInvalidArgument;
+  const auto* octets = static_cast<const std::uint8_t*>(data);
+  sent.push_back(Datagram{address, port, std::vector<std::uint8_t>(octets, octets + length)});
+  *sent_octets = length;
+  return kSocketOk;
+}
+
+void FakeSockets::Close(SocketHandle socket) {
+  if (socket != kInvalidSocket) ++closed_sockets;
+}
+
+namespace {
+
+bool ParseStrictDottedQuad(const std::string& text, Ipv4Address* address) {
+  Ipv4Address parsed{};
+  std::size_t part = 0;
+  std::size_t digits = 0;
+  unsigned value = 0;
+  for (char c : text) {
+    if (c >= '0' && c <= '9' && digits < 3) {
+      value = value * 10 + static_cast<unsigned>(c - '0');
+      ++digits;
+    } else if (c == '.' && digits > 0 && part < 3 && value <= 255) {
+      parsed[part++] = static_cast<std::uint8_t>(value);
+      value = 0;
+      digits = 0;
+    } else {
+      return false;
+    }
+  }
+  if (part != 3 || digits == 0 || value > 255) return false;
+  parsed[3] = static_cast<std::uint8_t>(value);
+  *address = parsed;
+  return true;
+}
+
+}  // namespace
+
+bool FakeSockets::ParseDottedAddress(const std::string& text, Ipv4Address* address) {
+  Ipv4Address parsed{};
+  if (!ParseStrictDottedQuad(text, &parsed) || parsed == Ipv4Address{255, 255, 255, 255}) {
+    return false;
+  }
+  *address = parsed;
+  return true;
+}
+
+SocketError FakeSockets::ResolveHostName(const std::string& name, Ipv4Address* address) {
+  lookups.push_back(name);
+  if (ParseStrictDottedQuad(name, address)) return kSocketOk;  // as gethostbyname does
+  const auto found = hosts.find(name);
+  if (found == hosts.end()) return kHostNotFound;
+  *address = found->second;
+  return kSocketOk;
+}
+
+SocketError FakeSockets::LocalHostName(std::string* name) {
+  if (host_name_error != kSocketOk) return host_name_error;
+  *name = local_host_name;
+  return kSocketOk;
+}
+
+}  // namespace kivo::platform

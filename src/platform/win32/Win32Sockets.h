@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/Sockets.h"
+
+namespace kivo::platform {
+
+// Windows Sockets 1.1 through wsock32: the calls the service has always
+// made (WSAStartup 1.1, socket, setsockopt, bind, sendto, closesocket,
+// inet_addr, gethostbyname, gethostname).
+class Win32Sockets : public Sockets {
+ public:
+  SocketError Startup() override;
+  SocketError OpenUdpSocket(SocketHandle* socket) override;
+  SocketError AllowBroadcast(SocketHandle socket) override;
+  SocketError BindToAnyPort(SocketHandle socket) override;
+  SocketError LocalPort(SocketHandle socket, std::uint16_t* port) override;
+  SocketError SendTo(SocketHandle socket, const void* data, std::size_t length,
+                     const Ipv4Address& address, std::uint16_t port, std::size_t* sent) override;
+  void Close(SocketHandle socket) override;
+  bool ParseDottedAddress(const std::string& text, Ipv4Address* address) override;
+  SocketError ResolveHostName(const std::string& name, Ipv4Address* address) override;
+  SocketError LocalHostName(std::string* name) override;
+};
+
+}  // namespace kivo::platform

@@ -1,0 +1,72 @@
+#include "service/ForwardingService.h"
+
+namespace kivo::service {
+
+ForwardingService::ForwardingService(const ServicePlatform& platform, WorkFunction work)
+    : ServiceHost(platform, kName, kMajorVersion, kMinorVersion), work_(std::move(work)) {}
+
+// The uptime counter goes first, then the host's event source.
+ForwardingService::~ForwardingService() {
+  uptime_counter_.reset();
+}
+
+void ForwardingService::CountIdleRound() {
+  // Wraps like the 32-bit counter it is, instead of overflowing.
+  const auto next =
+      static_cast<std::uint32_t>(current_.load()) + static_cast<std::uint32_t>(increment_);
+  current_ = static_cast<std::int32_t>(next);
+}
+
+perf::UptimeCounter& ForwardingService::KeepUptimeCounter(
+    std::unique_ptr<perf::UptimeCounter> counter) {
+  uptime_counter_ = std::move(counter);
+  return *uptime_counter_;
+}
+
+void ForwardingService::Work() {
+  if (work_) work_(*this);
+}
+
+std::int32_t ForwardingService::ReadParameter(platform::RegistryKey* key, const char* name,
+                                              std::int32_t fallback) {
+  if (key == nullptr) return fallback;
+  std::int32_t value = 0;
+  platform::RegType type = platform::RegType::kNone;
+  std::uint32_t size = sizeof(value);
+  if (key->QueryValue(name, &type, &value, &size) != platform::kRegSuccess ||
+      type != platform::RegType::kNumber || size != sizeof(value)) {
+    return fallback;
+  }
+  return value;
+}
+
+bool ForwardingService::Prepare() {
+  std::unique_ptr<platform::RegistryKey> parameters;
+  registry().Open(ServiceKeyPath("Parameters"), &parameters);
+  start_ = ReadParameter(parameters.get(), "Start", 0);
+  increment_ = ReadParameter(parameters.get(), "Inc", 1);
+  current_ = start_;
+  return true;
+}
+
+void ForwardingService::SaveCounter() {
+  std::unique_ptr<platform::RegistryKey> status_key;
+  if (registry().Create(ServiceKeyPath("Status"), &status_key) != platform::kRegSuccess) return;
+  const std::int32_t value = current_.load();
+  status_key->SetValue("Current", platform::RegType::kNumber, &value, sizeof(value));
+}
+
+bool ForwardingService::HandleUserControl(std::uint32_t control) {
+  if (control != kSaveCounterControl) return false;
+  SaveCounter();
+  return true;
+}
+
+ForwardingService::WorkFunction IdleWork(platform::ServiceManager& manager,
+                                         std::uint32_t step_milliseconds) {
+  return [&manager, step_milliseconds](forwarding::LoopHost& host) {
+    while (host.IsRunning()) manager.Pause(step_milliseconds);
+  };
+}
+
+}  // namespace kivo::service

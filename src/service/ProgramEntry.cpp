@@ -1,0 +1,10 @@
+#include "service/ProgramEntry.h"
+
+namespace kivo::service {
+
+int RunProgram(ServiceHost& service, int argc, const char* const argv[]) {
+  if (!service.ParseCommandLine(argc, argv)) service.StartDispatcher();
+  return static_cast<int>(service.status().win32_exit_code);
+}
+
+}  // namespace kivo::service

@@ -1,0 +1,226 @@
+#include "snmp/SnmpMessage.h"
+
+#include <cstdio>
+#include <string>
+
+#include "snmp/DottedText.h"
+#include "snmp/SnmpOid.h"
+#include "snmp/SnmpTimeTicks.h"
+#include "snmp/SnmpTrapV1Pdu.h"
+#include "snmp/SnmpV2NotifyPdu.h"
+
+namespace kivo::snmp {
+namespace {
+
+constexpr char kSysUpTime[] = "1.3.6.1.2.1.1.3.0";
+constexpr char kSnmpTrapOid[] = "1.3.6.1.6.3.1.1.4.1.0";
+constexpr char kGenericTrapPrefix[] = "1.3.6.1.6.3.1.1.5.";
+constexpr char kNoBinding[] = "NULL";
+constexpr std::int32_t kNoBodyType = 255;
+constexpr std::int32_t kEnterpriseSpecific = 6;
+
+// The SNMPv2 trap identifier of an SNMPv1 generic/specific pair (the
+// coexistence rules): the standard traps 0-5 have their own identifiers,
+// everything else is enterprise.0.specific.
+std::string TrapIdentifier(std::string_view enterprise, std::int32_t generic,
+                           std::int32_t specific) {
+  std::string text;
+  if (generic >= 0 && generic <= 5) {
+    text = kGenericTrapPrefix;
+    text += static_cast<char>('1' + generic);
+    return text;
+  }
+  char number[16];
+  const int digits = std::snprintf(number, sizeof(number), "%d", static_cast<int>(specific));
+  text.reserve(enterprise.size() + 3 + static_cast<std::size_t>(digits));
+  text.append(enterprise).append(".0.").append(number, static_cast<std::size_t>(digits));
+  return text;
+}
+
+}  // namespace
+
+SnmpMessage::SnmpMessage() {
+  community_.emplace("public");
+}
+
+bool SnmpMessage::IsV2Notification() const {
+  if (!body_) return false;
+  const std::int32_t type = body_->GetType();
+  return type == kPduTrapV2 || type == kPduInformRequest;
+}
+
+std::size_t SnmpMessage::ContentSize() const {
+  return HeaderFieldsSize() + (body_ ? BerElementSize(PduContentSize(bindings_.ContentSize())) : 0);
+}
+
+std::size_t SnmpMessage::HeaderFieldsSize() const {
+  return (version_ ? version_->EncodedSize() : 0) + (community_ ? community_->EncodedSize() : 0);
+}
+
+std::size_t SnmpMessage::PduContentSize(std::size_t list_content_size) const {
+  return body_->FieldsSize() + BerElementSize(list_content_size);
+}
+
+std::size_t SnmpMessage::EncodedSize() const {
+  return BerElementSize(ContentSize());
+}
+
+void SnmpMessage::Encode(std::uint8_t*& cursor) const {
+  // Each size is computed once, from the inside out.
+  const std::size_t list_size = body_ ? bindings_.ContentSize() : 0;
+  const std::size_t pdu_size = body_ ? PduContentSize(list_size) : 0;
+  *cursor++ = kTagSequence;
+  BerWriteLength(cursor, HeaderFieldsSize() + (body_ ? BerElementSize(pdu_size) : 0));
+  if (version_) version_->Encode(cursor);
+  if (community_) community_->Encode(cursor);
+  if (!body_) return;
+  *cursor++ = static_cast<std::uint8_t>(body_->GetType());
+  BerWriteLength(cursor, pdu_size);
+  body_->Encode(cursor);
+  bindings_.Encode(cursor, list_size);
+}
+
+std::int32_t SnmpMessage::GetVersion() const {
+  if (!version_) throw SnmpMissingVersion();
+  return version_->GetValue();
+}
+
+std::string SnmpMessage::GetCommunity() const {
+  return community_ ? community_->ToText() : std::string();
+}
+
+std::string SnmpMessage::GetVarBindName(std::size_t index) const {
+  if (index == 0 || index > bindings_.Count()) return kNoBinding;
+  return bindings_.At(index - 1)->Name().ToText();
+}
+
+std::string SnmpMessage::GetVarBindTypeName(std::size_t index) const {
+  const SnmpVarBind* binding = index == 0 ? nullptr : bindings_.At(index - 1);
+  if (binding == nullptr || binding->Value() == nullptr) return kNoBinding;
+  return binding->Value()->TypeName();
+}
+
+std::string SnmpMessage::GetVarBindValue(std::size_t index) const {
+  const SnmpVarBind* binding = index == 0 ? nullptr : bindings_.At(index - 1);
+  if (binding == nullptr || binding->Value() == nullptr) return kNoBinding;
+  return binding->Value()->ToText();
+}
+
+std::int32_t SnmpMessage::GetRequestId() const {
+  return body_ ? body_->GetRequestId() : 0;
+}
+std::int32_t SnmpMessage::GetErrorIndex() const {
+  return body_ ? body_->GetErrorIndex() : 0;
+}
+std::int32_t SnmpMessage::GetErrorStatus() const {
+  return body_ ? body_->GetErrorStatus() : 0;
+}
+std::int32_t SnmpMessage::GetTimeStamp() const {
+  return body_ ? body_->GetTimeStamp() : 0;
+}
+
+std::int32_t SnmpMessage::GetGenericTrap() const {
+  if (IsV2Notification()) return kEnterpriseSpecific;
+  return body_ ? body_->GetGenericTrap() : 0;
+}
+
+std::int32_t SnmpMessage::GetSpecificTrap() const {
+  if (!IsV2Notification()) return body_ ? body_->GetSpecificTrap() : 0;
+  const SnmpVarBind* trap_oid = bindings_.At(1);
+  if (trap_oid == nullptr || trap_oid->Value() == nullptr) return 0;
+  const std::string& text = trap_oid->Value()->ToText();
+  const std::size_t dot = text.rfind('.');
+  if (dot == std::string::npos) return 0;
+  // The OID holds the specific code as an unsigned sub-identifier; the cast
+  // gives a negative code back as it was set.
+  return static_cast<std::int32_t>(
+      DottedText::ParseComponent(std::string_view(text).substr(dot + 1)));
+}
+
+std::optional<std::string> SnmpMessage::GetAgentAddress() const {
+  return body_ ? body_->GetAgentAddress() : std::nullopt;
+}
+
+std::optional<std::string> SnmpMessage::GetEnterprise() const {
+  if (!IsV2Notification()) return body_ ? body_->GetEnterprise() : std::nullopt;
+  const SnmpVarBind* trap_oid = bindings_.At(1);
+  if (trap_oid == nullptr || trap_oid->Value() == nullptr ||
+      std::string_view(trap_oid->Value()->TypeName()) != kTypeNameOid) {
+    return std::nullopt;
+  }
+  return trap_oid->Value()->ToText();
+}
+
+std::int32_t SnmpMessage::GetPduType() const {
+  return body_ ? body_->GetType() : kNoBodyType;
+}
+
+void SnmpMessage::AddTrapHeader(std::int32_t ticks, std::string_view enterprise,
+                                std::int32_t generic, std::int32_t specific) {
+  if (pdu_type_ != kPduTrapV2 && pdu_type_ != kPduInformRequest) return;
+  bindings_.Insert(0, std::make_unique<SnmpVarBind>(std::make_unique<SnmpOid>(kSysUpTime),
+                                                    std::make_unique<SnmpTimeTicks>(ticks)));
+  bindings_.Insert(1, std::make_unique<SnmpVarBind>(std::make_unique<SnmpOid>(kSnmpTrapOid),
+                                                    std::make_unique<SnmpOid>(TrapIdentifier(
+                                                        enterprise, generic, specific))));
+}
+
+void SnmpMessage::SetVersion(std::int32_t version) {
+  version_.emplace(version);
+}
+
+void SnmpMessage::SetCommunity(std::string_view community) {
+  community_.emplace(community);
+}
+
+void SnmpMessage::SetPduType(std::int32_t code) {
+  pdu_type_ = code;
+  switch (code) {
+    case kPduGetRequest:
+    case kPduGetNextRequest:
+    case kPduGetResponse:
+    case kPduSetRequest:
+      body_ = std::make_unique<SnmpRequestPdu>(code);
+      break;
+    case kPduTrapV1:
+      body_ = std::make_unique<SnmpTrapV1Pdu>();
+      break;
+    case kPduInformRequest:
+    case kPduTrapV2:
+      body_ = std::make_unique<SnmpV2NotifyPdu>(code);
+      break;
+    default:
+      break;  // unsupported (165 included): the message keeps the body it had
+  }
+}
+
+void SnmpMessage::AddVarBind(std::unique_ptr<SnmpVarBind> binding) {
+  bindings_.Append(std::move(binding));
+}
+
+void SnmpMessage::SetRequestId(std::int32_t value) {
+  if (body_) body_->SetRequestId(value);
+}
+void SnmpMessage::SetErrorIndex(std::int32_t value) {
+  if (body_) body_->SetErrorIndex(value);
+}
+void SnmpMessage::SetErrorStatus(std::int32_t value) {
+  if (body_) body_->SetErrorStatus(value);
+}
+void SnmpMessage::SetGenericTrap(std::int32_t value) {
+  if (body_) body_->SetGenericTrap(value);
+}
+void SnmpMessage::SetSpecificTrap(std::int32_t value) {
+  if (body_) body_->SetSpecificTrap(value);
+}
+void SnmpMessage::SetTimeStamp(std::int32_t ticks) {
+  if (body_) body_->SetTimeStamp(ticks);
+}
+void SnmpMessage::SetAgentAddress(std::string_view dotted_quad) {
+  if (body_) body_->SetAgentAddress(dotted_quad);
+}
+void SnmpMessage::SetEnterprise(std::string_view dotted_text) {
+  if (body_) body_->SetEnterprise(dotted_text);
+}
+
+}  // namespace kivo::snmp

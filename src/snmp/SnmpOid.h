@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "snmp/OctetBuffer.h"
+#include "snmp/SnmpValue.h"
+
+namespace kivo::snmp {
+
+// OBJECT IDENTIFIER (tag 06), built from dotted decimal text.
+//
+// Parsing never fails; every text gives a well-formed OID:
+// - Components are read as DottedText reads them ("1.3.x.4" is 1.3.0.4,
+//   "1..3" is 1.3, "-1" is 4294967295, 99999999999 is 4294967295).
+// - Fewer than two components: the missing ones are 0 (the empty text is 0.0,
+//   "1" is 1.0), so there is always a first sub-identifier.
+// - The first sub-identifier 40 * first + second is computed without overflow
+//   and saturates at 4294967295.
+// - The encoding is limited to kMaxOidContent octets: sub-identifiers that
+//   would not fit whole are dropped from the end, so a text of thousands of
+//   components gives a long but well-formed prefix of itself.
+class SnmpOid : public SnmpValue {
+ public:
+  static constexpr std::size_t kMaxOidContent = 4096;
+
+  explicit SnmpOid(std::string_view dotted_text);
+
+  const OctetBuffer& Content() const { return content_; }
+
+  // The sub-identifiers of the content in order (the first one holds the
+  // first two arcs). A trailing incomplete sub-identifier, which text
+  // construction never produces, is ignored.
+  std::vector<std::uint32_t> SubIdentifiers() const;
+
+ protected:
+  void EncodeContent(std::uint8_t*& cursor) const override;
+  // "%u.%u." for the first sub-identifier split into two arcs, then the rest
+  // with "." between them; a one-sub-identifier OID keeps the trailing dot.
+  std::string BuildText() const override;
+
+ private:
+  OctetBuffer content_;
+};
+
+}  // namespace kivo::snmp

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <memory>
+
+#include "snmp/SnmpOid.h"
+#include "snmp/SnmpValue.h"
+
+namespace kivo::snmp {
+
+// One variable binding: SEQUENCE { name, value }. Owns both. A binding
+// without a value encodes the value as NULL (05 00).
+class SnmpVarBind : public SnmpEncodable {
+ public:
+  SnmpVarBind(std::unique_ptr<SnmpOid> name, std::unique_ptr<SnmpValue> value);
+
+  void Encode(std::uint8_t*& cursor) const override;
+  std::size_t EncodedSize() const { return BerElementSize(ContentSize()); }
+
+  const SnmpOid& Name() const { return *name_; }
+  // Null for a binding without a value.
+  const SnmpValue* Value() const { return value_.get(); }
+
+ private:
+  std::size_t ContentSize() const;
+
+  std::unique_ptr<SnmpOid> name_;
+  std::unique_ptr<SnmpValue> value_;
+};
+
+}  // namespace kivo::snmp

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/Sockets.h"
+#include "snmp/SnmpMessageBase.h"
+
+namespace kivo::snmp {
+
+// One UDP socket, bound to an ephemeral local port and aimed at one
+// destination host and port. Created per datagram destination and destroyed
+// after use. It never throws and never retries: the outcome shows only as
+// the ready flag, the octets sent (0 on any failure) and the last error.
+//
+// Construction: socket, broadcast allowed, destination resolved (a dotted
+// address is used as it is, a name is looked up, its first address taken),
+// bound to any local port; ready when all of that succeeded.
+//
+// Inputs the service could be given by a bad configuration are refused
+// rather than guessed at:
+// - an empty host: not ready, last error kHostNotFound (no lookup is made;
+//   an empty name would otherwise resolve to this machine on Windows);
+// - a port outside 0..65535: not ready, last error kSocketInvalidArgument
+//   (the port would otherwise be cut to 16 bits and reach another service).
+// Port 0 is passed to the platform, whose send then fails.
+//
+// Note for Windows code: <windows.h> defines SendMessage as a macro; include
+// this header only from portable code (as the forwarding engine is).
+class UdpEndpoint {
+ public:
+  UdpEndpoint(platform::Sockets& sockets, std::int32_t port, const std::string& host);
+  ~UdpEndpoint();
+  UdpEndpoint(const UdpEndpoint&) = delete;
+  UdpEndpoint& operator=(const UdpEndpoint&) = delete;
+
+  bool IsReady() const { return ready_; }
+  // Code of the most recent failure; 0 while nothing failed.
+  platform::SocketError LastError() const { return last_error_; }
+
+  // Sends length octets as one datagram. Returns the octets sent; 0 when not
+  // ready, when the send failed, or for a negative length or null data.
+  std::int32_t SendBytes(const void* data, std::int32_t length);
+
+  // Encodes the message into a buffer of its EncodedSize() and sends it as
+  // one datagram. Returns the octets sent; 0 when not ready or on failure.
+  std::int32_t SendMessage(const SnmpMessageBase& message);
+
+  // The destination as resolved (for traces and tests); empty until resolved.
+  std::optional<platform::Ipv4Address> Destination() const { return destination_; }
+  // The destination host text; empty when the given text was empty.
+  const std::string& Host() const { return host_; }
+
+ private:
+  bool Resolve();
+
+  platform::Sockets& sockets_;
+  std::int32_t port_;
+  platform::SocketError last_error_ = platform::kSocketOk;
+  platform::SocketHandle socket_ = platform::kInvalidSocket;
+  std::optional<platform::Ipv4Address> destination_;
+  bool ready_ = false;
+  std::string host_;
+};
+
+}  // namespace kivo::snmp

@@ -1,0 +1,95 @@
+#include "perf/UptimeCounter.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/FakePerfData.h"
+
+namespace kivo::testing {
+
+using perf::PerfQuery;
+using perf::UptimeCounter;
+using platform::FakePerfData;
+
+TEST(UptimeCounter, TicksAreHundredthsLessOneMinuteWrappingIn32Bits) {
+  struct Case {
+    std::int64_t seconds;
+    std::int32_t ticks;
+  };
+  const Case cases[] = {
+      {3600, 354000},
+      {30, -3000},
+      {0, -6000},
+      {60, 0},
+      {21474896, 2147483600},
+      {21474897, -2147483596},                   // 2147483700 wrapped
+      {(std::int64_t{1} << 32) + 3600, 354000},  // only the low 32 bits count
+  };
+  for (const Case& c : cases) {
+    FakePerfData pdh;
+    pdh.set_uptime_seconds(c.seconds);
+    UptimeCounter counter(pdh);
+    EXPECT_EQ(c.ticks, counter.GetUptimeTicks()) << c.seconds;
+  }
+}
+
+TEST(UptimeCounter, FailuresShowAsNegativeCodes) {
+  struct Case {
+    const char* what;
+    void (*arrange)(FakePerfData&);
+    std::int32_t ticks;
+  };
+  const Case cases[] = {
+      {"query not opened", [](FakePerfData& p) { p.set_open_status(platform::kPdhInvalidData); },
+       -105900},
+      {"formatted value fails",
+       [](FakePerfData& p) { p.set_formatted_status(platform::kPdhInvalidData); }, -105800},
+      {"formatted value has a bad CStatus",
+       [](FakePerfData& p) { p.set_formatted_cstatus(platform::kPdhCounterNotFound); }, -105800},
+      {"raw value fails", [](FakePerfData& p) { p.set_raw_status(platform::kPdhInvalidData); },
+       -105700},
+  };
+  for (const Case& c : cases) {
+    FakePerfData pdh;
+    pdh.set_uptime_seconds(500);
+    c.arrange(pdh);
+    UptimeCounter counter(pdh);
+    EXPECT_EQ(c.ticks, counter.GetUptimeTicks()) << c.what;
+    EXPECT_EQ(c.ticks, counter.GetUptimeTicks()) << c.what;
+  }
+}
+
+TEST(UptimeCounter, EverySampleIsFreshAndTheQueryClosesWithTheCounter) {
+  FakePerfData pdh;
+  {
+    UptimeCounter counter(pdh);
+    EXPECT_EQ(1, pdh.open_queries());
+    pdh.set_uptime_seconds(100);
+    EXPECT_EQ(4000, counter.GetUptimeTicks());
+    EXPECT_EQ(4000, counter.GetUptimeTicks());
+    pdh.set_uptime_seconds(101);
+    EXPECT_EQ(4100, counter.GetUptimeTicks());
+  }
+  EXPECT_EQ(0, pdh.open_queries());
+}
+
+TEST(PerfQuery, IdsCountUpAndTheRingKeepsTwentySamples) {
+  FakePerfData pdh;
+  PerfQuery query(pdh);
+  EXPECT_EQ(-1, query.AddCounter("\\System\\No Such Counter"));
+  EXPECT_EQ(0, query.AddCounter(UptimeCounter::kCounterPath));
+  EXPECT_EQ(1, query.AddCounter("\\system\\system up time"));
+  EXPECT_EQ(PerfQuery::kNoCounter, query.GetCounterValue(2));
+
+  pdh.set_uptime_seconds(7);
+  for (int i = 0; i < 25; ++i) {
+    query.Collect();
+    EXPECT_EQ(7, query.GetCounterValue(1));
+  }
+  // The raw value failing still leaves the formatted one as the last value.
+  pdh.set_uptime_seconds(8);
+  pdh.set_raw_status(platform::kPdhInvalidData);
+  query.Collect();
+  EXPECT_EQ(PerfQuery::kNoRawValue, query.GetCounterValue(0));
+}
+
+}  // namespace kivo::testing

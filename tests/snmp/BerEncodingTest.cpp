@@ -1,0 +1,204 @@
+// Byte-exact encodings of the BER primitives and the value classes.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "snmp/Ber.h"
+#include "snmp/SnmpInteger.h"
+#include "snmp/SnmpIpAddress.h"
+#include "snmp/SnmpOid.h"
+#include "snmp/SnmpString.h"
+#include "snmp/SnmpTestHex.h"
+#include "snmp/SnmpTimeTicks.h"
+
+namespace kivo::testing {
+namespace {
+
+using snmp::SnmpInteger;
+using snmp::SnmpIpAddress;
+using snmp::SnmpOid;
+using snmp::SnmpString;
+using snmp::SnmpTimeTicks;
+using snmp::SnmpValue;
+
+TEST(BerLength, ShortFormEndsAt126AndLongFormUsesFewestOctets) {
+  struct Case {
+    std::size_t length;
+    const char* octets;
+  };
+  const Case cases[] = {
+      {0, "00"},
+      {1, "01"},
+      {126, "7E"},
+      {127, "81 7F"},
+      {128, "81 80"},
+      {255, "81 FF"},
+      {256, "82 01 00"},
+      {65535, "82 FF FF"},
+      {65536, "83 01 00 00"},
+      {16777215, "83 FF FF FF"},
+      {16777216, "84 01 00 00 00"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::uint8_t> buffer(16, 0);
+    std::uint8_t* cursor = buffer.data();
+    snmp::BerWriteLength(cursor, c.length);
+    const std::size_t written = static_cast<std::size_t>(cursor - buffer.data());
+    buffer.resize(written);
+    EXPECT_EQ(c.octets, Hex(buffer)) << c.length;
+    EXPECT_EQ(written, snmp::BerLengthSize(c.length)) << c.length;
+  }
+}
+
+TEST(BerSubIdentifier, Base128WithContinuationBits) {
+  struct Case {
+    std::uint32_t value;
+    const char* octets;
+  };
+  const Case cases[] = {
+      {0, "00"},
+      {127, "7F"},
+      {128, "81 00"},
+      {200, "81 48"},
+      {16383, "FF 7F"},
+      {16384, "81 80 00"},
+      {268435455, "FF FF FF 7F"},
+      {268435456, "81 80 80 80 00"},
+      {4294967295u, "8F FF FF FF 7F"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::uint8_t> buffer(16, 0);
+    std::uint8_t* cursor = buffer.data();
+    const std::size_t written = snmp::BerWriteSubIdentifier(cursor, c.value);
+    EXPECT_EQ(written, static_cast<std::size_t>(cursor - buffer.data()));
+    EXPECT_EQ(written, snmp::BerSubIdentifierSize(c.value));
+    buffer.resize(written);
+    EXPECT_EQ(c.octets, Hex(buffer)) << c.value;
+  }
+}
+
+struct ValueCase {
+  std::string label;
+  std::shared_ptr<SnmpValue> value;
+  const char* octets;
+  const char* text;
+};
+
+std::vector<ValueCase> ValueCases() {
+  auto integer = [](std::int32_t v) { return std::make_shared<SnmpInteger>(v); };
+  auto ticks = [](std::int32_t v) { return std::make_shared<SnmpTimeTicks>(v); };
+  auto oid = [](const char* t) { return std::make_shared<SnmpOid>(t); };
+  auto text = [](std::string t) { return std::make_shared<SnmpString>(std::string_view(t)); };
+  auto ip = [](const char* t) { return std::make_shared<SnmpIpAddress>(t); };
+  return {
+      {"Integer0", integer(0), "02 01 00", "0"},
+      {"Integer6", integer(6), "02 01 06", "6"},
+      {"Integer127", integer(127), "02 01 7F", "127"},
+      {"Integer128", integer(128), "02 02 00 80", "128"},
+      {"Integer255", integer(255), "02 02 00 FF", "255"},
+      {"Integer256", integer(256), "02 02 01 00", "256"},
+      {"IntegerMinus1", integer(-1), "02 01 FF", "-1"},
+      {"IntegerMinus128", integer(-128), "02 01 80", "-128"},
+      {"IntegerMinus129", integer(-129), "02 02 FF 7F", "-129"},
+      {"IntegerMax", integer(2147483647), "02 04 7F FF FF FF", "2147483647"},
+      {"IntegerMin", integer(INT32_MIN), "02 04 80 00 00 00", "-2147483648"},
+      {"Ticks0", ticks(0), "43 01 00", "0"},
+      {"Ticks100", ticks(100), "43 01 64", "100"},
+      {"TicksNegative", ticks(-105900), "43 05 00 FF FE 62 54", "-105900"},
+      {"TicksTopBitOnly", ticks(INT32_MIN), "43 05 00 80 00 00 00", "-2147483648"},
+      {"TicksMinus1", ticks(-1), "43 05 00 FF FF FF FF", "-1"},
+      {"TicksMax", ticks(INT32_MAX), "43 04 7F FF FF FF", "2147483647"},
+      {"Ticks128", ticks(128), "43 02 00 80", "128"},
+      {"StringEmpty", text(""), "04 00", ""},
+      {"StringAbc", text("abc"), "04 03 61 62 63", "abc"},
+      {"StringNotPrintable", text(std::string("a\x01", 2)), "04 02 61 01", "6101"},
+      {"StringFinalNul", text(std::string("abc\0", 4)), "04 04 61 62 63 00", "abc"},
+      {"StringInnerNul", text(std::string("a\0b", 3)), "04 03 61 00 62", "610062"},
+      {"StringLineBreaks", text("a\tb\r\n"), "04 05 61 09 62 0D 0A", "a\tb\r\n"},
+      {"Oid13", oid("1.3"), "06 01 2B", "1.3."},
+      {"OidSysUpTime", oid("1.3.6.1.2.1.1.3.0"), "06 08 2B 06 01 02 01 01 03 00",
+       "1.3.6.1.2.1.1.3.0"},
+      {"OidSnmpTrapOid", oid("1.3.6.1.6.3.1.1.4.1.0"), "06 0A 2B 06 01 06 03 01 01 04 01 00",
+       "1.3.6.1.6.3.1.1.4.1.0"},
+      {"OidDoubleDot", oid("1..3"), "06 01 2B", "1.3."},
+      {"OidOuterDots", oid(".1.3.6."), "06 02 2B 06", "1.3.6"},
+      {"OidNonNumeric", oid("1.3.x.4"), "06 03 2B 00 04", "1.3.0.4"},
+      {"OidLargeArcs", oid("1.3.128.200.16384.268435456"),
+       "06 0D 2B 81 00 81 48 81 80 00 81 80 80 80 00", "1.3.128.200.16384.268435456"},
+      {"OidSecondArcZero", oid("0.0"), "06 01 00", "0.0."},
+      {"OidFirstArc2", oid("2.100.3"), "06 03 81 34 03", "2.100.3"},
+      {"IpFallback", ip("240.30.20.10"), "40 04 F0 1E 14 0A", "240.30.20.10"},
+      {"IpLoopback", ip("127.0.0.1"), "40 04 7F 00 00 01", "127.0.0.1"},
+  };
+}
+
+TEST(SnmpValues, EncodeByteExactAndRenderAsText) {
+  for (const ValueCase& c : ValueCases()) {
+    EXPECT_EQ(c.octets, Hex(EncodeExactly(*c.value))) << c.label;
+    EXPECT_EQ(c.octets, Hex(c.value->EncodeToNewBuffer())) << c.label;
+    EXPECT_EQ(c.text, c.value->ToText()) << c.label;
+  }
+}
+
+TEST(SnmpString, HeaderGrowsFromTwoToThreeOctetsAt127) {
+  struct Case {
+    std::size_t length;
+    const char* header;
+  };
+  for (const Case& c : {Case{126, "04 7E"}, Case{127, "04 81 7F"}, Case{255, "04 81 FF"},
+                        Case{256, "04 82 01 00"}, Case{65535, "04 82 FF FF"}}) {
+    const SnmpString value(std::string(c.length, 'x'));
+    const std::vector<std::uint8_t> octets = EncodeExactly(value);
+    ASSERT_EQ(c.length + snmp::BerLengthSize(c.length) + 1, octets.size()) << c.length;
+    EXPECT_EQ(c.header, Hex({octets.begin(), octets.end() - static_cast<long>(c.length)}));
+  }
+}
+
+TEST(SnmpString, TextBeyondSixteenBitContentIsCutNotWrapped) {
+  const SnmpString value(std::string(70000, 'y'));
+  EXPECT_EQ(65535u, value.ContentLength());
+  const std::vector<std::uint8_t> octets = EncodeExactly(value);
+  ASSERT_EQ(65535u + 4, octets.size());
+  EXPECT_EQ("04 82 FF FF", Hex({octets.begin(), octets.begin() + 4}));
+}
+
+TEST(SnmpString, HexFormIsDecidedOnceByTheFirstToText) {
+  const SnmpString printable("abc");
+  const SnmpString binary(std::string_view("\x80\x81", 2));
+  EXPECT_FALSE(binary.IsHexForm());
+  EXPECT_EQ("8081", binary.ToText());
+  EXPECT_TRUE(binary.IsHexForm());
+  EXPECT_EQ(&binary.ToText(), &binary.ToText());
+  printable.ToText();
+  EXPECT_FALSE(printable.IsHexForm());
+}
+
+TEST(SnmpString, NullTextIsEmpty) {
+  const SnmpString value(static_cast<const char*>(nullptr));
+  EXPECT_EQ("04 00", Hex(EncodeExactly(value)));
+}
+
+TEST(SnmpIntegerBase, SetValueRecomputesTheContentAndText) {
+  SnmpTimeTicks ticks(5);
+  EXPECT_EQ("5", ticks.ToText());
+  ticks.SetValue(-105900);
+  EXPECT_EQ("-105900", ticks.ToText());
+  EXPECT_EQ(-105900, ticks.GetValue());
+  EXPECT_EQ("43 05 00 FF FE 62 54", Hex(EncodeExactly(ticks)));
+  ticks.SetValue(0);
+  EXPECT_EQ("43 01 00", Hex(EncodeExactly(ticks)));
+}
+
+TEST(SnmpValues, TypeNamesAreTheOnesReportedForBindings) {
+  EXPECT_STREQ("Integer", SnmpInteger(1).TypeName());
+  EXPECT_STREQ("TimeTick", SnmpTimeTicks(1).TypeName());
+  EXPECT_STREQ("String", SnmpString("").TypeName());
+  EXPECT_STREQ("OID", SnmpOid("1.3").TypeName());
+  EXPECT_STREQ("IpAddress", SnmpIpAddress("1.2.3.4").TypeName());
+}
+
+}  // namespace
+}  // namespace kivo::testing

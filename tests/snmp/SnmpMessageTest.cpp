@@ -1,0 +1,233 @@
+// The message layer: byte layouts of the two trap forms, the SNMPv2 trap
+// header, the read accessors and messages the service never builds.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "snmp/SnmpInteger.h"
+#include "snmp/SnmpIpAddress.h"
+#include "snmp/SnmpMessage.h"
+#include "snmp/SnmpOid.h"
+#include "snmp/SnmpRequestPdu.h"
+#include "snmp/SnmpString.h"
+#include "snmp/SnmpTestHex.h"
+
+namespace kivo::testing {
+namespace {
+
+using snmp::SnmpInteger;
+using snmp::SnmpMessage;
+using snmp::SnmpOid;
+using snmp::SnmpString;
+using snmp::SnmpVarBind;
+
+std::unique_ptr<SnmpVarBind> Binding(const char* name, std::unique_ptr<snmp::SnmpValue> value) {
+  return std::make_unique<SnmpVarBind>(std::make_unique<SnmpOid>(name), std::move(value));
+}
+
+TEST(SnmpMessage, FreshMessageWithVersionIsVersionAndPublicCommunity) {
+  SnmpMessage message;
+  message.SetVersion(0);
+  EXPECT_EQ(13u, message.EncodedSize());
+  EXPECT_EQ("30 0B 02 01 00 04 06 70 75 62 6C 69 63", Hex(EncodeExactly(message)));
+  EXPECT_EQ(255, message.GetPduType());
+}
+
+TEST(SnmpMessage, V1TrapLayout) {
+  SnmpMessage message;
+  message.SetVersion(0);
+  message.SetCommunity("ab");
+  message.SetPduType(snmp::kPduTrapV1);
+  message.SetEnterprise("1.3.6.1.4.1.5309.6.1.2.1");
+  message.SetAgentAddress("240.30.20.10");
+  message.SetTimeStamp(100);
+  message.SetGenericTrap(6);
+  message.SetSpecificTrap(1);
+  message.AddVarBind(Binding("1.3.6.1.4.1.5309.6.1.1.1", std::make_unique<SnmpInteger>(7)));
+  message.AddVarBind(Binding("1.3.6.1.4.1.5309.6.1.1.3", std::make_unique<SnmpString>("S")));
+  EXPECT_EQ(
+      "30 4B 02 01 00 04 02 61 62 "
+      "A4 42 06 0B 2B 06 01 04 01 A9 3D 06 01 02 01 40 04 F0 1E 14 0A "
+      "02 01 06 02 01 01 43 01 64 "
+      "30 24 30 10 06 0B 2B 06 01 04 01 A9 3D 06 01 01 01 02 01 07 "
+      "30 10 06 0B 2B 06 01 04 01 A9 3D 06 01 01 03 04 01 53",
+      Hex(EncodeExactly(message)));
+  EXPECT_EQ(6, message.GetGenericTrap());
+  EXPECT_EQ(1, message.GetSpecificTrap());
+  EXPECT_EQ(100, message.GetTimeStamp());
+  EXPECT_EQ("240.30.20.10", message.GetAgentAddress().value_or("?"));
+  EXPECT_EQ("1.3.6.1.4.1.5309.6.1.2.1", message.GetEnterprise().value_or("?"));
+  EXPECT_EQ(164, message.GetPduType());
+}
+
+TEST(SnmpMessage, V2TrapLayoutWithHeaderBindingsFirst) {
+  SnmpMessage message;
+  message.SetVersion(1);
+  message.SetCommunity("ab");
+  message.SetPduType(snmp::kPduTrapV2);
+  message.SetRequestId(1000);
+  message.SetErrorStatus(0);
+  message.SetErrorIndex(0);
+  message.AddTrapHeader(100, "1.3.6.1.4.1.5309.6.1.2.1", 6, 12);
+  message.AddVarBind(Binding("1.3.6.1.4.1.5309.6.1.1.1", std::make_unique<SnmpInteger>(7)));
+  EXPECT_EQ(
+      "30 53 02 01 01 04 02 61 62 "
+      "A7 4A 02 02 03 E8 02 01 00 02 01 00 "
+      "30 3E 30 0D 06 08 2B 06 01 02 01 01 03 00 43 01 64 "
+      "30 1B 06 0A 2B 06 01 06 03 01 01 04 01 00 06 0D 2B 06 01 04 01 A9 3D 06 01 02 01 00 0C "
+      "30 10 06 0B 2B 06 01 04 01 A9 3D 06 01 01 01 02 01 07",
+      Hex(EncodeExactly(message)));
+  EXPECT_EQ(3u, message.GetVarBindCount());
+  EXPECT_EQ("1.3.6.1.2.1.1.3.0", message.GetVarBindName(1));
+  EXPECT_EQ("TimeTick", message.GetVarBindTypeName(1));
+  EXPECT_EQ("100", message.GetVarBindValue(1));
+  EXPECT_EQ("1.3.6.1.4.1.5309.6.1.2.1.0.12", message.GetVarBindValue(2));
+  EXPECT_EQ("1.3.6.1.4.1.5309.6.1.1.1", message.GetVarBindName(3));
+  EXPECT_EQ(6, message.GetGenericTrap());
+  EXPECT_EQ(12, message.GetSpecificTrap());
+  EXPECT_EQ("1.3.6.1.4.1.5309.6.1.2.1.0.12", message.GetEnterprise().value_or("?"));
+  EXPECT_EQ("255.255.255.255", message.GetAgentAddress().value_or("?"));
+  EXPECT_EQ(1000, message.GetRequestId());
+}
+
+TEST(SnmpMessage, TrapHeaderMapsGenericTrapsToTheirIdentifiers) {
+  struct Case {
+    std::int32_t generic;
+    std::int32_t specific;
+    const char* trap_oid;
+  };
+  const Case cases[] = {
+      {0, 9, "1.3.6.1.6.3.1.1.5.1"},          {1, 9, "1.3.6.1.6.3.1.1.5.2"},
+      {2, 9, "1.3.6.1.6.3.1.1.5.3"},          {3, 9, "1.3.6.1.6.3.1.1.5.4"},
+      {4, 9, "1.3.6.1.6.3.1.1.5.5"},          {5, 9, "1.3.6.1.6.3.1.1.5.6"},
+      {6, 1, "1.3.6.1.4.1.5309.6.1.2.1.0.1"}, {-1, 3, "1.3.6.1.4.1.5309.6.1.2.1.0.3"},
+      {7, 4, "1.3.6.1.4.1.5309.6.1.2.1.0.4"},
+  };
+  for (const Case& c : cases) {
+    for (std::int32_t type : {snmp::kPduTrapV2, snmp::kPduInformRequest}) {
+      SnmpMessage message;
+      message.SetPduType(type);
+      message.AddTrapHeader(0, "1.3.6.1.4.1.5309.6.1.2.1", c.generic, c.specific);
+      EXPECT_EQ(c.trap_oid, message.GetVarBindValue(2)) << c.generic;
+      EXPECT_EQ("OID", message.GetVarBindTypeName(2));
+    }
+  }
+}
+
+TEST(SnmpMessage, TrapHeaderGoesInFrontOfExistingBindingsInTheirOrder) {
+  SnmpMessage message;
+  message.SetPduType(snmp::kPduTrapV2);
+  message.AddVarBind(Binding("1.3.1", std::make_unique<SnmpInteger>(1)));
+  message.AddVarBind(Binding("1.3.2", std::make_unique<SnmpInteger>(2)));
+  message.AddTrapHeader(5, "1.3.6", 6, 2);
+  ASSERT_EQ(4u, message.GetVarBindCount());
+  EXPECT_EQ("1.3.6.1.2.1.1.3.0", message.GetVarBindName(1));
+  EXPECT_EQ("1.3.6.1.6.3.1.1.4.1.0", message.GetVarBindName(2));
+  EXPECT_EQ("1.3.1", message.GetVarBindName(3));
+  EXPECT_EQ("1.3.2", message.GetVarBindName(4));
+}
+
+TEST(SnmpMessage, TrapHeaderIsIgnoredOutsideV2Notifications) {
+  for (std::int32_t type : {0, 160, 164, 165}) {
+    SnmpMessage message;
+    if (type != 0) message.SetPduType(type);
+    message.AddTrapHeader(5, "1.3.6", 6, 2);
+    EXPECT_EQ(0u, message.GetVarBindCount()) << type;
+  }
+}
+
+TEST(SnmpMessage, BindingAccessorsOutsideTheListReadNull) {
+  SnmpMessage message;
+  message.SetPduType(snmp::kPduTrapV2);
+  message.AddTrapHeader(5, "1.3.6", 6, 2);
+  for (std::size_t index : {std::size_t{0}, std::size_t{3}, std::size_t{1000}}) {
+    EXPECT_EQ("NULL", message.GetVarBindName(index));
+    EXPECT_EQ("NULL", message.GetVarBindTypeName(index));
+    EXPECT_EQ("NULL", message.GetVarBindValue(index));
+  }
+}
+
+TEST(SnmpMessage, BindingWithoutValueEncodesNull) {
+  SnmpMessage message;
+  message.SetPduType(snmp::kPduGetRequest);
+  message.SetRequestId(1);
+  message.AddVarBind(Binding("1.3.6", nullptr));
+  EXPECT_EQ(
+      "30 1D 04 06 70 75 62 6C 69 63 A0 13 02 01 01 02 01 00 02 01 00 30 08 30 06 06 02 2B 06 "
+      "05 00",
+      Hex(EncodeExactly(message)));
+  EXPECT_EQ("NULL", message.GetVarBindValue(1));
+}
+
+TEST(SnmpMessage, BindingLengthSwitchesToLongFormAt127ContentOctets) {
+  // name 06 01 2B (3 octets) + value 04 L text: text of 121 gives content
+  // 3 + 2 + 121 = 126, text of 122 gives 127.
+  for (const auto& [text_length, header] :
+       {std::pair<std::size_t, const char*>{121, "30 7E"}, {122, "30 81 7F"}}) {
+    snmp::SnmpVarBind binding(std::make_unique<SnmpOid>("1.3"),
+                              std::make_unique<SnmpString>(std::string(text_length, 'z')));
+    const std::vector<std::uint8_t> octets = EncodeExactly(binding);
+    ASSERT_FALSE(octets.empty());
+    const std::size_t header_size = std::string(header).size() / 3 + 1;
+    EXPECT_EQ(header, Hex({octets.begin(), octets.begin() + static_cast<long>(header_size)}));
+  }
+}
+
+TEST(SnmpMessage, UnsupportedPduTypeLeavesNoBodyAndSettersInert) {
+  SnmpMessage message;
+  message.SetVersion(1);
+  message.SetPduType(snmp::kPduGetBulkRequest);
+  message.SetRequestId(5);
+  message.SetEnterprise("1.3.6");
+  message.SetAgentAddress("1.2.3.4");
+  message.AddVarBind(Binding("1.3.6", std::make_unique<SnmpInteger>(1)));
+  EXPECT_EQ(255, message.GetPduType());
+  EXPECT_EQ(0, message.GetRequestId());
+  EXPECT_FALSE(message.GetEnterprise().has_value());
+  EXPECT_FALSE(message.GetAgentAddress().has_value());
+  EXPECT_EQ("30 0B 02 01 01 04 06 70 75 62 6C 69 63", Hex(EncodeExactly(message)));
+}
+
+TEST(SnmpMessage, SecondPduTypeReplacesTheBodyUnlessUnsupported) {
+  SnmpMessage message;
+  message.SetPduType(snmp::kPduTrapV1);
+  message.SetGenericTrap(3);
+  message.SetPduType(snmp::kPduGetBulkRequest);  // keeps the trap body
+  EXPECT_EQ(164, message.GetPduType());
+  EXPECT_EQ(3, message.GetGenericTrap());
+  message.SetPduType(snmp::kPduGetRequest);
+  EXPECT_EQ(160, message.GetPduType());
+  EXPECT_EQ(0, message.GetGenericTrap());
+}
+
+TEST(SnmpMessage, VersionIsRequiredToReadIt) {
+  SnmpMessage message;
+  EXPECT_THROW(message.GetVersion(), snmp::SnmpMissingVersion);
+  message.SetVersion(2);
+  EXPECT_EQ(2, message.GetVersion());
+  EXPECT_EQ("public", message.GetCommunity());
+}
+
+TEST(SnmpMessage, V2SpecificTrapComesBackFromTheTrapIdentifier) {
+  for (std::int32_t specific : {1, 65535, -5}) {
+    SnmpMessage message;
+    message.SetPduType(snmp::kPduTrapV2);
+    message.AddTrapHeader(0, "1.3.6.1.4.1.5309.6.1.2.1", 6, specific);
+    EXPECT_EQ(specific, message.GetSpecificTrap());
+  }
+  SnmpMessage without_header;
+  without_header.SetPduType(snmp::kPduTrapV2);
+  EXPECT_EQ(0, without_header.GetSpecificTrap());
+  EXPECT_FALSE(without_header.GetEnterprise().has_value());
+}
+
+TEST(SnmpMessage, RequestBodyCanBecomeAResponse) {
+  snmp::SnmpRequestPdu body(snmp::kPduGetRequest);
+  body.MakeResponse();
+  EXPECT_EQ(snmp::kPduGetResponse, body.GetType());
+}
+
+}  // namespace
+}  // namespace kivo::testing
