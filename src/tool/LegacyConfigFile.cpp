@@ -96,7 +96,7 @@ std::optional<std::int32_t> LegacyConfigFile::Port() {
   return FirstNumber(legacy_labels::kPort, kDefaultPort);
 }
 
-std::vector<LegacyFilter> LegacyConfigFile::Filters() {
+std::vector<FilterRow> LegacyConfigFile::Filters() {
   const std::vector<Occurrence> ons = Lookup(legacy_labels::kFilter);
   const std::vector<Occurrence> types = Lookup(legacy_labels::kFilterType);
   const std::vector<Occurrence> lists = Lookup(legacy_labels::kFilterList);
@@ -106,7 +106,7 @@ std::vector<LegacyFilter> LegacyConfigFile::Filters() {
     if (k >= lines.size()) return std::string();
     return TakeText(lines[k], label);
   };
-  std::vector<LegacyFilter> filters;
+  std::vector<FilterRow> filters;
   for (std::size_t k = 0; k < ons.size(); ++k) {
     // Take all three parts first, so that every refused one gets reported.
     std::optional<std::string> on = part(ons, k, legacy_labels::kFilter);

@@ -9,6 +9,8 @@
 #include <tuple>
 #include <vector>
 
+#include "tool/Filters.h"
+
 namespace kivo::tool {
 
 // Labels of the legacy text file kivo.cfg.
@@ -41,16 +43,6 @@ struct LegacyProblem {
   }
   bool operator==(const LegacyProblem& other) const {
     return line == other.line && label == other.label && kind == other.kind;
-  }
-};
-
-struct LegacyFilter {
-  std::string on;
-  std::string type;
-  std::string list;
-
-  bool operator==(const LegacyFilter& other) const {
-    return on == other.on && type == other.type && list == other.list;
   }
 };
 
@@ -106,7 +98,7 @@ class LegacyConfigFile {
   std::optional<std::string> Community();
   std::optional<std::int32_t> Port();
   // One filter per "Filter:" line; filters with a refused part are left out.
-  std::vector<LegacyFilter> Filters();
+  std::vector<FilterRow> Filters();
   // One event id per "Map:" line, in file order; refused lines are left out.
   std::vector<std::int32_t> Maps();
 

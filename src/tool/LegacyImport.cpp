@@ -34,7 +34,7 @@ std::vector<LegacyProblem> ImportLegacyConfig(LegacyConfigFile& file,
   }
   if (std::optional<std::int32_t> port = file.Port()) store.SetPort(*port);
   if (std::optional<std::string> community = file.Community()) store.SetCommunity(*community);
-  for (const LegacyFilter& filter : file.Filters()) {
+  for (const FilterRow& filter : file.Filters()) {
     store.AddFilter(filter.on, filter.type, filter.list);
   }
   for (std::int32_t id : file.Maps()) store.AddMap(id);

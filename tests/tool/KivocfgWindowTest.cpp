@@ -59,16 +59,6 @@ class KivocfgWindow : public ::testing::Test {
     return config.CountSubkeys();
   }
 
-  // The message box kivocfg shows next, its text, and a press of one of its buttons.
-  std::string AnswerMessageBox(int button) {
-    HWND box = WaitForDialog("kivocfg");
-    if (box == nullptr) return "(no message box)";
-    std::string text = MessageBoxText(box);
-    Click(GetDlgItem(box, button));
-    WaitUntilGone(box);
-    return text;
-  }
-
   void InstallStandInService() {
     char path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));

@@ -130,7 +130,7 @@ TEST(LegacyConfigFileTest, CrLfAndLfFilesReadTheSame) {
                    (last_line_ended ? "" : ", last line unended"));
       EXPECT_EQ(1, file.Version());
       EXPECT_EQ("nms", file.Destination());
-      EXPECT_EQ((std::vector<LegacyFilter>{{"EventId", "Include", "1,2"}}), file.Filters());
+      EXPECT_EQ((std::vector<FilterRow>{{"EventId", "Include", "1,2"}}), file.Filters());
       EXPECT_EQ(std::vector<std::int32_t>{9}, file.Maps());
     }
   }
@@ -166,8 +166,8 @@ TEST(LegacyConfigFileTest, FilterPartsArePairedByOccurrence) {
                   "FilterList: second list\n"
                   "FilterList: third list, ignored\n");
   LegacyConfigFile file(kFile);
-  EXPECT_EQ((std::vector<LegacyFilter>{{"EventId", "Include", "first list"},
-                                       {"EventSource", "Exclude", "second list"}}),
+  EXPECT_EQ((std::vector<FilterRow>{{"EventId", "Include", "first list"},
+                                    {"EventSource", "Exclude", "second list"}}),
             file.Filters());
 }
 
@@ -193,7 +193,7 @@ TEST(LegacyConfigFileTest, LongLinesAndValuesAreRefusedAndReported) {
   // The first "Port:" stands in the refused line 5: no port at all, not the default.
   EXPECT_EQ(std::nullopt, file.Port());
   // Filter 0 lost its list, filter 2 its line; filters 1 and 3 keep their pairing.
-  EXPECT_EQ((std::vector<LegacyFilter>{{"EventUser", "", "x"}, {"EventType", "", "z"}}),
+  EXPECT_EQ((std::vector<FilterRow>{{"EventUser", "", "x"}, {"EventType", "", "z"}}),
             file.Filters());
   EXPECT_EQ(std::vector<std::int32_t>{4}, file.Maps());
   EXPECT_EQ((std::vector<LegacyProblem>{{3, labels::kFilterList, Kind::kValueTooLong},

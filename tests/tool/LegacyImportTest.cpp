@@ -9,12 +9,15 @@
 #include "config/RegistryConfig.h"
 #include "platform/fake/FakeRegistry.h"
 #include "support/TestSupport.h"
+#include "tool/LegacyExample.h"
 #include "tool/LegacyFileWriter.h"
 #include "tool/StoredConfig.h"
 
 namespace kivo::tool {
 namespace {
 
+using testing::ExampleLegacyFile;
+using testing::ExampleLegacyStore;
 using testing::ExpectStore;
 using testing::ReadStore;
 using testing::ScopedTempDir;
@@ -30,35 +33,16 @@ std::vector<LegacyProblem> Import(platform::Registry& registry) {
 }
 
 TEST(LegacyImportTest, ExampleFileGivesItsStoreWithEitherLineEnd) {
-  const std::vector<std::string> lines = {"# Kivo settings",
-                                          "Version: 1",
-                                          "Destination: nms.example.org",
-                                          "Port: 2162",
-                                          "Community: s3cret",
-                                          "Filter: EventSource",
-                                          "FilterType: Exclude",
-                                          "FilterList: Srv,Net",
-                                          "Filter: EventId",
-                                          "FilterType: Include",
-                                          "Map: 6005",
-                                          "Map: 6006",
-                                          "Map: 7036"};
   for (const char* end : {"\n", "\r\n"}) {
-    std::string bytes;
-    for (const std::string& line : lines) bytes += line + end;
-    ScopedTempDir dir;
-    WriteLegacyFile(kFile, bytes);
-    platform::FakeRegistry registry;
-    EXPECT_TRUE(Import(registry).empty());
-    StoredConfig expected;
-    expected.version = 1;
-    expected.destination = "nms.example.org";
-    expected.port = 2162;
-    expected.community = "s3cret";
-    expected.filters = {{"EventSource", "Exclude", "Srv,Net"}, {"EventId", "Include", ""}};
-    expected.maps = {"6005", "6006", "7036"};
-    SCOPED_TRACE(end[0] == '\r' ? "CR LF" : "LF");
-    ExpectStore(expected, registry);
+    for (bool last_line_ended : {true, false}) {
+      SCOPED_TRACE(std::string(end[0] == '\r' ? "CR LF" : "LF") +
+                   (last_line_ended ? "" : ", last line unended"));
+      ScopedTempDir dir;
+      WriteLegacyFile(kFile, ExampleLegacyFile(end, last_line_ended));
+      platform::FakeRegistry registry;
+      EXPECT_TRUE(Import(registry).empty());
+      ExpectStore(ExampleLegacyStore(), registry);
+    }
   }
 }
 

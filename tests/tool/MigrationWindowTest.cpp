@@ -12,7 +12,7 @@
 #include "config/RegistryConfig.h"
 #include "platform/win32/Win32Registry.h"
 #include "support/TestSupport.h"
-#include "tool/StoredConfig.h"
+#include "tool/LegacyExample.h"
 #include "tool/WindowDriver.h"
 #include "tool/windows/Resource.h"
 
@@ -25,21 +25,6 @@ constexpr char kCannotOpen[] =
     "Errors loading config file. Please respecify the file or use KivoConfig to configure Kivo "
     "manually.";
 constexpr char kMigrated[] = "Kivo Config file successfully migrated to registry!";
-
-constexpr char kLegacyFile[] =
-    "# settings of the old version\r\n"
-    "Version: 1\r\n"
-    "Destination: 127.0.0.1\r\n"
-    "Port: 2162\r\n"
-    "Community: s3cret\r\n"
-    "Filter: EventSource\r\n"
-    "FilterType: Exclude\r\n"
-    "FilterList: Srv,Net\r\n"
-    "Filter: EventId\r\n"
-    "FilterType: Include\r\n"
-    "Map: 6005\r\n"
-    "Map: 6006\r\n"
-    "Map: 7036";
 
 // The file dialog's own controls (the common dialog's documented ids).
 constexpr int kFileNameBox = 0x47C;  // cmb13
@@ -112,27 +97,14 @@ class MigrationWindow : public ::testing::Test {
   void SetUp() override {
     DeleteRegistryTree(registry_, config::names::kRootPath);
     file_ = (dir_.path() / "kivo.cfg").string();
-    std::ofstream(file_, std::ios::binary) << kLegacyFile;
+    std::ofstream(file_, std::ios::binary) << ExampleLegacyFile("\r\n", false);
   }
   void TearDown() override { DeleteRegistryTree(registry_, config::names::kRootPath); }
 
   // Starts kivocfg on the empty store and answers its question with "Yes".
   HWND OpenMigrationDialog() {
-    HWND question = WaitForDialog("kivocfg");
-    if (question == nullptr) return nullptr;
-    Click(GetDlgItem(question, IDYES));
-    WaitUntilGone(question);
+    question_ = AnswerMessageBox(IDYES);
     return WaitForDialog(kMigrationCaption);
-  }
-
-  // The message box the dialog shows next; its text, after pressing OK.
-  std::string Acknowledge() {
-    HWND box = WaitForDialog("kivocfg");
-    if (box == nullptr) return "(no message box)";
-    std::string text = MessageBoxText(box);
-    Click(GetDlgItem(box, IDOK));
-    WaitUntilGone(box);
-    return text;
   }
 
   void Migrate(HWND dialog, const std::string& path) {
@@ -155,12 +127,14 @@ class MigrationWindow : public ::testing::Test {
 
   ScopedTempDir dir_;
   std::string file_;
+  std::string question_;
   platform::Win32Registry registry_;
 };
 
 TEST_F(MigrationWindow, MigrateWritesWhatTheFileSaysAndTurnsIntoExit) {
   Kivocfg tool;
   HWND dialog = OpenMigrationDialog();
+  EXPECT_EQ(0u, question_.find("Do you want to import your previous kivo.cfg file?")) << question_;
   ASSERT_NE(nullptr, dialog);
   EXPECT_EQ("", TextOf(GetDlgItem(dialog, IDC_MIGRATION_PATH)));
   EXPECT_EQ("Browse", TextOf(GetDlgItem(dialog, IDC_MIGRATION_BROWSE)));
@@ -168,18 +142,12 @@ TEST_F(MigrationWindow, MigrateWritesWhatTheFileSaysAndTurnsIntoExit) {
   EXPECT_EQ("Cancel", TextOf(GetDlgItem(dialog, IDCANCEL)));
 
   Migrate(dialog, file_);
-  EXPECT_EQ(kMigrated, Acknowledge());
+  EXPECT_EQ(kMigrated, AnswerMessageBox(IDOK));
   EXPECT_EQ("Exit", TextOf(GetDlgItem(dialog, IDOK)));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_MIGRATION_PATH)));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_MIGRATION_BROWSE)));
 
-  StoredConfig expected;
-  expected.version = 1;
-  expected.destination = "127.0.0.1";
-  expected.port = 2162;
-  expected.community = "s3cret";
-  expected.filters = {{"EventSource", "Exclude", "Srv,Net"}, {"EventId", "Include", ""}};
-  expected.maps = {"6005", "6006", "7036"};
+  const StoredConfig expected = ExampleLegacyStore();
   ExpectStore(expected, registry_);
 
   // "Exit" closes the dialog without importing again; the sheet follows.
@@ -197,11 +165,11 @@ TEST_F(MigrationWindow, EmptyPathAndMissingFileKeepTheDialogOpen) {
   HWND dialog = OpenMigrationDialog();
   ASSERT_NE(nullptr, dialog);
   Click(GetDlgItem(dialog, IDOK));
-  EXPECT_EQ(kNoPath, Acknowledge());
+  EXPECT_EQ(kNoPath, AnswerMessageBox(IDOK));
   EXPECT_TRUE(IsWindowVisible(dialog));
 
   Migrate(dialog, (dir_.path() / "missing.cfg").string());
-  EXPECT_EQ(kCannotOpen, Acknowledge());
+  EXPECT_EQ(kCannotOpen, AnswerMessageBox(IDOK));
   EXPECT_TRUE(IsWindowVisible(dialog));
   EXPECT_EQ("Migrate", TextOf(GetDlgItem(dialog, IDOK)));
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_MIGRATION_PATH)));
@@ -217,7 +185,7 @@ TEST_F(MigrationWindow, WriteProtectedFileIsRefused) {
   HWND dialog = OpenMigrationDialog();
   ASSERT_NE(nullptr, dialog);
   Migrate(dialog, file_);
-  EXPECT_EQ(kCannotOpen, Acknowledge());
+  EXPECT_EQ(kCannotOpen, AnswerMessageBox(IDOK));
   EXPECT_TRUE(IsWindowVisible(dialog));
   EXPECT_FALSE(RootExists()) << "nothing was imported";
   CloseAll(tool, dialog);

@@ -12,25 +12,16 @@
 
 #include "config/RegistryConfig.h"
 #include "platform/Registry.h"
+#include "tool/Filters.h"
 
 namespace kivo::testing {
-
-struct StoredFilter {
-  std::string on;
-  std::string type;
-  std::string list;
-
-  bool operator==(const StoredFilter& other) const {
-    return on == other.on && type == other.type && list == other.list;
-  }
-};
 
 struct StoredConfig {
   std::int32_t version = 0;
   std::string destination;
   std::int32_t port = 161;  // what a legacy file without "Port:" gives
   std::string community;
-  std::vector<StoredFilter> filters;  // by entry number
+  std::vector<tool::FilterRow> filters;  // by entry number
   std::set<std::string> maps;
 };
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/win32/Win32Registry.h"
 #include "tool/LegacyImport.h"
+#include "tool/windows/ModalDialog.h"
 #include "tool/windows/Resource.h"
 #include "tool/windows/WindowText.h"
 
@@ -15,49 +15,18 @@ namespace {
 
 // The window side of the "Kivo Migration Utility": its controls, the file
 // dialog and the messages. What "Migrate" does is LegacyImport's job.
-class MigrationDialog {
+class MigrationWindow {
  public:
-  MigrationDialog() : import_(registry_) {}
-  MigrationDialog(const MigrationDialog&) = delete;
-  MigrationDialog& operator=(const MigrationDialog&) = delete;
+  explicit MigrationWindow(platform::Registry& registry) : import_(registry) {}
 
-  void Run(HWND owner) {
-    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MIGRATION), owner,
-                    &MigrationDialog::Procedure, reinterpret_cast<LPARAM>(this));
-  }
-
- private:
-  static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_INITDIALOG) {
-      SetWindowLongPtrA(dialog, DWLP_USER, lparam);
-      reinterpret_cast<MigrationDialog*>(lparam)->OnInit(dialog);
-      return TRUE;
-    }
-    auto* self = reinterpret_cast<MigrationDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (self == nullptr || message != WM_COMMAND || HIWORD(wparam) != BN_CLICKED) return FALSE;
-    switch (LOWORD(wparam)) {
-      case IDC_MIGRATION_BROWSE:
-        self->OnBrowse(dialog);
-        return TRUE;
-      case IDOK:
-        self->OnMigrate(dialog);
-        return TRUE;
-      case IDCANCEL:
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-      default:
-        return FALSE;
-    }
-  }
-
-  void OnInit(HWND dialog) {
+  void Fill(HWND dialog) {
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_KIVOCFG));
     SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     SetItemText(dialog, IDC_MIGRATION_PATH, path_);
   }
 
-  void OnBrowse(HWND dialog) {
+  void Browse(HWND dialog) {
     char file[MAX_PATH] = "";
     OPENFILENAMEA request = {};
     request.lStructSize = sizeof(request);
@@ -75,7 +44,7 @@ class MigrationDialog {
     SetItemText(dialog, IDC_MIGRATION_PATH, path_);
   }
 
-  void OnMigrate(HWND dialog) {
+  void Migrate(HWND dialog) {
     path_ = ItemText(dialog, IDC_MIGRATION_PATH);
     switch (import_.Migrate(path_)) {
       case LegacyImport::Outcome::kClose:
@@ -99,16 +68,21 @@ class MigrationDialog {
     }
   }
 
-  platform::Win32Registry registry_;
+ private:
   LegacyImport import_;
   std::string path_;  // the last path picked with "Browse" or taken by "Migrate"
 };
 
 }  // namespace
 
-void RunMigrationDialog(HWND owner) {
-  MigrationDialog dialog;
-  dialog.Run(owner);
+void RunMigrationDialog(HWND owner, platform::Registry& registry) {
+  MigrationWindow window(registry);
+  ModalDialogHandlers handlers;
+  handlers.fill = [&](HWND dialog) { window.Fill(dialog); };
+  handlers.buttons[IDC_MIGRATION_BROWSE] = [&](HWND dialog) { window.Browse(dialog); };
+  // "Migrate" shows its own messages and closes the dialog only as "Exit".
+  handlers.buttons[IDOK] = [&](HWND dialog) { window.Migrate(dialog); };
+  RunModalDialog(owner, IDD_MIGRATION, handlers);
 }
 
 }  // namespace kivo::tool::windows
