@@ -160,6 +160,26 @@ TEST_F(MigrationWindow, MigrateWritesWhatTheFileSaysAndTurnsIntoExit) {
   ExpectStore(expected, registry_);
 }
 
+TEST_F(MigrationWindow, TooLongValuesAreNamedBeforeTheSuccessMessage) {
+  std::ofstream(file_, std::ios::binary)
+      << "Destination: " << std::string(128, 'h') << "\r\nCommunity: kept\r\n";
+  Kivocfg tool;
+  HWND dialog = OpenMigrationDialog();
+  ASSERT_NE(nullptr, dialog);
+  Migrate(dialog, file_);
+  const std::string problems = AnswerMessageBox(IDOK);
+  EXPECT_NE(std::string::npos,
+            problems.find("Line 1: the value of \"Destination:\" has more than 127 characters."))
+      << problems;
+  EXPECT_EQ(kMigrated, AnswerMessageBox(IDOK));
+  EXPECT_EQ("Exit", TextOf(GetDlgItem(dialog, IDOK)));
+  StoredConfig expected;
+  expected.destination = config::defaults::kDestination;
+  expected.community = "kept";
+  ExpectStore(expected, registry_);
+  CloseAll(tool, dialog);
+}
+
 TEST_F(MigrationWindow, EmptyPathAndMissingFileKeepTheDialogOpen) {
   Kivocfg tool;
   HWND dialog = OpenMigrationDialog();
