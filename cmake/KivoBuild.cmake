@@ -18,7 +18,7 @@ endif()
 
 # Adds every direct child folder of DIR that holds a CMakeLists.txt.
 function(kivo_add_subdirectories dir)
-  file(GLOB children LIST_DIRECTORIES true RELATIVE ${PROJECT_SOURCE_DIR}/${dir}
+  file(GLOB children CONFIGURE_DEPENDS LIST_DIRECTORIES true RELATIVE ${PROJECT_SOURCE_DIR}/${dir}
        ${PROJECT_SOURCE_DIR}/${dir}/*)
   list(SORT children)
   foreach(child ${children})
@@ -80,5 +80,19 @@ function(kivo_add_test)
   else()
     gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST
       PROPERTIES LABELS "native;${T_LABELS}" TIMEOUT ${T_TIMEOUT})
+  endif()
+endfunction()
+
+# Gives a test the folders of the test message modules: their .mc sources
+# (KIVO_TEST_MC_DIR) and, in the Windows build, the built DLLs as a Windows
+# path under Wine's Z: drive (KIVO_TEST_MESSAGE_DIR).
+function(kivo_test_message_dir target)
+  set(built ${PROJECT_BINARY_DIR}/tests/messages)
+  string(REPLACE "/" "\\\\" windows_path "Z:${built}")
+  target_compile_definitions(${target} PRIVATE
+    KIVO_TEST_MC_DIR="${PROJECT_SOURCE_DIR}/tests/messages"
+    KIVO_TEST_MESSAGE_DIR="${windows_path}")
+  if(WIN32)
+    add_dependencies(${target} kivo_test_message_dlls)
   endif()
 endfunction()

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kivo::platform::evt {
+
+// Conversions between the encodings an event record meets: UTF-16LE in .evt
+// files, the ANSI code page Windows-1252 in what ReadEventLogA returns, and
+// UTF-8 on the command line and in dumps.
+
+// Windows-1252: a character without a mapping becomes "?"; a surrogate pair
+// is one character.
+std::string Utf16ToCp1252(std::u16string_view text);
+std::u16string Cp1252ToUtf16(std::string_view text);
+// Malformed UTF-8 sequences become U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
+bool IsValidUtf8(std::string_view text);
+
+}  // namespace kivo::platform::evt

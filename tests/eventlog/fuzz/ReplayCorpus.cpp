@@ -1,0 +1,27 @@
+// Runs every file of the given folders through the fuzz target once: the
+// committed corpus as a regression test, built with the project's compiler.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+int main(int argc, char** argv) {
+  int inputs = 0;
+  for (int i = 1; i < argc; ++i) {
+    for (const auto& entry : std::filesystem::directory_iterator(argv[i])) {
+      std::ifstream in(entry.path(), std::ios::binary);
+      const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
+      LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+      ++inputs;
+    }
+  }
+  std::cout << inputs << " inputs replayed\n";
+  return inputs > 0 ? 0 : 1;
+}
