@@ -1,8 +1,10 @@
 #pragma once
 
-// The legacy file that the import is documented with, and the store it
-// gives: version 1, both texts, port 2162, two filters (the second without a
-// list) and three mapped ids.
+// The legacy file that the import is documented with, the store it
+// gives (version 1, both texts, port 2162, two filters, the second without a
+// list, and three mapped ids) and the comparison of a store with it.
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -42,6 +44,28 @@ inline StoredConfig ExampleLegacyStore() {
   expected.filters = {{"EventSource", "Exclude", "Srv,Net"}, {"EventId", "Include", ""}};
   expected.maps = {"6005", "6006", "7036"};
   return expected;
+}
+
+// Compares the store with what a file should have given, value by value.
+inline void ExpectStore(const StoredConfig& expected, platform::Registry& registry) {
+  StoredConfig stored;
+  try {
+    stored = ReadStore(registry);
+  } catch (const config::RegistryReadError& error) {
+    ADD_FAILURE() << error.what();
+    return;
+  }
+  EXPECT_EQ(expected.version, stored.version);
+  EXPECT_EQ(expected.destination, stored.destination);
+  EXPECT_EQ(expected.port, stored.port);
+  EXPECT_EQ(expected.community, stored.community);
+  ASSERT_EQ(expected.filters.size(), stored.filters.size());
+  for (std::size_t i = 0; i < expected.filters.size(); ++i) {
+    EXPECT_EQ(expected.filters[i].on, stored.filters[i].on) << "filter " << i;
+    EXPECT_EQ(expected.filters[i].type, stored.filters[i].type) << "filter " << i;
+    EXPECT_EQ(expected.filters[i].list, stored.filters[i].list) << "filter " << i;
+  }
+  EXPECT_EQ(expected.maps, stored.maps);
 }
 
 }  // namespace kivo::testing

@@ -3,8 +3,6 @@
 // Everything of the store that a legacy import may write, read back through
 // the store itself, for tests that compare it with what a file said.
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <set>
 #include <string>
@@ -43,27 +41,6 @@ inline StoredConfig ReadStore(platform::Registry& registry) {
   store.Open(config::names::kMaps);
   for (std::uint32_t i = 0; i < store.CountSubkeys(); ++i) stored.maps.insert(store.SubkeyName(i));
   return stored;
-}
-
-inline void ExpectStore(const StoredConfig& expected, platform::Registry& registry) {
-  StoredConfig stored;
-  try {
-    stored = ReadStore(registry);
-  } catch (const config::RegistryReadError& error) {
-    ADD_FAILURE() << error.what();
-    return;
-  }
-  EXPECT_EQ(expected.version, stored.version);
-  EXPECT_EQ(expected.destination, stored.destination);
-  EXPECT_EQ(expected.port, stored.port);
-  EXPECT_EQ(expected.community, stored.community);
-  ASSERT_EQ(expected.filters.size(), stored.filters.size());
-  for (std::size_t i = 0; i < expected.filters.size(); ++i) {
-    EXPECT_EQ(expected.filters[i].on, stored.filters[i].on) << "filter " << i;
-    EXPECT_EQ(expected.filters[i].type, stored.filters[i].type) << "filter " << i;
-    EXPECT_EQ(expected.filters[i].list, stored.filters[i].list) << "filter " << i;
-  }
-  EXPECT_EQ(expected.maps, stored.maps);
 }
 
 }  // namespace kivo::testing
