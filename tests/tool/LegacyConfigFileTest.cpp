@@ -112,48 +112,6 @@ TEST(LegacyConfigFileTest, FindsLabelsAnywhereButNotInComments) {
   }
 }
 
-TEST(LegacyConfigFileTest, CrLfAndLfFilesReadTheSame) {
-  const std::vector<std::string> lines = {"Version: 1",      "Destination: nms",
-                                          "Filter: EventId", "FilterType: Include",
-                                          "FilterList: 1,2", "Map: 9"};
-  for (const char* end : {"\n", "\r\n"}) {
-    for (bool last_line_ended : {true, false}) {
-      std::string bytes;
-      for (std::size_t i = 0; i < lines.size(); ++i) {
-        bytes += lines[i];
-        if (i + 1 < lines.size() || last_line_ended) bytes += end;
-      }
-      ScopedTempDir dir;
-      WriteLegacyFile(kFile, bytes);
-      LegacyConfigFile file(kFile);
-      SCOPED_TRACE(std::string(end == std::string("\n") ? "LF" : "CR LF") +
-                   (last_line_ended ? "" : ", last line unended"));
-      EXPECT_EQ(1, file.Version());
-      EXPECT_EQ("nms", file.Destination());
-      EXPECT_EQ((std::vector<FilterRow>{{"EventId", "Include", "1,2"}}), file.Filters());
-      EXPECT_EQ(std::vector<std::int32_t>{9}, file.Maps());
-    }
-  }
-}
-
-TEST(LegacyConfigFileTest, MissingLabelsGiveTheDefaultsAndPresentOnesAreNumbers) {
-  ScopedTempDir dir;
-  WriteLegacyFile(kFile, "nothing to see here\n");
-  LegacyConfigFile empty(kFile);
-  EXPECT_EQ(0, empty.Version());
-  EXPECT_EQ(161, empty.Port());
-  EXPECT_EQ("", empty.Destination());
-  EXPECT_EQ("", empty.Community());
-  EXPECT_TRUE(empty.Filters().empty());
-  EXPECT_TRUE(empty.Maps().empty());
-
-  WriteLegacyFile("other.cfg", "Port: none\nPort: 99\nVersion: 2x\nMap: -4\nMap: x\n");
-  LegacyConfigFile numbers("other.cfg");
-  EXPECT_EQ(0, numbers.Port());  // the first line counts, even without digits
-  EXPECT_EQ(2, numbers.Version());
-  EXPECT_EQ((std::vector<std::int32_t>{-4, 0}), numbers.Maps());
-}
-
 TEST(LegacyConfigFileTest, FilterPartsArePairedByOccurrence) {
   ScopedTempDir dir;
   WriteLegacyFile(kFile,

@@ -195,49 +195,5 @@ TEST(LegacyImportTest, MigrateChecksThePathAndImportsOnlyOnce) {
   EXPECT_EQ(std::set<std::string>{"1"}, ReadStore(registry).maps);
 }
 
-// Files made of random pieces (labels, blanks, line ends, NUL bytes, long
-// runs): the import never fails, and every value it writes can be read back.
-TEST(LegacyImportTest, RandomFilesOnlyWriteValuesThatReadBack) {
-  const std::vector<std::string> pieces = {"Version:",
-                                           "Destination:",
-                                           "Community:",
-                                           "Port:",
-                                           "Filter:",
-                                           "FilterType:",
-                                           "FilterList:",
-                                           "Map:",
-                                           " ",
-                                           "\t",
-                                           "\n",
-                                           "\r\n",
-                                           "\r",
-                                           "#",
-                                           std::string(1, '\0'),
-                                           "-",
-                                           "12",
-                                           "99999999999",
-                                           "EventId",
-                                           "Include",
-                                           "a,b",
-                                           std::string(60, 'x'),
-                                           std::string(2100, 'y')};
-  std::uint32_t seed = 12345;
-  auto next = [&seed](std::uint32_t bound) {
-    seed = seed * 1103515245u + 12345u;
-    return (seed >> 8) % bound;
-  };
-  for (int round = 0; round < 150; ++round) {
-    std::string bytes;
-    const std::uint32_t count = next(120);
-    for (std::uint32_t i = 0; i < count; ++i) bytes += pieces[next(pieces.size())];
-    ScopedTempDir dir;
-    WriteLegacyFile(kFile, bytes);
-    platform::FakeRegistry registry;
-    Import(registry);
-    SCOPED_TRACE("round " + std::to_string(round));
-    EXPECT_NO_THROW(ReadStore(registry));
-  }
-}
-
 }  // namespace
 }  // namespace kivo::tool
