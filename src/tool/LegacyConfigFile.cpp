@@ -61,7 +61,7 @@ std::optional<std::int32_t> LegacyConfigFile::TakeNumber(const Occurrence& occur
 std::optional<std::string> LegacyConfigFile::TakeText(const Occurrence& occurrence,
                                                       const char* label) {
   if (occurrence.line_too_long) return std::nullopt;
-  if (occurrence.value.size() > kMaxTextLength) {
+  if (!FitsStore(occurrence.value)) {
     problems_.insert({occurrence.line, label, LegacyProblem::Kind::kValueTooLong});
     return std::nullopt;
   }

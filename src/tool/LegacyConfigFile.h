@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tool/Filters.h"
+#include "tool/TextLimits.h"
 
 namespace kivo::tool {
 
@@ -67,8 +68,9 @@ class LegacyConfigFile {
  public:
   static constexpr std::size_t kLineBufferSize = 4096;
   static constexpr std::size_t kMaxLineLength = kLineBufferSize - 1;
-  static constexpr std::size_t kTextBufferSize = 128;
-  static constexpr std::size_t kMaxTextLength = kTextBufferSize - 1;
+  // The reader's text buffers are as large as the store's, so a text that
+  // fits them can also be read back from the store.
+  static constexpr std::size_t kMaxTextLength = kMaxStoredTextLength;
   static constexpr std::int32_t kDefaultVersion = 0;
   static constexpr std::int32_t kDefaultPort = 161;
 
