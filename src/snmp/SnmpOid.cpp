@@ -14,31 +14,104 @@ std::uint32_t Saturate(std::uint64_t value) {
   return static_cast<std::uint32_t>(value > max ? max : value);
 }
 
-}  // namespace
+// Most sub-identifiers are below 128 and take one octet.
+inline void WriteSubIdentifier(std::uint8_t*& cursor, std::uint32_t value) {
+  if (value < 0x80) {
+    *cursor++ = static_cast<std::uint8_t>(value);
+  } else {
+    BerWriteSubIdentifier(cursor, value);
+  }
+}
 
-SnmpOid::SnmpOid(std::string_view dotted_text) : SnmpValue(kTagObjectIdentifier, kTypeNameOid) {
-  DottedText components(dotted_text);
+// Reads one component of plain text: 1 to 9 decimal digits, then the end of
+// the text or one dot followed by more text. False for anything else. Nine
+// digits always fit in 32 bits, so there is nothing to saturate.
+inline bool ReadPlainComponent(const char*& position, const char* end, std::uint32_t* value) {
+  const char* p = position;
+  std::uint32_t number = 0;
+  while (p != end) {
+    const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+    if (digit > 9) break;
+    number = number * 10 + digit;
+    ++p;
+  }
+  const std::ptrdiff_t digits = p - position;
+  if (digits == 0 || digits > 9) return false;
+  if (p != end) {
+    if (*p != '.' || p + 1 == end) return false;
+    ++p;
+  }
+  position = p;
+  *value = number;
+  return true;
+}
+
+// The text every OID of the service has: at least two components of plain
+// digits with single dots between them. Encoding it takes one pass without
+// the general reader's white space, sign and saturation handling, and this
+// runs for every OID of every trap. Returns the octets written, or 0 for any
+// other text, or when the area might not hold the rest: the general reader
+// then encodes the text from the start, so both give the same result.
+std::size_t EncodePlainText(std::string_view text, std::uint8_t* area, std::size_t capacity) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  std::uint32_t first = 0;
+  std::uint32_t second = 0;
+  if (!ReadPlainComponent(p, end, &first) || p == end || !ReadPlainComponent(p, end, &second)) {
+    return 0;
+  }
+  std::uint8_t* cursor = area;
+  std::uint8_t* const last_room = area + capacity - 5;  // room for one more of any size
+  WriteSubIdentifier(cursor, Saturate(40 * std::uint64_t{first} + second));
+  std::uint32_t sub_identifier = 0;
+  while (p != end) {
+    if (cursor > last_room) return 0;
+    // Most components are one digit followed by a dot and more text: they
+    // take a step of their own.
+    const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+    if (digit <= 9 && end - p > 2 && p[1] == '.') {
+      *cursor++ = static_cast<std::uint8_t>(digit);
+      p += 2;
+      continue;
+    }
+    if (!ReadPlainComponent(p, end, &sub_identifier)) return 0;
+    WriteSubIdentifier(cursor, sub_identifier);
+  }
+  return static_cast<std::size_t>(cursor - area);
+}
+
+// Any text, read as DottedText reads it. Sub-identifiers that do not fit
+// whole in the area end the OID.
+std::size_t EncodeAnyText(std::string_view text, std::uint8_t* area, std::size_t capacity) {
+  DottedText components(text);
   std::uint32_t first = 0;
   std::uint32_t second = 0;
   if (components.Next(&first)) components.Next(&second);
 
-  std::array<std::uint8_t, kMaxOidContent> area;
-  std::uint8_t* cursor = area.data();
-  std::uint8_t* const limit = area.data() + area.size();
+  std::uint8_t* cursor = area;
+  std::uint8_t* const limit = area + capacity;
   BerWriteSubIdentifier(cursor, Saturate(40 * std::uint64_t{first} + second));
   std::uint32_t sub_identifier = 0;
   while (components.Next(&sub_identifier)) {
-    // Sub-identifiers that do not fit whole end the OID.
-    if (sub_identifier < 0x80) {  // the common case: one octet
-      if (cursor == limit) break;
-      *cursor++ = static_cast<std::uint8_t>(sub_identifier);
-    } else {
-      if (static_cast<std::size_t>(limit - cursor) < BerSubIdentifierSize(sub_identifier)) break;
-      BerWriteSubIdentifier(cursor, sub_identifier);
-    }
+    if (static_cast<std::size_t>(limit - cursor) < BerSubIdentifierSize(sub_identifier)) break;
+    WriteSubIdentifier(cursor, sub_identifier);
   }
-  content_.Assign(area.data(), static_cast<std::size_t>(cursor - area.data()));
-  SetContentLength(content_.size());
+  return static_cast<std::size_t>(cursor - area);
+}
+
+}  // namespace
+
+SnmpOid::SnmpOid(std::string_view dotted_text) : SnmpValue(kTagObjectIdentifier, kTypeNameOid) {
+  std::array<std::uint8_t, kMaxOidContent> area;
+  std::size_t length = EncodePlainText(dotted_text, area.data(), area.size());
+  if (length == 0) length = EncodeAnyText(dotted_text, area.data(), area.size());
+  content_.Assign(area.data(), length);
+  SetContentLength(length);
+}
+
+SnmpOid::SnmpOid(const std::uint8_t* content, std::size_t size)
+    : SnmpValue(kTagObjectIdentifier, kTypeNameOid), content_(content, size) {
+  SetContentLength(size);
 }
 
 void SnmpOid::EncodeContent(std::uint8_t*& cursor) const {

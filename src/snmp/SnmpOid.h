@@ -41,6 +41,11 @@ class SnmpOid : public SnmpValue {
   std::string BuildText() const override;
 
  private:
+  friend class SnmpMessage;
+  // From content already encoded: the message's fixed header names, which
+  // would otherwise be parsed from the same constant text for every trap.
+  SnmpOid(const std::uint8_t* content, std::size_t size);
+
   OctetBuffer content_;
 };
 
