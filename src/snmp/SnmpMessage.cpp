@@ -8,8 +8,6 @@
 #include "snmp/DottedText.h"
 #include "snmp/SnmpOid.h"
 #include "snmp/SnmpTimeTicks.h"
-#include "snmp/SnmpTrapV1Pdu.h"
-#include "snmp/SnmpV2NotifyPdu.h"
 
 namespace kivo::snmp {
 namespace {
@@ -204,14 +202,17 @@ void SnmpMessage::SetPduType(std::int32_t code) {
     case kPduGetNextRequest:
     case kPduGetResponse:
     case kPduSetRequest:
-      body_ = std::make_unique<SnmpRequestPdu>(code);
+      body_ = nullptr;  // the old body goes first
+      body_ = &body_storage_.emplace<SnmpRequestPdu>(code);
       break;
     case kPduTrapV1:
-      body_ = std::make_unique<SnmpTrapV1Pdu>();
+      body_ = nullptr;
+      body_ = &body_storage_.emplace<SnmpTrapV1Pdu>();
       break;
     case kPduInformRequest:
     case kPduTrapV2:
-      body_ = std::make_unique<SnmpV2NotifyPdu>(code);
+      body_ = nullptr;
+      body_ = &body_storage_.emplace<SnmpV2NotifyPdu>(code);
       break;
     default:
       break;  // unsupported (165 included): the message keeps the body it had

@@ -50,9 +50,15 @@ inline bool ReadPlainComponent(const char*& position, const char* end, std::uint
 // digits with single dots between them. Encoding it takes one pass without
 // the general reader's white space, sign and saturation handling, and this
 // runs for every OID of every trap. Returns the octets written, or 0 for any
-// other text, or when the area might not hold the rest: the general reader
-// then encodes the text from the start, so both give the same result.
+// other text: the general reader then encodes it from the start, so both
+// give the same result.
+//
+// No component of plain text encodes into more octets than it has
+// characters, nor do the first two together, so a text no longer than the
+// area needs no bounds checks; a longer one goes to the general reader,
+// which cuts what does not fit.
 std::size_t EncodePlainText(std::string_view text, std::uint8_t* area, std::size_t capacity) {
+  if (text.size() > capacity) return 0;
   const char* p = text.data();
   const char* const end = p + text.size();
   std::uint32_t first = 0;
@@ -61,15 +67,15 @@ std::size_t EncodePlainText(std::string_view text, std::uint8_t* area, std::size
     return 0;
   }
   std::uint8_t* cursor = area;
-  std::uint8_t* const last_room = area + capacity - 5;  // room for one more of any size
   WriteSubIdentifier(cursor, Saturate(40 * std::uint64_t{first} + second));
+  // Where a digit, a dot and more text still fit.
+  const char* const last_short_step = end - 3;
   std::uint32_t sub_identifier = 0;
   while (p != end) {
-    if (cursor > last_room) return 0;
     // Most components are one digit followed by a dot and more text: they
     // take a step of their own.
     const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
-    if (digit <= 9 && end - p > 2 && p[1] == '.') {
+    if (digit <= 9 && p <= last_short_step && p[1] == '.') {
       *cursor++ = static_cast<std::uint8_t>(digit);
       p += 2;
       continue;

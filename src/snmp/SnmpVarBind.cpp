@@ -1,16 +1,9 @@
 #include "snmp/SnmpVarBind.h"
 
 namespace kivo::snmp {
-namespace {
-constexpr std::size_t kNullSize = 2;  // 05 00
-}
 
 SnmpVarBind::SnmpVarBind(std::unique_ptr<SnmpOid> name, std::unique_ptr<SnmpValue> value)
     : name_(name ? std::move(name) : std::make_unique<SnmpOid>("")), value_(std::move(value)) {}
-
-std::size_t SnmpVarBind::ContentSize() const {
-  return name_->EncodedSize() + (value_ ? value_->EncodedSize() : kNullSize);
-}
 
 void SnmpVarBind::Encode(std::uint8_t*& cursor) const {
   *cursor++ = kTagSequence;

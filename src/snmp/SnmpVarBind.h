@@ -14,6 +14,7 @@ class SnmpVarBind : public SnmpEncodable {
   SnmpVarBind(std::unique_ptr<SnmpOid> name, std::unique_ptr<SnmpValue> value);
 
   void Encode(std::uint8_t*& cursor) const override;
+  // Inline: sizes are computed for every binding on every encoding.
   std::size_t EncodedSize() const { return BerElementSize(ContentSize()); }
 
   const SnmpOid& Name() const { return *name_; }
@@ -21,7 +22,11 @@ class SnmpVarBind : public SnmpEncodable {
   const SnmpValue* Value() const { return value_.get(); }
 
  private:
-  std::size_t ContentSize() const;
+  static constexpr std::size_t kNullSize = 2;  // 05 00
+
+  std::size_t ContentSize() const {
+    return name_->EncodedSize() + (value_ ? value_->EncodedSize() : kNullSize);
+  }
 
   std::unique_ptr<SnmpOid> name_;
   std::unique_ptr<SnmpValue> value_;
