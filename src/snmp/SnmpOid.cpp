@@ -68,17 +68,18 @@ std::size_t EncodePlainText(std::string_view text, std::uint8_t* area, std::size
   }
   std::uint8_t* cursor = area;
   WriteSubIdentifier(cursor, Saturate(40 * std::uint64_t{first} + second));
-  // Where a digit, a dot and more text still fit.
+  // Where a digit, a dot and more text still fit (two components read, so
+  // the text has at least three characters).
   const char* const last_short_step = end - 3;
   std::uint32_t sub_identifier = 0;
   while (p != end) {
-    // Most components are one digit followed by a dot and more text: they
-    // take a step of their own.
-    const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
-    if (digit <= 9 && p <= last_short_step && p[1] == '.') {
+    // Most components are one digit followed by a dot and more text
+    // ("6.1.4.1."): runs of them take a loop of their own.
+    while (p <= last_short_step) {
+      const unsigned digit = static_cast<unsigned char>(p[0]) - unsigned{'0'};
+      if (digit > 9 || p[1] != '.') break;
       *cursor++ = static_cast<std::uint8_t>(digit);
       p += 2;
-      continue;
     }
     if (!ReadPlainComponent(p, end, &sub_identifier)) return 0;
     WriteSubIdentifier(cursor, sub_identifier);
