@@ -14,13 +14,21 @@ std::uint32_t Saturate(std::uint64_t value) {
   return static_cast<std::uint32_t>(value > max ? max : value);
 }
 
-// Most sub-identifiers are below 128 and take one octet.
+// Most sub-identifiers are below 128 and take one octet, nearly all others
+// (enterprise numbers such as 5309) two.
 inline void WriteSubIdentifier(std::uint8_t*& cursor, std::uint32_t value) {
   if (value < 0x80) {
     *cursor++ = static_cast<std::uint8_t>(value);
+  } else if (value < 0x4000) {
+    *cursor++ = static_cast<std::uint8_t>(0x80 | (value >> 7));
+    *cursor++ = static_cast<std::uint8_t>(value & 0x7F);
   } else {
     BerWriteSubIdentifier(cursor, value);
   }
+}
+
+inline bool IsDigit(char c) {
+  return static_cast<unsigned char>(c) - unsigned{'0'} <= 9;
 }
 
 // Reads one component of plain text: 1 to 9 decimal digits, then the end of
@@ -63,7 +71,13 @@ std::size_t EncodePlainText(std::string_view text, std::uint8_t* area, std::size
   const char* const end = p + text.size();
   std::uint32_t first = 0;
   std::uint32_t second = 0;
-  if (!ReadPlainComponent(p, end, &first) || p == end || !ReadPlainComponent(p, end, &second)) {
+  if (text.size() > 4 && IsDigit(p[0]) && p[1] == '.' && IsDigit(p[2]) && p[3] == '.') {
+    // The usual start, two one-digit arcs ("1.3.") and more
+    first = static_cast<std::uint32_t>(p[0] - '0');
+    second = static_cast<std::uint32_t>(p[2] - '0');
+    p += 4;
+  } else if (!ReadPlainComponent(p, end, &first) || p == end ||
+             !ReadPlainComponent(p, end, &second)) {
     return 0;
   }
   std::uint8_t* cursor = area;
