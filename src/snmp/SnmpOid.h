@@ -21,7 +21,10 @@ namespace kivo::snmp {
 // - The encoding is limited to kMaxOidContent octets: sub-identifiers that
 //   would not fit whole are dropped from the end, so a text of thousands of
 //   components gives a long but well-formed prefix of itself.
-class SnmpOid : public SnmpValue {
+//
+// Final: every binding holds its name as an SnmpOid, and knowing the exact
+// class lets the compiler destroy and encode names without a virtual call.
+class SnmpOid final : public SnmpValue {
  public:
   static constexpr std::size_t kMaxOidContent = 4096;
 

@@ -8,8 +8,9 @@
 namespace kivo::snmp {
 
 // One variable binding: SEQUENCE { name, value }. Owns both. A binding
-// without a value encodes the value as NULL (05 00).
-class SnmpVarBind : public SnmpEncodable {
+// without a value encodes the value as NULL (05 00). Final, so that the list
+// destroys its bindings without a virtual call.
+class SnmpVarBind final : public SnmpEncodable {
  public:
   SnmpVarBind(std::unique_ptr<SnmpOid> name, std::unique_ptr<SnmpValue> value);
 
