@@ -29,6 +29,15 @@ class BasicOctetBuffer {
     return heap_.get();
   }
 
+  // Takes the octets of another buffer, which is left empty: a heap block
+  // changes hands, inline octets are copied.
+  void TakeFrom(BasicOctetBuffer& other) {
+    heap_ = std::move(other.heap_);
+    size_ = other.size_;
+    if (!heap_ && size_ > 0) std::memcpy(inline_, other.inline_, size_);
+    other.size_ = 0;
+  }
+
   void Assign(const void* octets, std::size_t size) {
     std::uint8_t* target = Allocate(size);
     if (size > 0) std::memcpy(target, octets, size);

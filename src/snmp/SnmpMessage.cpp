@@ -177,14 +177,14 @@ std::int32_t SnmpMessage::GetPduType() const {
 void SnmpMessage::AddTrapHeader(std::int32_t ticks, std::string_view enterprise,
                                 std::int32_t generic, std::int32_t specific) {
   if (pdu_type_ != kPduTrapV2 && pdu_type_ != kPduInformRequest) return;
-  // SnmpOid's content constructor is private to it and its friend, so
-  // make_unique cannot reach it.
-  std::unique_ptr<SnmpOid> up_time(new SnmpOid(kSysUpTimeContent, sizeof(kSysUpTimeContent)));
-  std::unique_ptr<SnmpOid> trap_oid(new SnmpOid(kSnmpTrapOidContent, sizeof(kSnmpTrapOidContent)));
+  // The header's constructor is private to the binding and this class, out
+  // of make_unique's reach.
   bindings_.Insert(
-      0, std::make_unique<SnmpVarBind>(std::move(up_time), std::make_unique<SnmpTimeTicks>(ticks)));
-  bindings_.Insert(1, std::make_unique<SnmpVarBind>(std::move(trap_oid),
-                                                    TrapIdentifier(enterprise, generic, specific)));
+      0, std::unique_ptr<SnmpVarBind>(new SnmpVarBind(kSysUpTimeContent, sizeof(kSysUpTimeContent),
+                                                      std::make_unique<SnmpTimeTicks>(ticks))));
+  bindings_.Insert(1, std::unique_ptr<SnmpVarBind>(
+                          new SnmpVarBind(kSnmpTrapOidContent, sizeof(kSnmpTrapOidContent),
+                                          TrapIdentifier(enterprise, generic, specific))));
 }
 
 void SnmpMessage::SetVersion(std::int32_t version) {

@@ -135,6 +135,16 @@ SnmpOid::SnmpOid(const std::uint8_t* content, std::size_t size)
   SetContentLength(size);
 }
 
+SnmpOid::SnmpOid(std::unique_ptr<SnmpOid> other) : SnmpValue(kTagObjectIdentifier, kTypeNameOid) {
+  if (other) {
+    content_.TakeFrom(other->content_);
+  } else {
+    std::uint8_t area[1];
+    content_.Assign(area, EncodeAnyText("", area, sizeof(area)));
+  }
+  SetContentLength(content_.size());
+}
+
 void SnmpOid::EncodeContent(std::uint8_t*& cursor) const {
   std::memcpy(cursor, content_.data(), content_.size());
   cursor += content_.size();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -44,10 +45,13 @@ class SnmpOid final : public SnmpValue {
   std::string BuildText() const override;
 
  private:
-  friend class SnmpMessage;
+  friend class SnmpVarBind;
   // From content already encoded: the message's fixed header names, which
   // would otherwise be parsed from the same constant text for every trap.
   SnmpOid(const std::uint8_t* content, std::size_t size);
+  // Takes over the content of an OID handed to a binding, which keeps its
+  // name inside itself; without one, the OID of the empty text.
+  explicit SnmpOid(std::unique_ptr<SnmpOid> other);
 
   OctetBuffer content_;
 };
