@@ -30,11 +30,12 @@ class BasicOctetBuffer {
   }
 
   // Takes the octets of another buffer, which is left empty: a heap block
-  // changes hands, inline octets are copied.
+  // changes hands, inline octets are copied (the whole inline room, a copy
+  // of fixed size that needs no library call).
   void TakeFrom(BasicOctetBuffer& other) {
     heap_ = std::move(other.heap_);
     size_ = other.size_;
-    if (!heap_ && size_ > 0) std::memcpy(inline_, other.inline_, size_);
+    if (!heap_) std::memcpy(inline_, other.inline_, sizeof(inline_));
     other.size_ = 0;
   }
 

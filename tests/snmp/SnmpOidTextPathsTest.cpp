@@ -12,15 +12,10 @@
 
 #include "snmp/SnmpMessage.h"
 #include "snmp/SnmpOid.h"
+#include "snmp/SnmpTestHex.h"
 
 namespace kivo::testing {
 namespace {
-
-std::string Repeat(const std::string& piece, std::size_t times) {
-  std::string text;
-  for (std::size_t i = 0; i < times; ++i) text += piece;
-  return text;
-}
 
 void ExpectBothReadersAgree(const std::string& text) {
   const snmp::SnmpOid quick(text);
