@@ -1,4 +1,4 @@
-// Walks through kivocfg's start-up question, pages and dialogs on a store
+// Walks through kivocfg's start-up question, migration dialog, pages and dialogs on a store
 // with sample settings, for scripts/screenshots. For each view it prints
 // "SHOT <name> <x> <y> <width> <height>" (the window's place on the screen)
 // and waits for a line on its input, the sign that the picture was taken.
@@ -67,7 +67,10 @@ bool Tour() {
   Kivocfg tool;
   HWND question = WaitForDialog("kivocfg");
   if (!Shot("import-question", question)) return false;
-  Click(GetDlgItem(question, IDNO));
+  Click(GetDlgItem(question, IDYES));
+  HWND migration = WaitForDialog("Kivo Migration Utility");
+  if (!Shot("migration-dialog", migration)) return false;
+  Click(GetDlgItem(migration, IDCANCEL));
   if (tool.WaitForSheet() == nullptr) return false;
   AddSampleSettings(registry);  // the later pages load it when first shown
 

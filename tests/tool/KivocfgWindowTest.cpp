@@ -59,16 +59,6 @@ class KivocfgWindow : public ::testing::Test {
     return config.CountSubkeys();
   }
 
-  // The message box kivocfg shows next, its text, and a press of one of its buttons.
-  std::string AnswerMessageBox(int button) {
-    HWND box = WaitForDialog("kivocfg");
-    if (box == nullptr) return "(no message box)";
-    std::string text = MessageBoxText(box);
-    Click(GetDlgItem(box, button));
-    WaitUntilGone(box);
-    return text;
-  }
-
   void InstallStandInService() {
     char path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
@@ -128,9 +118,12 @@ TEST_F(KivocfgWindow, EmptyStoreAsksTheImportQuestionAndNoOpensTheDefaults) {
   EXPECT_EQ("192.1.1.1", Text(nullptr, "destination"));
 }
 
-TEST_F(KivocfgWindow, YesGoesOnToTheSheet) {
+TEST_F(KivocfgWindow, YesOpensTheMigrationDialogAndThenTheSheet) {
   Kivocfg tool;
   EXPECT_EQ(kImportQuestion, AnswerMessageBox(IDYES));
+  HWND migration = WaitForDialog("Kivo Migration Utility");
+  ASSERT_NE(nullptr, migration);
+  Click(GetDlgItem(migration, IDCANCEL));
   ASSERT_NE(nullptr, tool.WaitForSheet());
   EXPECT_TRUE(tool.Cancel());
 }

@@ -77,6 +77,15 @@ std::string MessageBoxText(HWND box) {
   return text;
 }
 
+std::string AnswerMessageBox(int button) {
+  HWND box = WaitForDialog("kivocfg");
+  if (box == nullptr) return "(no message box)";
+  std::string text = MessageBoxText(box);
+  Click(GetDlgItem(box, button));
+  WaitUntilGone(box);
+  return text;
+}
+
 void SetText(HWND control, const std::string& text) {
   SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }

@@ -27,6 +27,9 @@ bool WaitUntilGone(HWND window);
 std::string TextOf(HWND window);
 // The message a message box shows (its text control, not its caption).
 std::string MessageBoxText(HWND box);
+// The message box kivocfg shows next: its text, after pressing one of its
+// buttons ("(no message box)" when none comes).
+std::string AnswerMessageBox(int button);
 void SetText(HWND control, const std::string& text);
 // Types the text key by key (WM_CHAR), as a user at the keyboard would. The
 // keys are queued: wait for their effect before relying on it.

@@ -30,7 +30,7 @@ void OfferLegacyImport(kivo::platform::Registry& registry) {
   }
   if (kivo::tool::windows::ShowMessage(nullptr, kImportQuestion, MB_YESNO | MB_ICONEXCLAMATION) ==
       IDYES) {
-    kivo::tool::windows::RunMigrationDialog(nullptr);
+    kivo::tool::windows::RunMigrationDialog(nullptr, registry);
   }
 }
 

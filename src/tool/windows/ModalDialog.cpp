@@ -15,6 +15,11 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
   if (message != WM_COMMAND) return FALSE;
   const auto* handlers =
       reinterpret_cast<const ModalDialogHandlers*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  const auto own = handlers->buttons.find(LOWORD(wparam));
+  if (own != handlers->buttons.end() && HIWORD(wparam) == BN_CLICKED) {
+    own->second(dialog);
+    return TRUE;
+  }
   switch (LOWORD(wparam)) {
     case IDOK: {
       const std::string refusal = handlers->confirm(dialog);

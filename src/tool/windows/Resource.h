@@ -9,6 +9,10 @@
 #define IDD_ADVANCED_SNMP 105
 #define IDD_FILTER_CONFIG 106
 #define IDD_SYSLOG_DESTINATION 107
+#define IDD_MIGRATION 108
+
+// The program icon
+#define IDI_KIVOCFG 100
 
 // SNMP page
 #define IDC_SNMP_VERSION 1001
@@ -53,3 +57,7 @@
 #define IDC_USE_FILTERS 1406
 #define IDC_SYSLOG_HOST 1411
 #define IDC_SYSLOG_PORT 1412
+
+// Migration dialog (legacy import)
+#define IDC_MIGRATION_PATH 1501
+#define IDC_MIGRATION_BROWSE 1502
