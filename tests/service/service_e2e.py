@@ -78,23 +78,14 @@ def main():
                % (trapd.port, syslog.port))
         deployed_program(run, session, deployed, probe)
         command_line(run, session, program, before_start=True)
-        start = time.monotonic()
-        session.run(["net", "start", "kivo"])
-        if not session.wait_for_state("RUNNING"):
-            run.fail("state after net start: %s" % session.service_state())
+        if not net(run, session, "start", "RUNNING", "kivo-evtfile.exe"):
             return 1
-        run.ok("running %.1f s after net start" % (time.monotonic() - start))
         check = Checks(run, session, logs, trapd, syslog, probe)
         check.fields_of_both_trap_versions()
         check.settings_switched_while_running()
         check.controls()
         check.robustness()
-        start = time.monotonic()
-        session.run(["net", "stop", "kivo"])
-        if session.wait_for_state("STOPPED"):
-            run.ok("stopped %.1f s after net stop" % (time.monotonic() - start))
-        else:
-            run.fail("state after net stop: %s" % session.service_state())
+        net(run, session, "stop", "STOPPED", "kivo-evtfile.exe")
         command_line(run, session, program, before_start=False)
     finally:
         for peer in (trapd, syslog):
@@ -120,6 +111,19 @@ MESSAGES = {
 }
 
 
+def net(run, session, verb, state, label):
+    """net start or net stop, then waits for the state. Wine's net stop
+    returns once the stop is sent; the service then stays stop pending until
+    its loop notices the stop."""
+    start = time.monotonic()
+    session.run(["net", verb, "kivo"])
+    if session.wait_for_state(state):
+        run.ok("%s %s %.1f s after net %s" % (label, state, time.monotonic() - start, verb))
+        return True
+    run.fail("%s: state after net %s is %s" % (label, verb, session.service_state()))
+    return False
+
+
 def deployed_program(run, session, program, probe):
     """kivo.exe under the service manager: it reads Wine's (empty) event log."""
     command_line(run, session, program, before_start=True)
@@ -133,12 +137,7 @@ def deployed_program(run, session, program, probe):
         run.equal("message %d" % number, (text + "\r\n").encode(), out)
     run.ok("message table: %d texts" % len(MESSAGES))
 
-    start = time.monotonic()
-    session.run(["net", "start", "kivo"])
-    if session.wait_for_state("RUNNING"):
-        run.ok("kivo.exe running %.1f s after net start" % (time.monotonic() - start))
-    else:
-        run.fail("kivo.exe state after net start: %s" % session.service_state())
+    net(run, session, "start", "RUNNING", "kivo.exe")
     out = session.run([probe, "control", "kivo", "128"], check=False).stdout
     run.equal("control 128 answer", b"state 4", out.strip())
     if run.equal("Current after control 128", ("REG_DWORD", "0x29"),
@@ -148,14 +147,7 @@ def deployed_program(run, session, program, probe):
     if run.equal("control 129 answer", b"state 4", out.strip()) and \
             run.equal("state after control 129", "RUNNING", session.service_state()):
         run.ok("unsupported control 129 answered, still running")
-    # Wine's net stop returns once the stop is sent; the service then stays
-    # stop pending until its loop notices the stop.
-    start = time.monotonic()
-    session.run(["net", "stop", "kivo"])
-    if session.wait_for_state("STOPPED"):
-        run.ok("kivo.exe stopped %.1f s after net stop" % (time.monotonic() - start))
-    else:
-        run.fail("kivo.exe state after net stop: %s" % session.service_state())
+    net(run, session, "stop", "STOPPED", "kivo.exe")
     command_line(run, session, program, before_start=False)
 
     # From a console, without arguments: the dispatcher refuses a process the
