@@ -64,19 +64,20 @@ def reg_expand_sz(text):
 
 
 class WineSession:
-    """A Wine prefix for one run, with one wineserver kept alive throughout so
+    """A fresh Wine prefix for one run, with one wineserver kept alive so
     that every step times the program and not Wine's start-up."""
 
-    def __init__(self, prefix, fresh=True):
+    def __init__(self, prefix):
         self.prefix = os.path.abspath(prefix)
         self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=")
-        if fresh and os.path.isdir(self.prefix):
+        if os.path.isdir(self.prefix):
             # A run that was killed may have left its Wine session behind.
             subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
             shutil.rmtree(self.prefix)
         subprocess.run([os.path.join(REPO, "scripts", "wine-prefix"), self.prefix], check=True)
-        subprocess.run(["wineserver", "-p"], env=self.env, check=True)
+        # It ends by itself 30 s after its last process, should a run be killed.
+        subprocess.run(["wineserver", "-p30"], env=self.env, check=True)
         self.work = tempfile.mkdtemp(prefix="kivo-wine-")
 
     def close(self):
