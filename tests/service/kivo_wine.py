@@ -76,8 +76,11 @@ class WineSession:
             subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
             shutil.rmtree(self.prefix)
         subprocess.run([os.path.join(REPO, "scripts", "wine-prefix"), self.prefix], check=True)
-        # It ends by itself 30 s after its last process, should a run be killed.
-        subprocess.run(["wineserver", "-p30"], env=self.env, check=True)
+        # Persistent until close(): once no ordinary Wine process is left, a
+        # wineserver ends the services too when its linger time runs out (3 s
+        # by default), and an idle service must outlive that. A killed run's
+        # server is ended by the next run on the same prefix.
+        subprocess.run(["wineserver", "-p"], env=self.env, check=True)
         self.work = tempfile.mkdtemp(prefix="kivo-wine-")
 
     def close(self):
