@@ -18,7 +18,7 @@ endif()
 
 # Adds every direct child folder of DIR that holds a CMakeLists.txt.
 function(kivo_add_subdirectories dir)
-  file(GLOB children LIST_DIRECTORIES true RELATIVE ${PROJECT_SOURCE_DIR}/${dir}
+  file(GLOB children CONFIGURE_DEPENDS LIST_DIRECTORIES true RELATIVE ${PROJECT_SOURCE_DIR}/${dir}
        ${PROJECT_SOURCE_DIR}/${dir}/*)
   list(SORT children)
   foreach(child ${children})

@@ -18,6 +18,7 @@ class ServiceManager {
 
   // Last error codes the service host meets.
   static constexpr std::uint32_t kErrorInsufficientBuffer = 122;
+  static constexpr std::uint32_t kErrorServiceAlreadyRunning = 1056;
   static constexpr std::uint32_t kErrorServiceDoesNotExist = 1060;
   static constexpr std::uint32_t kErrorNotStartedByManager = 1063;
   static constexpr std::uint32_t kErrorExceptionInService = 1064;
@@ -25,7 +26,10 @@ class ServiceManager {
   static constexpr std::uint32_t kErrorServiceExists = 1073;
 
   // Access rights and settings, as the platform numbers them.
+  static constexpr std::uint32_t kManagerConnectOnly = 0;      // connecting is always granted
   static constexpr std::uint32_t kManagerAllAccess = 0xF003F;  // SC_MANAGER_ALL_ACCESS
+  static constexpr std::uint32_t kQueryStatus = 0x4;           // SERVICE_QUERY_STATUS
+  static constexpr std::uint32_t kStartAccess = 0x10;          // SERVICE_START
   static constexpr std::uint32_t kQueryConfig = 0x1;           // SERVICE_QUERY_CONFIG
   static constexpr std::uint32_t kAllAccess = 0xF01FF;         // SERVICE_ALL_ACCESS
   static constexpr std::uint32_t kDeleteAccess = 0x10000;      // DELETE
@@ -81,6 +85,11 @@ class ServiceManager {
   virtual bool Delete(Handle service) = 0;
   // CloseServiceHandle(handle).
   virtual void Close(Handle handle) = 0;
+  // QueryServiceStatus(service, &status).
+  virtual bool QueryStatus(Handle service, Status* status) = 0;
+  // StartServiceA(service, 0, NULL): asks the manager to start the service and
+  // returns without waiting for it to run.
+  virtual bool Start(Handle service) = 0;
 
   // StartServiceCtrlDispatcherA with one entry (name, main) and the empty
   // entry. Returns when the service has stopped, or at once (false, last

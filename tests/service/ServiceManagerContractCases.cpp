@@ -48,6 +48,35 @@ TEST_P(ServiceManagerContract, DeletionNeedsDeleteAccessAndEndsWithTheLastHandle
   EXPECT_EQ(ServiceManager::kErrorServiceDoesNotExist, manager_->LastError());
 }
 
+TEST_P(ServiceManagerContract, ACreatedServiceIsStoppedAndItsStatusNeedsQueryAccess) {
+  manager_->Close(manager_->Create(database_, Probe()));
+  const auto service = manager_->Open(database_, kService, ServiceManager::kAllAccess);
+  ASSERT_NE(0u, service);
+  ServiceManager::Status status;
+  EXPECT_TRUE(manager_->QueryStatus(service, &status));
+  EXPECT_EQ(ServiceManager::kStopped, status.current_state);
+  EXPECT_EQ(ServiceManager::kOwnProcess, status.service_type);
+  manager_->Close(service);
+
+  const auto config_only = manager_->Open(database_, kService, ServiceManager::kQueryConfig);
+  ASSERT_NE(0u, config_only);
+  EXPECT_FALSE(manager_->QueryStatus(config_only, &status));
+  EXPECT_EQ(5u, manager_->LastError());  // ERROR_ACCESS_DENIED
+  EXPECT_FALSE(manager_->Start(config_only));
+  EXPECT_EQ(5u, manager_->LastError());
+  manager_->Close(config_only);
+}
+
+TEST_P(ServiceManagerContract, ConnectingWithoutRightsIsEnoughToOpenAService) {
+  const auto database = manager_->OpenManager(ServiceManager::kManagerConnectOnly);
+  ASSERT_NE(0u, database);
+  manager_->Close(manager_->Create(database_, Probe()));
+  const auto service = manager_->Open(database, kService, ServiceManager::kAllAccess);
+  EXPECT_NE(0u, service);
+  manager_->Close(service);
+  manager_->Close(database);
+}
+
 TEST_P(ServiceManagerContract, EventsAreReportedThroughARegisteredSource) {
   auto events = GetParam().events();
   const auto source = events->RegisterSource(kService);

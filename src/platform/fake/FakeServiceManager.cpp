@@ -42,6 +42,24 @@ void FakeServiceManager::SendControl(std::uint32_t control) {
   if (handler != nullptr) handler(control);
 }
 
+void FakeServiceManager::SetServiceState(const std::string& name, std::uint32_t state) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = services_.find(Lower(name));
+  if (it != services_.end()) it->second.state = state;
+}
+
+std::uint32_t FakeServiceManager::ServiceState(const std::string& name) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = services_.find(Lower(name));
+  return it == services_.end() ? 0 : it->second.state;
+}
+
+int FakeServiceManager::StartRequests(const std::string& name) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto it = services_.find(Lower(name));
+  return it == services_.end() ? 0 : it->second.start_requests;
+}
+
 bool FakeServiceManager::HasService(const std::string& name) const {
   std::lock_guard<std::mutex> lock(mutex_);
   return services_.count(Lower(name)) != 0;
@@ -156,6 +174,35 @@ void FakeServiceManager::Close(Handle handle) {
   const std::string key = it->second.key;
   handles_.erase(it);
   RemoveIfUnused(key);
+}
+
+bool FakeServiceManager::QueryStatus(Handle service, Status* status) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const OpenHandle* handle = Find(service, OpenHandle::kService);
+  if (handle == nullptr) return Fail(kErrorInvalidHandle);
+  if ((handle->access & kQueryStatus) == 0) return Fail(kErrorAccessDenied);
+  if (query_status_error_ != 0) return Fail(query_status_error_);
+  auto entry = services_.find(handle->key);
+  if (entry == services_.end()) return Fail(kErrorServiceDoesNotExist);
+  *status = Status{};
+  status->service_type = entry->second.definition.service_type;
+  status->current_state = entry->second.state;
+  if (entry->second.state == kRunning) status->controls_accepted = kAcceptStop;
+  return true;
+}
+
+bool FakeServiceManager::Start(Handle service) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const OpenHandle* handle = Find(service, OpenHandle::kService);
+  if (handle == nullptr) return Fail(kErrorInvalidHandle);
+  if ((handle->access & kStartAccess) == 0) return Fail(kErrorAccessDenied);
+  auto entry = services_.find(handle->key);
+  if (entry == services_.end()) return Fail(kErrorServiceDoesNotExist);
+  ++entry->second.start_requests;
+  if (entry->second.marked_for_delete) return Fail(kErrorServiceMarkedForDelete);
+  if (entry->second.state != kStopped) return Fail(kErrorServiceAlreadyRunning);
+  entry->second.state = kRunning;
+  return true;
 }
 
 bool FakeServiceManager::StartDispatcher(const std::string& name, ServiceMainFunction main) {

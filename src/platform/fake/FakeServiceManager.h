@@ -35,12 +35,19 @@ class FakeServiceManager : public ServiceManager {
   void set_on_pause(std::function<void(std::uint32_t)> hook) { on_pause_ = std::move(hook); }
   void SetLastError(std::uint32_t error);
   void AddService(const Definition& definition);
+  // The state QueryStatus reports for an added service (kStopped at first);
+  // Start moves a stopped service to kRunning at once.
+  void SetServiceState(const std::string& name, std::uint32_t state);
+  // Makes every following QueryStatus fail with this error (0 to succeed again).
+  void set_query_status_error(std::uint32_t error) { query_status_error_ = error; }
 
   // Acting as the manager: calls the registered control handler.
   void SendControl(std::uint32_t control);
 
   // Observing.
   bool HasService(const std::string& name) const;
+  std::uint32_t ServiceState(const std::string& name) const;
+  int StartRequests(const std::string& name) const;
   Definition ServiceDefinition(const std::string& name) const;
   std::vector<Status> reported() const;
   std::vector<std::uint32_t> reported_states() const;
@@ -54,6 +61,8 @@ class FakeServiceManager : public ServiceManager {
   Handle Create(Handle manager, const Definition& definition) override;
   bool Delete(Handle service) override;
   void Close(Handle handle) override;
+  bool QueryStatus(Handle service, Status* status) override;
+  bool Start(Handle service) override;
   bool StartDispatcher(const std::string& name, ServiceMainFunction main) override;
   Handle RegisterControlHandler(const std::string& name, ControlFunction handler) override;
   bool SetStatus(Handle status_handle, const Status& status) override;
@@ -65,6 +74,8 @@ class FakeServiceManager : public ServiceManager {
   struct Entry {
     Definition definition;
     bool marked_for_delete = false;
+    std::uint32_t state = kStopped;
+    int start_requests = 0;
   };
   struct OpenHandle {
     enum Kind { kManager, kService, kStatus } kind;
@@ -87,6 +98,7 @@ class FakeServiceManager : public ServiceManager {
   std::uint32_t create_error_ = 0;
   std::uint32_t delete_error_ = 0;
   std::uint32_t register_handler_error_ = 0;
+  std::uint32_t query_status_error_ = 0;
   bool started_by_manager_ = false;
   std::function<void(const Status&)> on_status_;
   std::function<void(std::uint32_t)> on_pause_;

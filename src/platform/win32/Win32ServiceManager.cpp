@@ -55,6 +55,23 @@ void Win32ServiceManager::Close(Handle handle) {
   if (handle != 0) CloseServiceHandle(AsScHandle(handle));
 }
 
+bool Win32ServiceManager::QueryStatus(Handle service, Status* status) {
+  SERVICE_STATUS raw = {};
+  if (!QueryServiceStatus(AsScHandle(service), &raw)) return false;
+  *status = Status{raw.dwServiceType,
+                   raw.dwCurrentState,
+                   raw.dwControlsAccepted,
+                   raw.dwWin32ExitCode,
+                   raw.dwServiceSpecificExitCode,
+                   raw.dwCheckPoint,
+                   raw.dwWaitHint};
+  return true;
+}
+
+bool Win32ServiceManager::Start(Handle service) {
+  return StartServiceA(AsScHandle(service), 0, nullptr) != FALSE;
+}
+
 bool Win32ServiceManager::StartDispatcher(const std::string& name, ServiceMainFunction main) {
   g_service_main = main;
   std::vector<char> service_name(name.begin(), name.end());

@@ -13,6 +13,8 @@ class Win32ServiceManager : public ServiceManager {
   Handle Create(Handle manager, const Definition& definition) override;
   bool Delete(Handle service) override;
   void Close(Handle handle) override;
+  bool QueryStatus(Handle service, Status* status) override;
+  bool Start(Handle service) override;
   bool StartDispatcher(const std::string& name, ServiceMainFunction main) override;
   Handle RegisterControlHandler(const std::string& name, ControlFunction handler) override;
   bool SetStatus(Handle status_handle, const Status& status) override;

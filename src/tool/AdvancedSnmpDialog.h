@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Registry.h"
+
+namespace kivo::tool {
+
+// The trap's sender OID, which event fields travel as bindings, and whether
+// line breaks are stripped from them. A flag is true for a ticked box.
+struct AdvancedSnmpSettings {
+  bool event_category = true;       // "iec"
+  bool event_computer_name = true;  // "iecn"
+  bool event_description = true;    // "ied"
+  bool event_number = true;         // "ien"
+  bool event_source = true;         // "ies"
+  bool event_type = true;           // "iet"
+  bool event_user = true;           // "ieu"
+  std::string sender_oid;           // "senderOID"
+  bool strip_crlf = false;          // "stripCRLF"
+};
+
+// The "Advanced SNMP Config" dialog's load and save, without its window.
+class AdvancedSnmpDialog {
+ public:
+  explicit AdvancedSnmpDialog(platform::Registry& registry);
+
+  // Reads the seven flags and the sender OID; at the first failed read it
+  // stops and repairs the store with the defaults of all eight. "stripCRLF"
+  // is read on its own and written as 0 when missing.
+  void Load();
+  // The empty text, or why the settings cannot be stored.
+  std::string ValidationMessage() const;
+  // Writes all nine values (the OK button); false with the message when the
+  // settings are not valid.
+  bool Save(std::string* refusal);
+
+  AdvancedSnmpSettings& settings() { return settings_; }
+
+ private:
+  platform::Registry& registry_;
+  AdvancedSnmpSettings settings_;
+};
+
+}  // namespace kivo::tool

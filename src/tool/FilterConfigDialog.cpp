@@ -1,0 +1,64 @@
+#include "tool/FilterConfigDialog.h"
+
+#include <cctype>
+
+#include "tool/TextLimits.h"
+
+namespace kivo::tool {
+
+namespace {
+
+bool BeginsWithIgnoringCase(const std::string& text, const std::string& prefix) {
+  if (prefix.size() > text.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(text[i])) !=
+        std::tolower(static_cast<unsigned char>(prefix[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+const std::vector<std::string>& FilterConfigDialog::FilterOnChoices() {
+  static const std::vector<std::string> choices = {
+      "EventComputerName", "EventDescription", "EventId",      "EventSource",
+      "EventType",         "EventUser",        "EventCategory"};
+  return choices;
+}
+
+const std::vector<std::string>& FilterConfigDialog::FilterTypeChoices() {
+  static const std::vector<std::string> choices = {"Exclude", "Include"};
+  return choices;
+}
+
+FilterConfigDialog::FilterConfigDialog(Mode mode, const FilterRow& row)
+    : mode_(mode), row_(mode == Mode::kAdd ? FilterRow() : row) {}
+
+int FilterConfigDialog::initial_filter_on_index() const {
+  if (mode_ == Mode::kAdd) return -1;
+  const auto& choices = FilterOnChoices();
+  for (std::size_t i = 0; i < choices.size(); ++i) {
+    if (choices[i] == row_.on) return static_cast<int>(i);
+  }
+  return 0;
+}
+
+std::string FilterConfigDialog::initial_filter_type() const {
+  if (mode_ == Mode::kAdd) return std::string();
+  for (const std::string& choice : FilterTypeChoices()) {
+    if (BeginsWithIgnoringCase(choice, row_.type)) return choice;
+  }
+  return row_.type;
+}
+
+std::string FilterConfigDialog::Confirm(const FilterRow& entered) {
+  std::string message;
+  if (!FitsStore(entered.type)) message += TooLongText("The filter type") + ".\n";
+  if (!FitsStore(entered.list)) message += TooLongText("The filter list") + ".\n";
+  if (message.empty()) row_ = entered;
+  return message;
+}
+
+}  // namespace kivo::tool

@@ -1,0 +1,67 @@
+#include "tool/LegacyImport.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "config/RegistryConfig.h"
+
+namespace kivo::tool {
+
+LegacyImport::LegacyImport(platform::Registry& registry) : registry_(registry) {}
+
+LegacyImport::~LegacyImport() = default;
+
+LegacyImport::Outcome LegacyImport::Migrate(const std::string& path) {
+  if (migrated_) return Outcome::kClose;
+  if (path.empty()) return Outcome::kNoPath;
+  LegacyConfigFile file(path);
+  if (!file.opened()) return Outcome::kCannotOpen;
+  problems_ = ImportLegacyConfig(file, registry_);
+  migrated_ = true;
+  return Outcome::kMigrated;
+}
+
+std::string LegacyImport::DescribeProblems() const {
+  return DescribeLegacyProblems(problems_);
+}
+
+std::vector<LegacyProblem> ImportLegacyConfig(LegacyConfigFile& file,
+                                              platform::Registry& registry) {
+  config::RegistryConfig store(registry, nullptr);
+  if (std::optional<std::int32_t> version = file.Version()) store.SetSnmpVersion(*version);
+  if (std::optional<std::string> destination = file.Destination()) {
+    store.SetDestination(*destination);
+  }
+  if (std::optional<std::int32_t> port = file.Port()) store.SetPort(*port);
+  if (std::optional<std::string> community = file.Community()) store.SetCommunity(*community);
+  for (const FilterRow& filter : file.Filters()) {
+    store.AddFilter(filter.on, filter.type, filter.list);
+  }
+  for (std::int32_t id : file.Maps()) store.AddMap(id);
+  return file.problems();
+}
+
+std::string DescribeLegacyProblems(const std::vector<LegacyProblem>& problems) {
+  if (problems.empty()) return std::string();
+  std::string text =
+      "Some lines of the config file are too long and were not migrated. The settings they "
+      "hold keep their previous values, and a filter with such a line was left out:\n";
+  const std::size_t listed = std::min(problems.size(), kListedProblems);
+  for (std::size_t i = 0; i < listed; ++i) {
+    const LegacyProblem& problem = problems[i];
+    text += "Line " + std::to_string(problem.line) + ": ";
+    if (problem.kind == LegacyProblem::Kind::kLineTooLong) {
+      text += "the line has more than " + std::to_string(LegacyConfigFile::kMaxLineLength) +
+              " characters.\n";
+    } else {
+      text += "the value of \"" + problem.label + "\" has more than " +
+              std::to_string(LegacyConfigFile::kMaxTextLength) + " characters.\n";
+    }
+  }
+  if (problems.size() > listed) {
+    text += "... and " + std::to_string(problems.size() - listed) + " more.\n";
+  }
+  return text;
+}
+
+}  // namespace kivo::tool

@@ -1,0 +1,23 @@
+#include "tool/SyslogDestinationDialog.h"
+
+#include "tool/TextLimits.h"
+#include "tool/TextToNumber.h"
+
+namespace kivo::tool {
+
+SyslogDestinationDialog::SyslogDestinationDialog(Mode mode, const SyslogRow& row)
+    : mode_(mode),
+      initial_host_(mode == Mode::kAdd ? std::string() : row.host),
+      initial_port_(mode == Mode::kAdd ? kProposedPort : TextToNumber(row.port_text)) {}
+
+std::string SyslogDestinationDialog::Confirm(const std::string& host,
+                                             const std::string& port_text) {
+  std::int32_t port = 0;
+  port_refused_ = !ParseWholeNumber(port_text, &port);
+  if (port_refused_) return kNotAnInteger;
+  if (!FitsStore(host)) return TooLongText("The host name or IP address") + ".";
+  result_ = SyslogRow{host, std::to_string(port)};
+  return std::string();
+}
+
+}  // namespace kivo::tool

@@ -1,0 +1,65 @@
+#include "tool/windows/SyslogPageWindow.h"
+
+#include "tool/windows/Resource.h"
+#include "tool/windows/SyslogDestinationWindow.h"
+
+namespace kivo::tool::windows {
+
+SyslogPageWindow::SyslogPageWindow(platform::Registry& registry)
+    : RowListPageWindow(IDD_SYSLOG, "Syslog",
+                        {IDC_SYSLOG_LIST, IDC_SYSLOG_ADD, IDC_SYSLOG_MODIFY, IDC_SYSLOG_DELETE}),
+      page_(registry) {}
+
+void SyslogPageWindow::OnCreate() {
+  const int third = ListWidth() / 3;
+  SetUpColumns({{"Syslog Host ", 2 * third}, {"Port", third}});
+  page_.Load();
+  ShowRows(-1);
+  // A stored choice other than 0 or 1 shows neither button chosen.
+  CheckDlgButton(
+      hwnd(), IDC_FORWARD_EVERYTHING,
+      page_.use_filters() == SyslogPage::kForwardEverything ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(hwnd(), IDC_USE_FILTERS,
+                 page_.use_filters() == SyslogPage::kUseFilters ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void SyslogPageWindow::OnCommand(int id, int code) {
+  if ((id == IDC_FORWARD_EVERYTHING || id == IDC_USE_FILTERS) && code == BN_CLICKED) {
+    MarkModified();
+    return;
+  }
+  RowListPageWindow::OnCommand(id, code);
+}
+
+std::vector<std::vector<std::string>> SyslogPageWindow::RowTexts() const {
+  std::vector<std::vector<std::string>> rows;
+  for (const SyslogRow& row : page_.rows()) rows.push_back({row.host, row.port_text});
+  return rows;
+}
+
+bool SyslogPageWindow::AddRow() {
+  SyslogDestinationDialog dialog(SyslogDestinationDialog::Mode::kAdd, SyslogRow());
+  if (!RunSyslogDestinationDialog(hwnd(), dialog)) return false;
+  page_.Append(dialog.result());
+  return true;
+}
+
+bool SyslogPageWindow::ModifyRow(std::size_t row) {
+  SyslogDestinationDialog dialog(SyslogDestinationDialog::Mode::kModify, page_.rows()[row]);
+  if (!RunSyslogDestinationDialog(hwnd(), dialog)) return false;
+  page_.Replace(row, dialog.result());
+  return true;
+}
+
+void SyslogPageWindow::TakeControlContents() {
+  page_.set_use_filters(
+      SyslogPage::ChoiceFromRadios(IsDlgButtonChecked(hwnd(), IDC_FORWARD_EVERYTHING) != 0,
+                                   IsDlgButtonChecked(hwnd(), IDC_USE_FILTERS) != 0));
+}
+
+bool SyslogPageWindow::Save() {
+  page_.Save();
+  return true;
+}
+
+}  // namespace kivo::tool::windows

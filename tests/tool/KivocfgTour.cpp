@@ -1,0 +1,100 @@
+// Walks through kivocfg's start-up question, migration dialog, pages and dialogs on a store
+// with sample settings, for scripts/screenshots. For each view it prints
+// "SHOT <name> <x> <y> <width> <height>" (the window's place on the screen)
+// and waits for a line on its input, the sign that the picture was taken.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+
+#include "config/RegistryConfig.h"
+#include "platform/win32/Win32Registry.h"
+#include "support/TestSupport.h"
+#include "tool/WindowDriver.h"
+#include "tool/windows/Resource.h"
+
+namespace {
+
+using namespace kivo::testing;
+
+bool Shot(const char* name, HWND window) {
+  if (window == nullptr) {
+    std::fprintf(stderr, "kivocfg_tour: no window for %s\n", name);
+    return false;
+  }
+  Sleep(700);  // let it paint
+  RECT rect = {};
+  GetWindowRect(window, &rect);
+  std::printf("SHOT %s %ld %ld %ld %ld\n", name, rect.left, rect.top, rect.right - rect.left,
+              rect.bottom - rect.top);
+  std::fflush(stdout);
+  char line[16];
+  return std::fgets(line, sizeof(line), stdin) != nullptr;
+}
+
+void AddSampleSettings(kivo::platform::Registry& registry) {
+  kivo::config::RegistryConfig config(registry, nullptr);
+  config.SetDestination("nms.example.net");
+  config.SetCommunity("public");
+  config.AddFilter("EventId", "Include", "4624,4625,4634");
+  config.AddFilter("EventSource", "Exclude", "Perflib,WinMgmt");
+  config.AddFilter("EventType", "Include", "1,2,5");
+  for (int id : {4625, 7036, 1000}) config.AddMap(id);
+  config.AddSyslogHost("loghost.example.net", 514);
+  config.AddSyslogHost("127.0.0.1", 1514);
+  config.Open(kivo::config::names::kSyslog);
+  config.SetUseFilters(1);
+}
+
+// Opens a dialog with a button of the current page, pictures it, cancels it.
+bool ShotOfDialog(const char* name, HWND button, const char* caption) {
+  Click(button);
+  HWND dialog = WaitForDialog(caption);
+  const bool taken = Shot(name, dialog);
+  if (dialog != nullptr) {
+    Click(GetDlgItem(dialog, IDCANCEL));
+    WaitUntilGone(dialog);
+  }
+  return taken;
+}
+
+bool Tour() {
+  kivo::platform::Win32Registry registry;
+  DeleteRegistryTree(registry, kivo::config::names::kRootPath);
+  Kivocfg tool;
+  HWND question = WaitForDialog("kivocfg");
+  if (!Shot("import-question", question)) return false;
+  Click(GetDlgItem(question, IDYES));
+  HWND migration = WaitForDialog("Kivo Migration Utility");
+  if (!Shot("migration-dialog", migration)) return false;
+  Click(GetDlgItem(migration, IDCANCEL));
+  if (tool.WaitForSheet() == nullptr) return false;
+  AddSampleSettings(registry);  // the later pages load it when first shown
+
+  bool taken =
+      Shot("snmp-page", tool.sheet()) &&
+      ShotOfDialog("advanced-snmp-dialog", tool.Control(IDC_ADVANCED), "Advanced SNMP Config");
+  tool.ShowPage(1);
+  SelectFirstRow(tool.Control(IDC_FILTER_LIST));  // Modify needs a chosen row
+  taken = taken && Shot("filters-page", tool.sheet()) &&
+          ShotOfDialog("filter-configuration-dialog", tool.Control(IDC_FILTER_MODIFY),
+                       "Filter Configuration");
+  tool.ShowPage(2);
+  taken = taken && Shot("trap-type-map-page", tool.sheet());
+  tool.ShowPage(3);
+  taken = taken && Shot("syslog-page", tool.sheet()) &&
+          ShotOfDialog("syslog-destination-dialog", tool.Control(IDC_SYSLOG_ADD),
+                       "Add Syslog Destination");
+  tool.Cancel();
+  return taken;
+}
+
+}  // namespace
+
+int main() {
+  UseWineOwnWindowFrames();
+  return Tour() ? 0 : 1;
+}

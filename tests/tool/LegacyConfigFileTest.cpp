@@ -1,0 +1,201 @@
+#include "tool/LegacyConfigFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/TestSupport.h"
+#include "tool/LegacyFileWriter.h"
+
+#if defined(__linux__)
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
+
+namespace kivo::tool {
+namespace {
+
+using testing::ScopedTempDir;
+using testing::WriteLegacyFile;
+namespace labels = legacy_labels;
+using Kind = LegacyProblem::Kind;
+
+constexpr char kFile[] = "kivo.cfg";
+
+// Makes a file read-only for as long as it lives. Root may write read-only
+// files on Linux, so there the file is also made immutable when possible.
+class WriteProtection {
+ public:
+  explicit WriteProtection(const std::string& path) : path_(path) {
+    std::filesystem::permissions(path_, std::filesystem::perms::all,
+                                 std::filesystem::perm_options::remove);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_read,
+                                 std::filesystem::perm_options::add);
+    SetImmutable(true);
+  }
+  ~WriteProtection() {
+    SetImmutable(false);
+    std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+  }
+  WriteProtection(const WriteProtection&) = delete;
+  WriteProtection& operator=(const WriteProtection&) = delete;
+
+ private:
+  void SetImmutable(bool on) {
+#if defined(__linux__)
+    const int fd = open(path_.c_str(), O_RDONLY);
+    if (fd < 0) return;
+    int flags = 0;
+    if (ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+      flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+      ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    }
+    close(fd);
+#else
+    (void)on;
+#endif
+  }
+
+  std::string path_;
+};
+
+std::vector<std::string> Values(LegacyConfigFile& file, const std::string& label) {
+  std::vector<std::string> values;
+  for (const auto& occurrence : file.Lookup(label)) values.push_back(occurrence.value);
+  return values;
+}
+
+TEST(LegacyConfigFileTest, FindsLabelsAnywhereButNotInComments) {
+  const struct {
+    const char* what;
+    std::string bytes;
+    const char* label;
+    std::vector<std::string> values;
+  } cases[] = {
+      {"value after blanks and tabs, trailing blanks kept",
+       "Community: \t my town  \n",
+       labels::kCommunity,
+       {"my town  "}},
+      {"label in the middle of a line",
+       "snmp Destination:host.example extra\n",
+       labels::kDestination,
+       {"host.example extra"}},
+      {"comment line", "# Port: 99\nPort: 1\n", labels::kPort, {"1"}},
+      {"hash later in the line is no comment", " # Port: 99\n", labels::kPort, {"99"}},
+      {"labels are case-sensitive", "port: 1\nPORT: 2\n", labels::kPort, {}},
+      {"FilterType and FilterList are no Filter lines",
+       "FilterType: Include\nFilterList: a\nFilter: EventId\n",
+       labels::kFilter,
+       {"EventId"}},
+      {"last line without line end", "Map: 1\nMap: 2", labels::kMap, {"1", "2"}},
+      {"empty value", "Destination:\n", labels::kDestination, {""}},
+      {"lone CR inside a line stays", "Community: a\rb\r\n", labels::kCommunity, {"a\rb"}},
+      {"NUL ends what is read of a line",
+       std::string("Community: ab\0Port: 5\nPort: 7\n", 30),
+       labels::kPort,
+       {"7"}},
+      {"empty file", "", labels::kMap, {}},
+  };
+  for (const auto& c : cases) {
+    ScopedTempDir dir;
+    WriteLegacyFile(kFile, c.bytes);
+    LegacyConfigFile file(kFile);
+    ASSERT_TRUE(file.opened()) << c.what;
+    EXPECT_EQ(c.values, Values(file, c.label)) << c.what;
+  }
+}
+
+TEST(LegacyConfigFileTest, FilterPartsArePairedByOccurrence) {
+  ScopedTempDir dir;
+  WriteLegacyFile(kFile,
+                  "FilterList: first list\n"
+                  "Filter: EventId\n"
+                  "FilterType: Include\n"
+                  "Filter: EventSource\n"
+                  "FilterType: Exclude\n"
+                  "FilterType: ignored, no third filter\n"
+                  "FilterList: second list\n"
+                  "FilterList: third list, ignored\n");
+  LegacyConfigFile file(kFile);
+  EXPECT_EQ((std::vector<FilterRow>{{"EventId", "Include", "first list"},
+                                    {"EventSource", "Exclude", "second list"}}),
+            file.Filters());
+}
+
+TEST(LegacyConfigFileTest, LongLinesAndValuesAreRefusedAndReported) {
+  const std::string text127(127, 'a');
+  const std::string text128(128, 'b');
+  const std::string line4095 = std::string(4095 - 14, '-') + "Community: ok!";
+  const std::string line4096 = "Port: 5" + std::string(4096 - 7, ' ');
+  ScopedTempDir dir;
+  WriteLegacyFile(kFile, "Destination: " + text127 + "\n" +       // 1: fits
+                             "Filter: EventId\n" +                // 2
+                             "FilterList: " + text128 + "\r\n" +  // 3: too long a value
+                             "Filter: EventUser\n" +              // 4
+                             "Filter: " + line4096 + "\n" +       // 5: too long a line
+                             "Filter: EventType\n" +              // 6
+                             "FilterList: x\nFilterList: y\nFilterList: z\n" + line4095 + "\r\n" +
+                             "Map: 3" + std::string(5000, ' ') +  // 11: too long a line
+                             "\nMap: 4\n" + "# " + std::string(5000, '#') +
+                             "\n");  // long comments are fine
+  LegacyConfigFile file(kFile);
+  EXPECT_EQ(text127, file.Destination());
+  EXPECT_EQ("ok!", file.Community());
+  // The first "Port:" stands in the refused line 5: no port at all, not the default.
+  EXPECT_EQ(std::nullopt, file.Port());
+  // Filter 0 lost its list, filter 2 its line; filters 1 and 3 keep their pairing.
+  EXPECT_EQ((std::vector<FilterRow>{{"EventUser", "", "x"}, {"EventType", "", "z"}}),
+            file.Filters());
+  EXPECT_EQ(std::vector<std::int32_t>{4}, file.Maps());
+  EXPECT_EQ((std::vector<LegacyProblem>{{3, labels::kFilterList, Kind::kValueTooLong},
+                                        {5, "", Kind::kLineTooLong},
+                                        {11, "", Kind::kLineTooLong}}),
+            file.problems());
+}
+
+TEST(LegacyConfigFileTest, SurvivesNulBytesAndAHugeLine) {
+  std::string bytes = "Version: 1\n";
+  bytes += std::string(100000, 'x') + "Destination: far away\n";
+  bytes += std::string("\0\0\0Map: 1\n", 10);
+  bytes += std::string("Map: 2\0Map: 3\n", 14);
+  bytes += std::string(100000, '\0') + "\n";
+  bytes += "Community: still read\n";
+  bytes += std::string(100000, 'y');  // and no line end
+  ScopedTempDir dir;
+  WriteLegacyFile(kFile, bytes);
+  LegacyConfigFile file(kFile);
+  EXPECT_EQ(1, file.Version());
+  EXPECT_EQ("", file.Destination());  // beyond what a line holds: never seen
+  EXPECT_EQ("still read", file.Community());
+  EXPECT_EQ(std::vector<std::int32_t>{2}, file.Maps());
+  EXPECT_EQ(
+      (std::vector<LegacyProblem>{
+          {2, "", Kind::kLineTooLong}, {5, "", Kind::kLineTooLong}, {7, "", Kind::kLineTooLong}}),
+      file.problems());
+}
+
+TEST(LegacyConfigFileTest, OnlyAnExistingWritableFileOpens) {
+  ScopedTempDir dir;
+  EXPECT_FALSE(LegacyConfigFile("missing.cfg").opened());
+  EXPECT_FALSE(std::filesystem::exists("missing.cfg"));  // never created
+  std::filesystem::create_directory("folder.cfg");
+  EXPECT_FALSE(LegacyConfigFile("folder.cfg").opened());
+
+  WriteLegacyFile(kFile, "Port: 1\n");
+  EXPECT_TRUE(LegacyConfigFile(kFile).opened());
+  WriteProtection protection(kFile);
+  if (std::ofstream(kFile, std::ios::app).is_open()) {
+    GTEST_SKIP() << "this user may write a write-protected file (Wine run as root)";
+  }
+  EXPECT_FALSE(LegacyConfigFile(kFile).opened());
+}
+
+}  // namespace
+}  // namespace kivo::tool
