@@ -5,6 +5,7 @@
 
 #include "config/RegistryConfig.h"
 #include "eventlog/EventLogReader.h"
+#include "eventlog/ReaderFixture.h"
 #include "evtfile/EvtLogFixture.h"
 #include "platform/fake/FakePause.h"
 
@@ -39,11 +40,6 @@ class ReaderOnEvtFilesTest : public ::testing::Test {
   }
   std::unique_ptr<eventlog::EventLogReader> MakeReader() {
     return std::make_unique<eventlog::EventLogReader>(event_log_, messages_, pause_, registry_);
-  }
-  std::vector<std::string> FetchAll(eventlog::EventLogReader& reader) {
-    std::vector<std::string> seen;
-    while (reader.FetchNext()) seen.push_back(reader.GetDescription());
-    return seen;
   }
 
   ScopedTempDir dir_;
