@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,59 +94,45 @@ TEST_P(RegistryConfigTest, OpenBuildsPathsFromRootOrStoredPath) {
 
 TEST_P(RegistryConfigTest, TextReadsFitA128ByteBuffer) {
   RegistryConfig config(*registry_, nullptr);
-  struct Case {
+  const std::string c127(127, 'x');
+  const std::string c128(128, 'y');
+  const struct {
     const char* what;
     platform::RegType type;
     std::string bytes;
-    bool readable;
-    std::string text;
+    std::optional<std::string> text;  // nothing: the read fails
+  } cases[] = {
+      {"empty", platform::RegType::kText, std::string(1, '\0'), ""},
+      {"127 characters", platform::RegType::kText, c127 + '\0', c127},
+      {"128 characters", platform::RegType::kText, c128 + '\0', std::nullopt},
+      {"127 without zero", platform::RegType::kText, c127, c127},
+      {"128 without zero", platform::RegType::kText, c128, std::nullopt},
+      {"expandable text", platform::RegType::kExpandText, std::string("a%b%\0", 5), "a%b%"},
+      {"number", platform::RegType::kNumber, std::string("\x01\0\0\0", 4), std::nullopt},
   };
-  const std::string c127(127, 'x');
-  const std::string c128(128, 'y');
-  const Case cases[] = {
-      {"empty", platform::RegType::kText, std::string(1, '\0'), true, ""},
-      {"127 characters", platform::RegType::kText, c127 + '\0', true, c127},
-      {"128 characters", platform::RegType::kText, c128 + '\0', false, ""},
-      {"127 without zero", platform::RegType::kText, c127, true, c127},
-      {"128 without zero", platform::RegType::kText, c128, false, ""},
-      {"expandable text", platform::RegType::kExpandText, std::string("a%b%\0", 5), true, "a%b%"},
-      {"number", platform::RegType::kNumber, std::string("\x01\0\0\0", 4), false, ""},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SetRaw("", "community", c.type, c.bytes);
-    config.Open(nullptr);
-    if (c.readable) {
-      EXPECT_EQ(c.text, config.GetCommunity()) << c.what;
-    } else {
-      EXPECT_THROW(config.GetCommunity(), RegistryReadError) << c.what;
-    }
+    EXPECT_EQ(c.text, StoredText(*registry_, "", "community")) << c.what;
   }
 }
 
 TEST_P(RegistryConfigTest, NumbersAreReadAsFourBytes) {
   RegistryConfig config(*registry_, nullptr);
-  struct Case {
+  const struct {
     const char* what;
     platform::RegType type;
     std::string bytes;
-    bool readable;
-    std::int32_t value;
+    std::optional<std::int32_t> value;  // nothing: the read fails
+  } cases[] = {
+      {"dword", platform::RegType::kNumber, std::string("\x2a\0\0\0", 4), 42},
+      {"negative", platform::RegType::kNumber, std::string("\xff\xff\xff\xff", 4), -1},
+      {"two binary bytes", platform::RegType::kBinary, std::string("\x01\x02", 2), 0x0201},
+      {"text of three bytes", platform::RegType::kText, std::string("12\0", 3), 0x3231},
+      {"eight bytes", platform::RegType::kBinary, std::string(8, '\x01'), std::nullopt},
   };
-  const Case cases[] = {
-      {"dword", platform::RegType::kNumber, std::string("\x2a\0\0\0", 4), true, 42},
-      {"negative", platform::RegType::kNumber, std::string("\xff\xff\xff\xff", 4), true, -1},
-      {"two binary bytes", platform::RegType::kBinary, std::string("\x01\x02", 2), true, 0x0201},
-      {"text of three bytes", platform::RegType::kText, std::string("12\0", 3), true, 0x3231},
-      {"eight bytes", platform::RegType::kBinary, std::string(8, '\x01'), false, 0},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SetRaw("", "port", c.type, c.bytes);
-    config.Open(nullptr);
-    if (c.readable) {
-      EXPECT_EQ(c.value, config.GetPort()) << c.what;
-    } else {
-      EXPECT_THROW(config.GetPort(), RegistryReadError) << c.what;
-    }
+    EXPECT_EQ(c.value, StoredNumber(*registry_, "", "port")) << c.what;
   }
 }
 

@@ -24,13 +24,16 @@ const Strings kAdvancedWrites = {"set :iec", "set :iecn",      "set :ied",
                                  "set :ien", "set :ies",       "set :iet",
                                  "set :ieu", "set :senderOID", "set :stripCRLF"};
 
-TEST_F(SnmpPage, FirstRunShowsTheDefaultConfiguration) {
+TEST_F(SnmpPage, FirstRunShowsTheDefaultsAndAStoredVersionOutsideTheListSelectsNothing) {
   CfgSnmp page(registry);
   page.Load();
   EXPECT_EQ(0, page.settings().version_index);
   EXPECT_EQ("192.1.1.1", page.settings().destination);
   EXPECT_EQ("162", page.settings().port_text);
   EXPECT_EQ("public", page.settings().community);
+  SetNumber("", "version", 7);
+  page.Load();
+  EXPECT_EQ(SnmpSettings::kNoVersion, page.settings().version_index);
 }
 
 TEST_F(SnmpPage, LoadStopsAtTheFirstFailedRead) {
@@ -43,14 +46,6 @@ TEST_F(SnmpPage, LoadStopsAtTheFirstFailedRead) {
   EXPECT_EQ("secret", page.settings().community);
   EXPECT_EQ("", page.settings().destination);
   EXPECT_EQ("", page.settings().port_text);
-  EXPECT_EQ(SnmpSettings::kNoVersion, page.settings().version_index);
-}
-
-TEST_F(SnmpPage, StoredVersionOutsideTheListSelectsNothing) {
-  CreateDefaultStore();
-  SetNumber("", "version", 7);
-  CfgSnmp page(registry);
-  page.Load();
   EXPECT_EQ(SnmpSettings::kNoVersion, page.settings().version_index);
 }
 
