@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "snmp/OctetBuffer.h"
 #include "snmp/SnmpInteger.h"
 #include "snmp/SnmpMessage.h"
 #include "snmp/SnmpString.h"
@@ -74,8 +75,9 @@ std::unique_ptr<kivo::snmp::SnmpMessage> BuildKivoTrap() {
 }
 
 std::size_t EncodeKivoTrap(const kivo::snmp::SnmpMessage& message) {
-  std::vector<std::uint8_t> buffer(message.EncodedSize(), 0);
-  std::uint8_t* cursor = buffer.data();
+  // As UdpEndpoint::SendMessage encodes it.
+  kivo::snmp::MessageBuffer buffer;
+  std::uint8_t* cursor = buffer.Allocate(message.EncodedSize());
   message.Encode(cursor);
   benchmark::DoNotOptimize(buffer.data());
   return buffer.size();

@@ -17,29 +17,33 @@ void SnmpIntegerBase::SetValue(std::int32_t value) {
     SetContentLength(5);  // 00, then the four octets of the count
     return;
   }
-  // Minimal two's complement: drop leading octets while the top nine bits
-  // are all equal (the dropped octet is pure sign extension).
-  std::uint32_t shifted = static_cast<std::uint32_t>(value);
-  std::size_t octets = 4;
-  while (octets > 1) {
-    const std::uint32_t top_nine = shifted >> 23;
-    if (top_nine != 0 && top_nine != 0x1FF) break;
-    shifted <<= 8;
-    --octets;
-  }
-  SetContentLength(octets);
+  // Minimal two's complement: the fewest octets whose top bit still shows
+  // the sign. Folding a negative value onto its complement makes that one
+  // question about magnitude for both signs.
+  const std::uint32_t folded = static_cast<std::uint32_t>(value < 0 ? ~value : value);
+  SetContentLength(folded < 0x80u ? 1 : folded < 0x8000u ? 2 : folded < 0x800000u ? 3 : 4);
 }
 
 void SnmpIntegerBase::EncodeContent(std::uint8_t*& cursor) const {
   const std::uint32_t bits = static_cast<std::uint32_t>(value_);
-  std::size_t octets = ContentLength();
-  if (octets == 5) {
-    *cursor++ = 0x00;
-    octets = 4;
+  std::uint8_t* out = cursor;
+  switch (ContentLength()) {
+    case 5:  // an unsigned count with the top bit set: 00 first
+      *out++ = 0x00;
+      [[fallthrough]];
+    case 4:
+      *out++ = static_cast<std::uint8_t>(bits >> 24);
+      [[fallthrough]];
+    case 3:
+      *out++ = static_cast<std::uint8_t>(bits >> 16);
+      [[fallthrough]];
+    case 2:
+      *out++ = static_cast<std::uint8_t>(bits >> 8);
+      [[fallthrough]];
+    default:
+      *out++ = static_cast<std::uint8_t>(bits);
   }
-  for (std::size_t i = octets; i > 0; --i) {
-    *cursor++ = static_cast<std::uint8_t>(bits >> (8 * (i - 1)));
-  }
+  cursor = out;
 }
 
 std::string SnmpIntegerBase::BuildText() const {

@@ -1,40 +1,59 @@
 #include "snmp/SnmpMessage.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <charconv>
+#include <cstring>
 #include <string>
 
 #include "snmp/DottedText.h"
 #include "snmp/SnmpOid.h"
 #include "snmp/SnmpTimeTicks.h"
-#include "snmp/SnmpTrapV1Pdu.h"
-#include "snmp/SnmpV2NotifyPdu.h"
 
 namespace kivo::snmp {
 namespace {
 
-constexpr char kSysUpTime[] = "1.3.6.1.2.1.1.3.0";
-constexpr char kSnmpTrapOid[] = "1.3.6.1.6.3.1.1.4.1.0";
+// The encoded names of the SNMPv2 trap header: sysUpTime.0
+// (1.3.6.1.2.1.1.3.0) and snmpTrapOID.0 (1.3.6.1.6.3.1.1.4.1.0).
+constexpr std::uint8_t kSysUpTimeContent[] = {0x2B, 0x06, 0x01, 0x02, 0x01, 0x01, 0x03, 0x00};
+constexpr std::uint8_t kSnmpTrapOidContent[] = {0x2B, 0x06, 0x01, 0x06, 0x03,
+                                                0x01, 0x01, 0x04, 0x01, 0x00};
 constexpr char kGenericTrapPrefix[] = "1.3.6.1.6.3.1.1.5.";
 constexpr char kNoBinding[] = "NULL";
 constexpr std::int32_t kNoBodyType = 255;
 constexpr std::int32_t kEnterpriseSpecific = 6;
 
+// Longest decimal text of an int32 ("-2147483648").
+constexpr std::size_t kMaxDecimalDigits = 11;
+
 // The SNMPv2 trap identifier of an SNMPv1 generic/specific pair (the
 // coexistence rules): the standard traps 0-5 have their own identifiers,
-// everything else is enterprise.0.specific.
-std::string TrapIdentifier(std::string_view enterprise, std::int32_t generic,
-                           std::int32_t specific) {
-  std::string text;
+// everything else is enterprise.0.specific. The text is put together on the
+// stack (once per trap); only an unusually long enterprise text takes the
+// heap.
+std::unique_ptr<SnmpOid> TrapIdentifier(std::string_view enterprise, std::int32_t generic,
+                                        std::int32_t specific) {
   if (generic >= 0 && generic <= 5) {
-    text = kGenericTrapPrefix;
-    text += static_cast<char>('1' + generic);
-    return text;
+    char text[sizeof(kGenericTrapPrefix) + 1];
+    std::memcpy(text, kGenericTrapPrefix, sizeof(kGenericTrapPrefix) - 1);
+    text[sizeof(kGenericTrapPrefix) - 1] = static_cast<char>('1' + generic);
+    return std::make_unique<SnmpOid>(std::string_view(text, sizeof(kGenericTrapPrefix)));
   }
-  char number[16];
-  const int digits = std::snprintf(number, sizeof(number), "%d", static_cast<int>(specific));
-  text.reserve(enterprise.size() + 3 + static_cast<std::size_t>(digits));
-  text.append(enterprise).append(".0.").append(number, static_cast<std::size_t>(digits));
-  return text;
+  constexpr std::string_view kSeparator = ".0.";
+  char number[kMaxDecimalDigits];
+  const std::size_t digits = static_cast<std::size_t>(
+      std::to_chars(number, number + sizeof(number), specific).ptr - number);
+  const std::size_t length = enterprise.size() + kSeparator.size() + digits;
+  char on_stack[256];
+  std::string on_heap;
+  char* text = on_stack;
+  if (length > sizeof(on_stack)) {
+    on_heap.resize(length);
+    text = on_heap.data();
+  }
+  char* end = std::copy(enterprise.begin(), enterprise.end(), text);
+  end = std::copy(kSeparator.begin(), kSeparator.end(), end);
+  std::copy(number, number + digits, end);
+  return std::make_unique<SnmpOid>(std::string_view(text, length));
 }
 
 }  // namespace
@@ -158,11 +177,14 @@ std::int32_t SnmpMessage::GetPduType() const {
 void SnmpMessage::AddTrapHeader(std::int32_t ticks, std::string_view enterprise,
                                 std::int32_t generic, std::int32_t specific) {
   if (pdu_type_ != kPduTrapV2 && pdu_type_ != kPduInformRequest) return;
-  bindings_.Insert(0, std::make_unique<SnmpVarBind>(std::make_unique<SnmpOid>(kSysUpTime),
-                                                    std::make_unique<SnmpTimeTicks>(ticks)));
-  bindings_.Insert(1, std::make_unique<SnmpVarBind>(std::make_unique<SnmpOid>(kSnmpTrapOid),
-                                                    std::make_unique<SnmpOid>(TrapIdentifier(
-                                                        enterprise, generic, specific))));
+  // The header's constructor is private to the binding and this class, out
+  // of make_unique's reach.
+  bindings_.Insert(
+      0, std::unique_ptr<SnmpVarBind>(new SnmpVarBind(kSysUpTimeContent, sizeof(kSysUpTimeContent),
+                                                      std::make_unique<SnmpTimeTicks>(ticks))));
+  bindings_.Insert(1, std::unique_ptr<SnmpVarBind>(
+                          new SnmpVarBind(kSnmpTrapOidContent, sizeof(kSnmpTrapOidContent),
+                                          TrapIdentifier(enterprise, generic, specific))));
 }
 
 void SnmpMessage::SetVersion(std::int32_t version) {
@@ -180,14 +202,17 @@ void SnmpMessage::SetPduType(std::int32_t code) {
     case kPduGetNextRequest:
     case kPduGetResponse:
     case kPduSetRequest:
-      body_ = std::make_unique<SnmpRequestPdu>(code);
+      body_ = nullptr;  // the old body goes first
+      body_ = &body_storage_.emplace<SnmpRequestPdu>(code);
       break;
     case kPduTrapV1:
-      body_ = std::make_unique<SnmpTrapV1Pdu>();
+      body_ = nullptr;
+      body_ = &body_storage_.emplace<SnmpTrapV1Pdu>();
       break;
     case kPduInformRequest:
     case kPduTrapV2:
-      body_ = std::make_unique<SnmpV2NotifyPdu>(code);
+      body_ = nullptr;
+      body_ = &body_storage_.emplace<SnmpV2NotifyPdu>(code);
       break;
     default:
       break;  // unsupported (165 included): the message keeps the body it had

@@ -2,11 +2,15 @@
 
 #include <memory>
 #include <optional>
+#include <variant>
 
 #include "snmp/SnmpInteger.h"
 #include "snmp/SnmpMessageBase.h"
 #include "snmp/SnmpPdu.h"
+#include "snmp/SnmpRequestPdu.h"
 #include "snmp/SnmpString.h"
+#include "snmp/SnmpTrapV1Pdu.h"
+#include "snmp/SnmpV2NotifyPdu.h"
 #include "snmp/SnmpVarBindList.h"
 
 namespace kivo::snmp {
@@ -90,7 +94,10 @@ class SnmpMessage : public SnmpMessageBase {
   std::optional<SnmpString> community_;
   std::optional<SnmpInteger> version_;
   std::int32_t pdu_type_ = 0;
-  std::unique_ptr<SnmpPdu> body_;
+  // The body lives inside the message, which spares every trap one
+  // allocation; body_ points at the one in use (null without a body).
+  std::variant<std::monostate, SnmpRequestPdu, SnmpTrapV1Pdu, SnmpV2NotifyPdu> body_storage_;
+  SnmpPdu* body_ = nullptr;
   SnmpVarBindList bindings_;
 };
 

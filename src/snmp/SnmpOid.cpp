@@ -14,30 +14,134 @@ std::uint32_t Saturate(std::uint64_t value) {
   return static_cast<std::uint32_t>(value > max ? max : value);
 }
 
-}  // namespace
+// Most sub-identifiers are below 128 and take one octet, nearly all others
+// (enterprise numbers such as 5309) two.
+inline void WriteSubIdentifier(std::uint8_t*& cursor, std::uint32_t value) {
+  if (value < 0x80) {
+    *cursor++ = static_cast<std::uint8_t>(value);
+  } else if (value < 0x4000) {
+    *cursor++ = static_cast<std::uint8_t>(0x80 | (value >> 7));
+    *cursor++ = static_cast<std::uint8_t>(value & 0x7F);
+  } else {
+    BerWriteSubIdentifier(cursor, value);
+  }
+}
 
-SnmpOid::SnmpOid(std::string_view dotted_text) : SnmpValue(kTagObjectIdentifier, kTypeNameOid) {
-  DottedText components(dotted_text);
+inline bool IsDigit(char c) {
+  return static_cast<unsigned char>(c) - unsigned{'0'} <= 9;
+}
+
+// Reads one component of plain text: 1 to 9 decimal digits, then the end of
+// the text or one dot followed by more text. False for anything else. Nine
+// digits always fit in 32 bits, so there is nothing to saturate.
+inline bool ReadPlainComponent(const char*& position, const char* end, std::uint32_t* value) {
+  const char* p = position;
+  std::uint32_t number = 0;
+  while (p != end) {
+    const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+    if (digit > 9) break;
+    number = number * 10 + digit;
+    ++p;
+  }
+  const std::ptrdiff_t digits = p - position;
+  if (digits == 0 || digits > 9) return false;
+  if (p != end) {
+    if (*p != '.' || p + 1 == end) return false;
+    ++p;
+  }
+  position = p;
+  *value = number;
+  return true;
+}
+
+// The text every OID of the service has: at least two components of plain
+// digits with single dots between them. Encoding it takes one pass without
+// the general reader's white space, sign and saturation handling, and this
+// runs for every OID of every trap. Returns the octets written, or 0 for any
+// other text: the general reader then encodes it from the start, so both
+// give the same result.
+//
+// No component of plain text encodes into more octets than it has
+// characters, nor do the first two together, so a text no longer than the
+// area needs no bounds checks; a longer one goes to the general reader,
+// which cuts what does not fit.
+std::size_t EncodePlainText(std::string_view text, std::uint8_t* area, std::size_t capacity) {
+  if (text.size() > capacity) return 0;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  std::uint32_t first = 0;
+  std::uint32_t second = 0;
+  if (text.size() > 4 && IsDigit(p[0]) && p[1] == '.' && IsDigit(p[2]) && p[3] == '.') {
+    // The usual start, two one-digit arcs ("1.3.") and more
+    first = static_cast<std::uint32_t>(p[0] - '0');
+    second = static_cast<std::uint32_t>(p[2] - '0');
+    p += 4;
+  } else if (!ReadPlainComponent(p, end, &first) || p == end ||
+             !ReadPlainComponent(p, end, &second)) {
+    return 0;
+  }
+  std::uint8_t* cursor = area;
+  WriteSubIdentifier(cursor, Saturate(40 * std::uint64_t{first} + second));
+  // Where a digit, a dot and more text still fit (two components read, so
+  // the text has at least three characters).
+  const char* const last_short_step = end - 3;
+  std::uint32_t sub_identifier = 0;
+  while (p != end) {
+    // Most components are one digit followed by a dot and more text
+    // ("6.1.4.1."): runs of them take a loop of their own.
+    while (p <= last_short_step) {
+      const unsigned digit = static_cast<unsigned char>(p[0]) - unsigned{'0'};
+      if (digit > 9 || p[1] != '.') break;
+      *cursor++ = static_cast<std::uint8_t>(digit);
+      p += 2;
+    }
+    if (!ReadPlainComponent(p, end, &sub_identifier)) return 0;
+    WriteSubIdentifier(cursor, sub_identifier);
+  }
+  return static_cast<std::size_t>(cursor - area);
+}
+
+// Any text, read as DottedText reads it. Sub-identifiers that do not fit
+// whole in the area end the OID.
+std::size_t EncodeAnyText(std::string_view text, std::uint8_t* area, std::size_t capacity) {
+  DottedText components(text);
   std::uint32_t first = 0;
   std::uint32_t second = 0;
   if (components.Next(&first)) components.Next(&second);
 
-  std::array<std::uint8_t, kMaxOidContent> area;
-  std::uint8_t* cursor = area.data();
-  std::uint8_t* const limit = area.data() + area.size();
+  std::uint8_t* cursor = area;
+  std::uint8_t* const limit = area + capacity;
   BerWriteSubIdentifier(cursor, Saturate(40 * std::uint64_t{first} + second));
   std::uint32_t sub_identifier = 0;
   while (components.Next(&sub_identifier)) {
-    // Sub-identifiers that do not fit whole end the OID.
-    if (sub_identifier < 0x80) {  // the common case: one octet
-      if (cursor == limit) break;
-      *cursor++ = static_cast<std::uint8_t>(sub_identifier);
-    } else {
-      if (static_cast<std::size_t>(limit - cursor) < BerSubIdentifierSize(sub_identifier)) break;
-      BerWriteSubIdentifier(cursor, sub_identifier);
-    }
+    if (static_cast<std::size_t>(limit - cursor) < BerSubIdentifierSize(sub_identifier)) break;
+    WriteSubIdentifier(cursor, sub_identifier);
   }
-  content_.Assign(area.data(), static_cast<std::size_t>(cursor - area.data()));
+  return static_cast<std::size_t>(cursor - area);
+}
+
+}  // namespace
+
+SnmpOid::SnmpOid(std::string_view dotted_text) : SnmpValue(kTagObjectIdentifier, kTypeNameOid) {
+  std::array<std::uint8_t, kMaxOidContent> area;
+  std::size_t length = EncodePlainText(dotted_text, area.data(), area.size());
+  if (length == 0) length = EncodeAnyText(dotted_text, area.data(), area.size());
+  content_.Assign(area.data(), length);
+  SetContentLength(length);
+}
+
+SnmpOid::SnmpOid(const std::uint8_t* content, std::size_t size)
+    : SnmpValue(kTagObjectIdentifier, kTypeNameOid), content_(content, size) {
+  SetContentLength(size);
+}
+
+SnmpOid::SnmpOid(std::unique_ptr<SnmpOid> other) : SnmpValue(kTagObjectIdentifier, kTypeNameOid) {
+  if (other) {
+    content_.TakeFrom(other->content_);
+  } else {
+    std::uint8_t area[1];
+    content_.Assign(area, EncodeAnyText("", area, sizeof(area)));
+  }
   SetContentLength(content_.size());
 }
 

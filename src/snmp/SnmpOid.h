@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -21,7 +22,10 @@ namespace kivo::snmp {
 // - The encoding is limited to kMaxOidContent octets: sub-identifiers that
 //   would not fit whole are dropped from the end, so a text of thousands of
 //   components gives a long but well-formed prefix of itself.
-class SnmpOid : public SnmpValue {
+//
+// Final: every binding holds its name as an SnmpOid, and knowing the exact
+// class lets the compiler destroy and encode names without a virtual call.
+class SnmpOid final : public SnmpValue {
  public:
   static constexpr std::size_t kMaxOidContent = 4096;
 
@@ -41,6 +45,14 @@ class SnmpOid : public SnmpValue {
   std::string BuildText() const override;
 
  private:
+  friend class SnmpVarBind;
+  // From content already encoded: the message's fixed header names, which
+  // would otherwise be parsed from the same constant text for every trap.
+  SnmpOid(const std::uint8_t* content, std::size_t size);
+  // Takes over the content of an OID handed to a binding, which keeps its
+  // name inside itself; without one, the OID of the empty text.
+  explicit SnmpOid(std::unique_ptr<SnmpOid> other);
+
   OctetBuffer content_;
 };
 

@@ -1,21 +1,18 @@
 #include "snmp/SnmpVarBind.h"
 
 namespace kivo::snmp {
-namespace {
-constexpr std::size_t kNullSize = 2;  // 05 00
-}
 
 SnmpVarBind::SnmpVarBind(std::unique_ptr<SnmpOid> name, std::unique_ptr<SnmpValue> value)
-    : name_(name ? std::move(name) : std::make_unique<SnmpOid>("")), value_(std::move(value)) {}
+    : name_(std::move(name)), value_(std::move(value)) {}
 
-std::size_t SnmpVarBind::ContentSize() const {
-  return name_->EncodedSize() + (value_ ? value_->EncodedSize() : kNullSize);
-}
+SnmpVarBind::SnmpVarBind(const std::uint8_t* name_content, std::size_t name_size,
+                         std::unique_ptr<SnmpValue> value)
+    : name_(name_content, name_size), value_(std::move(value)) {}
 
 void SnmpVarBind::Encode(std::uint8_t*& cursor) const {
   *cursor++ = kTagSequence;
   BerWriteLength(cursor, ContentSize());
-  name_->Encode(cursor);
+  name_.Encode(cursor);
   if (value_) {
     value_->Encode(cursor);
   } else {

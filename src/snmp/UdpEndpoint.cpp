@@ -1,7 +1,8 @@
 #include "snmp/UdpEndpoint.h"
 
 #include <exception>
-#include <vector>
+
+#include "snmp/OctetBuffer.h"
 
 namespace kivo::snmp {
 
@@ -73,9 +74,15 @@ std::int32_t UdpEndpoint::SendMessage(const SnmpMessageBase& message) {
       last_error_ = platform::kSocketInvalidArgument;
       return 0;
     }
-    std::vector<std::uint8_t> buffer(size, 0);
-    std::uint8_t* cursor = buffer.data();
+    MessageBuffer buffer;
+    std::uint8_t* cursor = buffer.Allocate(size);
     message.Encode(cursor);
+    // The buffer is not cleared first: an encoding that fell short of its
+    // own size would leave octets of whatever ran before, so it is not sent.
+    if (cursor != buffer.data() + size) {
+      last_error_ = platform::kSocketInvalidArgument;
+      return 0;
+    }
     return SendBytes(buffer.data(), static_cast<std::int32_t>(size));
   } catch (const std::exception&) {
     return 0;

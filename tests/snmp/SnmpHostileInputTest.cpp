@@ -12,12 +12,6 @@
 namespace kivo::testing {
 namespace {
 
-std::string Repeat(const std::string& piece, std::size_t times) {
-  std::string text;
-  for (std::size_t i = 0; i < times; ++i) text += piece;
-  return text;
-}
-
 TEST(SnmpOidHostileText, EveryTextGivesAWellFormedOid) {
   struct Case {
     std::string label;

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "snmp/SnmpInteger.h"
 #include "snmp/SnmpIpAddress.h"
@@ -227,6 +228,33 @@ TEST(SnmpMessage, RequestBodyCanBecomeAResponse) {
   snmp::SnmpRequestPdu body(snmp::kPduGetRequest);
   body.MakeResponse();
   EXPECT_EQ(snmp::kPduGetResponse, body.GetType());
+}
+
+TEST(SnmpVarBind, KeepsTheNameItWasGivenWhateverItsSize) {
+  std::string long_text = "1.3";
+  for (int i = 0; i < 100; ++i) long_text += ".5309";  // content far beyond the inline room
+  struct Case {
+    std::string label;
+    std::unique_ptr<SnmpOid> name;
+    std::string expected_text;
+  };
+  Case cases[] = {
+      {"short", std::make_unique<SnmpOid>("1.3.6.1.2.1.1.3.0"), "1.3.6.1.2.1.1.3.0"},
+      {"long", std::make_unique<SnmpOid>(long_text), long_text},
+      {"none", nullptr, "0.0."},
+  };
+  for (Case& c : cases) {
+    const std::vector<std::uint8_t> name_octets =
+        EncodeExactly(SnmpOid(c.expected_text == "0.0." ? "" : c.expected_text));
+    if (c.name) c.name->ToText();  // a cached text does not travel with the content
+    const SnmpVarBind binding(std::move(c.name), std::make_unique<SnmpInteger>(1));
+    EXPECT_EQ(c.expected_text, binding.Name().ToText()) << c.label;
+    const std::vector<std::uint8_t> octets = EncodeExactly(binding);
+    ASSERT_FALSE(octets.empty()) << c.label;
+    EXPECT_EQ(Hex(name_octets),
+              Hex({octets.begin() + (octets.size() - 3 - name_octets.size()), octets.end() - 3}))
+        << c.label;
+  }
 }
 
 }  // namespace

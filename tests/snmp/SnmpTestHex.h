@@ -8,6 +8,13 @@
 
 namespace kivo::testing {
 
+// A piece of text repeated: long and many-component OID texts.
+inline std::string Repeat(const std::string& piece, std::size_t times) {
+  std::string text;
+  for (std::size_t i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
 // Octets as upper-case hex pairs separated by single spaces ("30 0B 02"),
 // the way the wire layouts are written down.
 inline std::string Hex(const std::vector<std::uint8_t>& octets) {

@@ -1,10 +1,12 @@
 // libFuzzer target for the two parsers of outside text: OID and IP address
 // texts (from the configuration store and the platform). Whatever the text,
 // the value must encode to exactly its declared size, stay within its limits
-// and read back from its own text form unchanged.
+// and read back from its own text form unchanged; both OID readers must
+// agree on it.
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -35,6 +37,10 @@ void CheckOid(std::string_view text) {
   Require(octets[0] == 0x06);
   const kivo::snmp::SnmpOid again(oid.ToText());
   Require(again.Content() == oid.Content());
+  // A leading dot changes nothing but sends any text to the general reader:
+  // the quick reader of plain text must agree with it.
+  const kivo::snmp::SnmpOid general("." + std::string(text));
+  Require(general.Content() == oid.Content());
 }
 
 void CheckIpAddress(std::string_view text) {
