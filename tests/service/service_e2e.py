@@ -21,6 +21,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 import kivo_wine  # noqa: E402
 from kivo_wine import CONFIG_KEY, EVENTLOG_KEY, SERVICES_KEY, DEFAULT_ENTERPRISE  # noqa: E402
 
