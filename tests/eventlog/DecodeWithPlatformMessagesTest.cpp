@@ -42,15 +42,7 @@ class DecodeWithPlatformMessagesTest : public ::testing::Test {
   }
   void AddSource(const std::string& source, const std::string& events,
                  const std::string& parameters) {
-    std::unique_ptr<platform::RegistryKey> key;
-    ASSERT_EQ(platform::kRegSuccess, registry_.Create(std::string(kSources) + source, &key));
-    for (const auto& [name, value] :
-         {std::pair<const char*, std::string>{"EventMessageFile", events},
-          {"ParameterMessageFile", parameters}}) {
-      if (value.empty()) continue;
-      key->SetValue(name, platform::RegType::kExpandText, value.c_str(),
-                    static_cast<std::uint32_t>(value.size() + 1));
-    }
+    ASSERT_TRUE(RegisterEventSource(registry_, "Application", source, events, parameters));
   }
   void Fetch(const TestEvent& event) {
     log_.Append("Application", AnsiRecord(event));

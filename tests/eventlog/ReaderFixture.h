@@ -18,12 +18,17 @@
 
 namespace kivo::testing {
 
+// The descriptions of every record the reader fetches until none is left.
+inline std::vector<std::string> FetchAll(eventlog::EventLogReader& reader) {
+  std::vector<std::string> seen;
+  while (reader.FetchNext()) seen.push_back(reader.GetDescription());
+  return seen;
+}
+
 // A reader on in-memory logs, messages and registry, in a fresh current
 // directory so that the trace file is the test's own.
 class ReaderFixture : public ::testing::Test {
  protected:
-  static constexpr char kSourcesPath[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog";
-
   void SetUp() override {
     for (const char* name : eventlog::EventLogReader::kLogNames) log_.AddLog(name);
   }
@@ -38,20 +43,9 @@ class ReaderFixture : public ::testing::Test {
   std::vector<std::string> Trace() { return ReadLines(config::TraceFile::kFileName); }
   void ClearTrace() { std::remove(config::TraceFile::kFileName); }
 
-  // Registers a source of a log with its message-file values (empty: none).
   void AddSource(const std::string& log, const std::string& source, const std::string& event_files,
                  const std::string& parameter_files = "") {
-    std::unique_ptr<platform::RegistryKey> key;
-    ASSERT_EQ(platform::kRegSuccess,
-              registry_.Create(std::string(kSourcesPath) + "\\" + log + "\\" + source, &key));
-    auto set = [&](const char* name, const std::string& value) {
-      if (!value.empty()) {
-        key->SetValue(name, platform::RegType::kExpandText, value.c_str(),
-                      static_cast<std::uint32_t>(value.size() + 1));
-      }
-    };
-    set("EventMessageFile", event_files);
-    set("ParameterMessageFile", parameter_files);
+    ASSERT_TRUE(RegisterEventSource(registry_, log, source, event_files, parameter_files));
   }
 
   ScopedTempDir dir_;

@@ -5,6 +5,7 @@
 
 #include "config/RegistryConfig.h"
 #include "eventlog/EventLogReader.h"
+#include "eventlog/ReaderFixture.h"
 #include "evtfile/EvtLogFixture.h"
 #include "platform/fake/FakePause.h"
 
@@ -15,40 +16,23 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 
 // The reader on live .evt files, written meanwhile by a writer of their own.
-class ReaderOnEvtFilesTest : public ::testing::Test {
+class ReaderOnEvtFilesTest : public EvtLogFixture {
  protected:
   void SetUp() override {
-    for (const char* log : {"Application", "Security", "System"}) Register(log);
+    for (const char* log : {"Application", "Security", "System"}) {
+      Register(log);
+      ASSERT_TRUE(Writer(log).Create(0x10000));
+    }
     config::RegistryConfig config(registry_, nullptr);
     config.SetLogging(0);
   }
-  void Register(const std::string& log) {
-    RegisterLogFile(registry_, messages_, log, dir_.path().string(), log + ".evt");
-    ASSERT_TRUE(Writer(log).Create(0x10000));
-  }
-  platform::evt::EvtFileWriter Writer(const std::string& log) {
-    return platform::evt::EvtFileWriter((dir_.path() / (log + ".evt")).string());
-  }
   void Write(const std::string& log, const std::string& text, std::size_t data_size = 0) {
-    TestEvent event;
-    event.strings = {text};
-    event.data.assign(data_size, 0);
-    std::uint32_t number = 0;
-    auto writer = Writer(log);
-    ASSERT_TRUE(writer.Append(ToFields(event), &number)) << writer.error();
+    Append(Event(text, data_size), false, log);
   }
   std::unique_ptr<eventlog::EventLogReader> MakeReader() {
     return std::make_unique<eventlog::EventLogReader>(event_log_, messages_, pause_, registry_);
   }
-  std::vector<std::string> FetchAll(eventlog::EventLogReader& reader) {
-    std::vector<std::string> seen;
-    while (reader.FetchNext()) seen.push_back(reader.GetDescription());
-    return seen;
-  }
 
-  ScopedTempDir dir_;
-  platform::FakeRegistry registry_;
-  platform::FakeMessages messages_;
   platform::FakePause pause_;
   platform::EvtFileEventLog event_log_{registry_, messages_};
 };

@@ -29,17 +29,21 @@ inline void RegisterLogFile(platform::Registry& registry, platform::FakeMessages
                 static_cast<std::uint32_t>(value.size() + 1));
 }
 
-// A log file in a fresh directory, registered as the Application log.
+// Log files in a fresh directory, each registered as the file "<log>.evt" of
+// its log; the Application log from the start.
 class EvtLogFixture : public ::testing::Test {
  protected:
-  void SetUp() override {
-    RegisterLogFile(registry_, messages_, "Application", dir_.path().string(), "AppEvent.Evt");
-    path_ = (dir_.path() / "AppEvent.Evt").string();
+  void SetUp() override { Register("Application"); }
+  void Register(const std::string& log) {
+    RegisterLogFile(registry_, messages_, log, dir_.path().string(), log + ".evt");
   }
-  platform::evt::EvtFileWriter Writer() { return platform::evt::EvtFileWriter(path_); }
-  std::uint32_t Append(const TestEvent& event, bool dirty = false) {
+  platform::evt::EvtFileWriter Writer(const std::string& log = "Application") {
+    return platform::evt::EvtFileWriter((dir_.path() / (log + ".evt")).string());
+  }
+  std::uint32_t Append(const TestEvent& event, bool dirty = false,
+                       const std::string& log = "Application") {
     std::uint32_t number = 0;
-    auto writer = Writer();
+    auto writer = Writer(log);
     EXPECT_TRUE(writer.Append(ToFields(event), &number, dirty)) << writer.error();
     return number;
   }
@@ -51,7 +55,7 @@ class EvtLogFixture : public ::testing::Test {
   }
 
   ScopedTempDir dir_;
-  std::string path_;
+  const std::string path_ = (dir_.path() / "Application.evt").string();
   platform::FakeRegistry registry_;
   platform::FakeMessages messages_;
 };

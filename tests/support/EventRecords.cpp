@@ -1,5 +1,8 @@
 #include "support/EventRecords.h"
 
+#include <memory>
+#include <utility>
+
 #include "platform/evtfile/TextCodec.h"
 #include "support/TestSupport.h"
 
@@ -33,6 +36,24 @@ std::vector<unsigned char> MakeSid(std::uint8_t authority,
     for (int i = 0; i < 4; ++i) sid.push_back(static_cast<unsigned char>(sub >> (8 * i)));
   }
   return sid;
+}
+
+bool RegisterEventSource(platform::Registry& registry, const std::string& log,
+                         const std::string& source, const std::string& event_files,
+                         const std::string& parameter_files) {
+  std::unique_ptr<platform::RegistryKey> key;
+  if (registry.Create("SYSTEM\\CurrentControlSet\\Services\\EventLog\\" + log + "\\" + source,
+                      &key) != platform::kRegSuccess) {
+    return false;
+  }
+  for (const auto& [name, value] :
+       {std::pair<const char*, const std::string&>{"EventMessageFile", event_files},
+        {"ParameterMessageFile", parameter_files}}) {
+    if (value.empty()) continue;
+    key->SetValue(name, platform::RegType::kExpandText, value.c_str(),
+                  static_cast<std::uint32_t>(value.size() + 1));
+  }
+  return true;
 }
 
 std::vector<std::string> ReadLines(const std::string& path) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Registry.h"
 #include "platform/evtfile/EventRecordCodec.h"
 
 namespace kivo::testing {
@@ -26,6 +27,12 @@ std::vector<unsigned char> AnsiRecord(const TestEvent& event);
 // A security identifier S-1-<authority>-<sub authorities...>.
 std::vector<unsigned char> MakeSid(std::uint8_t authority,
                                    const std::vector<std::uint32_t>& sub_authorities);
+// Registers an event source of a log with its "EventMessageFile" and
+// "ParameterMessageFile" values (an empty list: no value); false when its key
+// cannot be created.
+bool RegisterEventSource(platform::Registry& registry, const std::string& log,
+                         const std::string& source, const std::string& event_files,
+                         const std::string& parameter_files = "");
 // The lines of a text file whose lines end with CR LF.
 std::vector<std::string> ReadLines(const std::string& path);
 

@@ -5,7 +5,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "config/RegistryConfig.h"
 #include "platform/fake/FakeRegistry.h"
+#ifdef _WIN32
+#include "platform/win32/Win32Registry.h"
+#endif
 
 namespace kivo::testing {
 
@@ -51,8 +55,54 @@ void DeleteRegistryTree(platform::Registry& registry, const std::string& path) {
   }
 }
 
+std::string StorePath(const std::string& sub) {
+  const std::string root = config::names::kRootPath;
+  return sub.empty() ? root : root + "\\" + sub;
+}
+
+bool KeyExists(platform::Registry& registry, const std::string& path) {
+  std::unique_ptr<platform::RegistryKey> key;
+  return registry.Open(path, &key) == platform::kRegSuccess;
+}
+
+std::vector<std::string> SubkeyNames(platform::Registry& registry, const std::string& path) {
+  std::vector<std::string> names;
+  std::unique_ptr<platform::RegistryKey> key;
+  if (registry.Open(path, &key) != platform::kRegSuccess) return names;
+  char name[256];
+  for (std::uint32_t i = 0; key->SubkeyName(i, name, sizeof(name)) == platform::kRegSuccess; ++i) {
+    names.push_back(name);
+  }
+  return names;
+}
+
+std::optional<std::string> StoredText(platform::Registry& registry, const std::string& sub,
+                                      const char* name) {
+  config::RegistryConfig store(registry, sub.empty() ? nullptr : sub.c_str());
+  try {
+    return store.ReadText(name);
+  } catch (const config::RegistryReadError&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<std::int32_t> StoredNumber(platform::Registry& registry, const std::string& sub,
+                                         const char* name) {
+  config::RegistryConfig store(registry, sub.empty() ? nullptr : sub.c_str());
+  try {
+    return store.ReadNumber(name);
+  } catch (const config::RegistryReadError&) {
+    return std::nullopt;
+  }
+}
+
 std::unique_ptr<platform::Registry> MakeFakeRegistry() {
   return std::make_unique<platform::FakeRegistry>();
 }
+#ifdef _WIN32
+std::unique_ptr<platform::Registry> MakeWin32Registry() {
+  return std::make_unique<platform::Win32Registry>();
+}
+#endif
 
 }  // namespace kivo::testing

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Registry.h"
 
@@ -30,9 +33,27 @@ std::string ReadFileBytes(const std::filesystem::path& path);
 // Deletes a key with everything below it; a missing key is fine.
 void DeleteRegistryTree(platform::Registry& registry, const std::string& path);
 
+// The path of a key of the configuration store ("" is its root key).
+std::string StorePath(const std::string& sub);
+bool KeyExists(platform::Registry& registry, const std::string& path);
+// The names of a key's subkeys in the registry's enumeration order (none when
+// the key is missing).
+std::vector<std::string> SubkeyNames(platform::Registry& registry, const std::string& path);
+
+// A value of the configuration store read back through the store itself, at
+// a key below its root ("" is the root key, "Filters\\0" an entry); nothing
+// when the store cannot read it.
+std::optional<std::string> StoredText(platform::Registry& registry, const std::string& sub,
+                                      const char* name);
+std::optional<std::int32_t> StoredNumber(platform::Registry& registry, const std::string& sub,
+                                         const char* name);
+
 // Makes the registry implementation that a test suite runs against: the
 // in-memory one, or in the Windows build the real one.
 using RegistryFactory = std::unique_ptr<platform::Registry> (*)();
 std::unique_ptr<platform::Registry> MakeFakeRegistry();
+#ifdef _WIN32
+std::unique_ptr<platform::Registry> MakeWin32Registry();
+#endif
 
 }  // namespace kivo::testing

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "config/RegistryConfig.h"
 #include "platform/win32/Win32Registry.h"
@@ -35,35 +36,15 @@ class KivocfgWindow : public ::testing::Test {
   void CreateDefaultStore() { config::RegistryConfig config(registry_, nullptr); }
 
   std::optional<std::string> Text(const char* sub, const char* name) {
-    config::RegistryConfig config(registry_, sub);
-    try {
-      return config.ReadText(name);
-    } catch (const config::RegistryReadError&) {
-      return std::nullopt;
-    }
+    return StoredText(registry_, sub, name);
   }
   std::optional<std::int32_t> Number(const char* sub, const char* name) {
-    config::RegistryConfig config(registry_, sub);
-    try {
-      return config.ReadNumber(name);
-    } catch (const config::RegistryReadError&) {
-      return std::nullopt;
-    }
+    return StoredNumber(registry_, sub, name);
   }
-  bool RootExists() {
-    std::unique_ptr<platform::RegistryKey> key;
-    return registry_.Open(config::names::kRootPath, &key) == platform::kRegSuccess;
-  }
-  std::uint32_t Entries(const char* list) {
-    config::RegistryConfig config(registry_, list);
-    return config.CountSubkeys();
-  }
+  std::size_t Entries(const char* list) { return SubkeyNames(registry_, StorePath(list)).size(); }
 
   void InstallStandInService() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
-    std::string service = std::string(path, length);
-    service = service.substr(0, service.find_last_of('\\') + 1) + "stand_in_service.exe";
+    const std::string service = DirectoryOfThisProgram() + "stand_in_service.exe";
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     ASSERT_NE(nullptr, manager);
     SC_HANDLE handle =
@@ -106,7 +87,7 @@ class KivocfgWindow : public ::testing::Test {
 TEST_F(KivocfgWindow, EmptyStoreAsksTheImportQuestionAndNoOpensTheDefaults) {
   Kivocfg tool;
   ASSERT_NE(nullptr, WaitForDialog("kivocfg"));
-  EXPECT_FALSE(RootExists());  // asking creates nothing
+  EXPECT_FALSE(KeyExists(registry_, config::names::kRootPath));  // asking creates nothing
   EXPECT_EQ(kImportQuestion, AnswerMessageBox(IDNO));
   ASSERT_NE(nullptr, tool.WaitForSheet());
   EXPECT_EQ("SNMPv1", TextOf(tool.Control(IDC_SNMP_VERSION)));
@@ -115,35 +96,18 @@ TEST_F(KivocfgWindow, EmptyStoreAsksTheImportQuestionAndNoOpensTheDefaults) {
   EXPECT_EQ("public", TextOf(tool.Control(IDC_COMMUNITY)));
   EXPECT_FALSE(IsWindowEnabled(tool.ApplyButton()));
   EXPECT_TRUE(tool.Cancel());
-  EXPECT_EQ("192.1.1.1", Text(nullptr, "destination"));
+  EXPECT_EQ("192.1.1.1", Text("", "destination"));
 }
 
-TEST_F(KivocfgWindow, YesOpensTheMigrationDialogAndThenTheSheet) {
-  Kivocfg tool;
-  EXPECT_EQ(kImportQuestion, AnswerMessageBox(IDYES));
-  HWND migration = WaitForDialog("Kivo Migration Utility");
-  ASSERT_NE(nullptr, migration);
-  Click(GetDlgItem(migration, IDCANCEL));
-  ASSERT_NE(nullptr, tool.WaitForSheet());
-  EXPECT_TRUE(tool.Cancel());
-}
-
-TEST_F(KivocfgWindow, AnExistingKeyEvenWithoutValuesAsksNothing) {
+TEST_F(KivocfgWindow, AnExistingKeyEvenWithoutValuesAsksNothingAndAStoppedServiceIsStarted) {
   std::unique_ptr<platform::RegistryKey> root;
   ASSERT_EQ(platform::kRegSuccess, registry_.Create(config::names::kRootPath, &root));
   root.reset();
-  Kivocfg tool;
-  ASSERT_NE(nullptr, tool.WaitForSheet());
-  EXPECT_EQ(nullptr, FindDialog("kivocfg"));
-  EXPECT_TRUE(tool.Cancel());
-}
-
-TEST_F(KivocfgWindow, StartsTheInstalledServiceWhenItIsStopped) {
-  CreateDefaultStore();
   InstallStandInService();
   ASSERT_EQ(static_cast<DWORD>(SERVICE_STOPPED), StandInState());
   Kivocfg tool;
   ASSERT_NE(nullptr, tool.WaitForSheet());
+  EXPECT_EQ(nullptr, FindDialog("kivocfg"));
   EXPECT_TRUE(Eventually([&] { return StandInState() == SERVICE_RUNNING; }));
   EXPECT_TRUE(tool.Cancel());
 }
@@ -157,15 +121,15 @@ TEST_F(KivocfgWindow, SnmpApplyWritesAndCancelKeepsWhatApplyWrote) {
   SetText(tool.Control(IDC_COMMUNITY), "private");
   Choose(tool.Control(IDC_SNMP_VERSION), 1);
   ASSERT_TRUE(tool.Apply());
-  EXPECT_EQ("127.0.0.1", Text(nullptr, "destination"));
-  EXPECT_EQ(1162, Number(nullptr, "port"));
-  EXPECT_EQ("private", Text(nullptr, "community"));
-  EXPECT_EQ(1, Number(nullptr, "version"));
+  EXPECT_EQ("127.0.0.1", Text("", "destination"));
+  EXPECT_EQ(1162, Number("", "port"));
+  EXPECT_EQ("private", Text("", "community"));
+  EXPECT_EQ(1, Number("", "version"));
 
   SetText(tool.Control(IDC_COMMUNITY), "changed");
   EXPECT_TRUE(IsWindowEnabled(tool.ApplyButton()));
   EXPECT_TRUE(tool.Cancel());
-  EXPECT_EQ("private", Text(nullptr, "community"));
+  EXPECT_EQ("private", Text("", "community"));
 }
 
 TEST_F(KivocfgWindow, SnmpFieldsTakeNoMoreThanTheStoreCanReadBackAndOkSavesOnlyShownPages) {
@@ -183,7 +147,7 @@ TEST_F(KivocfgWindow, SnmpFieldsTakeNoMoreThanTheStoreCanReadBackAndOkSavesOnlyS
   Type(tool.Control(IDC_COMMUNITY), std::string(130, 'c'));
   EXPECT_TRUE(Eventually([&] { return TextOf(tool.Control(IDC_COMMUNITY)).size() == 127; }));
   EXPECT_TRUE(tool.Ok());
-  EXPECT_EQ(std::string(127, 'c'), Text(nullptr, "community"));
+  EXPECT_EQ(std::string(127, 'c'), Text("", "community"));
   EXPECT_EQ("EventUser", Text("Filters\\2", "filterOn"));
 }
 
@@ -201,8 +165,8 @@ TEST_F(KivocfgWindow, SnmpSaveIsRefusedWithTheErrorMessageAndWritesNothing) {
       AnswerMessageBox(IDOK));
   EXPECT_TRUE(tool.Running());
   EXPECT_TRUE(IsWindowVisible(tool.sheet()));
-  EXPECT_EQ("192.1.1.1", Text(nullptr, "destination"));
-  EXPECT_EQ("public", Text(nullptr, "community"));
+  EXPECT_EQ("192.1.1.1", Text("", "destination"));
+  EXPECT_EQ("public", Text("", "community"));
   EXPECT_TRUE(tool.Cancel());
 }
 
@@ -214,9 +178,9 @@ TEST_F(KivocfgWindow, AdvancedDialogRepairsAndWritesAtItsOwnOk) {
   HWND dialog = WaitForDialog("Advanced SNMP Config");
   ASSERT_NE(nullptr, dialog);
   // Opening it on a store without the flags wrote their defaults.
-  EXPECT_EQ(1, Number(nullptr, "ieu"));
-  EXPECT_EQ("", Text(nullptr, "senderOID"));
-  EXPECT_EQ(0, Number(nullptr, "stripCRLF"));
+  EXPECT_EQ(1, Number("", "ieu"));
+  EXPECT_EQ("", Text("", "senderOID"));
+  EXPECT_EQ(0, Number("", "stripCRLF"));
   EXPECT_EQ(static_cast<LRESULT>(BST_CHECKED),
             SendMessageA(GetDlgItem(dialog, IDC_EVENT_USER), BM_GETCHECK, 0, 0));
 
@@ -228,13 +192,13 @@ TEST_F(KivocfgWindow, AdvancedDialogRepairsAndWritesAtItsOwnOk) {
   SetText(GetDlgItem(dialog, IDC_SENDER_OID), "1.3.6.1.4.1.99");
   Click(GetDlgItem(dialog, IDOK));
   EXPECT_TRUE(WaitUntilGone(dialog));
-  EXPECT_EQ(0, Number(nullptr, "ieu"));
-  EXPECT_EQ(1, Number(nullptr, "ien"));
-  EXPECT_EQ("1.3.6.1.4.1.99", Text(nullptr, "senderOID"));
-  EXPECT_EQ(1, Number(nullptr, "stripCRLF"));
+  EXPECT_EQ(0, Number("", "ieu"));
+  EXPECT_EQ(1, Number("", "ien"));
+  EXPECT_EQ("1.3.6.1.4.1.99", Text("", "senderOID"));
+  EXPECT_EQ(1, Number("", "stripCRLF"));
   EXPECT_FALSE(IsWindowEnabled(tool.ApplyButton()));  // the page is not modified
   EXPECT_TRUE(tool.Cancel());
-  EXPECT_EQ("1.3.6.1.4.1.99", Text(nullptr, "senderOID"));
+  EXPECT_EQ("1.3.6.1.4.1.99", Text("", "senderOID"));
 }
 
 TEST_F(KivocfgWindow, FiltersAreAddedModifiedAndDeleted) {
@@ -334,9 +298,7 @@ TEST_F(KivocfgWindow, MapIdsAreTypedAddedOnceLimitedAndRemoved) {
   ASSERT_TRUE(Eventually([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 1; }));
   EXPECT_FALSE(IsWindowEnabled(tool.Control(IDC_MAP_REMOVE)));
   ASSERT_TRUE(tool.Apply());
-  EXPECT_EQ(1u, Entries("Maps"));
-  config::RegistryConfig maps(registry_, "Maps");
-  EXPECT_EQ("4624", maps.SubkeyName(0));
+  EXPECT_EQ(std::vector<std::string>{"4624"}, SubkeyNames(registry_, StorePath("Maps")));
   EXPECT_TRUE(tool.Cancel());
 }
 
@@ -402,7 +364,7 @@ TEST_F(KivocfgWindow, CtrlF5OnTheSnmpPageSwitchesLoggingOnAndOff) {
     EXPECT_EQ(expected, AnswerMessageBox(IDOK));
     PostMessageA(field, WM_KEYUP, VK_F5, 0xC0000001);
     PostMessageA(field, WM_KEYUP, VK_CONTROL, 0xC0000001);
-    EXPECT_EQ(expected == std::string("Logging is now on") ? 1 : 0, Number(nullptr, "logging"));
+    EXPECT_EQ(expected == std::string("Logging is now on") ? 1 : 0, Number("", "logging"));
   }
   // F5 alone does nothing, and neither does Ctrl, F5 on another page.
   PressKey(field, VK_F5);
@@ -412,7 +374,7 @@ TEST_F(KivocfgWindow, CtrlF5OnTheSnmpPageSwitchesLoggingOnAndOff) {
   PostMessageA(list, WM_KEYDOWN, VK_F5, 1);
   Sleep(500);
   EXPECT_EQ(nullptr, FindDialog("kivocfg"));
-  EXPECT_EQ(0, Number(nullptr, "logging"));
+  EXPECT_EQ(0, Number("", "logging"));
   EXPECT_TRUE(tool.Cancel());
 }
 

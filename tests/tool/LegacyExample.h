@@ -59,12 +59,7 @@ inline void ExpectStore(const StoredConfig& expected, platform::Registry& regist
   EXPECT_EQ(expected.destination, stored.destination);
   EXPECT_EQ(expected.port, stored.port);
   EXPECT_EQ(expected.community, stored.community);
-  ASSERT_EQ(expected.filters.size(), stored.filters.size());
-  for (std::size_t i = 0; i < expected.filters.size(); ++i) {
-    EXPECT_EQ(expected.filters[i].on, stored.filters[i].on) << "filter " << i;
-    EXPECT_EQ(expected.filters[i].type, stored.filters[i].type) << "filter " << i;
-    EXPECT_EQ(expected.filters[i].list, stored.filters[i].list) << "filter " << i;
-  }
+  EXPECT_EQ(expected.filters, stored.filters);
   EXPECT_EQ(expected.maps, stored.maps);
 }
 

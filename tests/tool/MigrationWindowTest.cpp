@@ -12,6 +12,7 @@
 #include "config/RegistryConfig.h"
 #include "platform/win32/Win32Registry.h"
 #include "support/TestSupport.h"
+#include "support/WriteProtectedFile.h"
 #include "tool/LegacyExample.h"
 #include "tool/WindowDriver.h"
 #include "tool/windows/Resource.h"
@@ -29,68 +30,6 @@ constexpr char kMigrated[] = "Kivo Config file successfully migrated to registry
 // The file dialog's own controls (the common dialog's documented ids).
 constexpr int kFileNameBox = 0x47C;  // cmb13
 constexpr int kFileTypeBox = 0x470;  // cmb1
-
-// The Linux path of a file that Wine shows under a Windows path.
-std::string UnixPath(const std::string& windows_path) {
-  using ToUnix = char*(CDECL*)(const WCHAR*);
-  FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
-  if (found == nullptr) return std::string();
-  // A function pointer goes through void* to get its true type back.
-  auto to_unix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(found));
-  std::wstring wide(windows_path.begin(), windows_path.end());
-  char* unix_path = to_unix(wide.c_str());
-  if (unix_path == nullptr) return std::string();
-  std::string result(unix_path);
-  HeapFree(GetProcessHeap(), 0, unix_path);
-  return result;
-}
-
-void RunUnixProgram(const std::string& command) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  std::string line = command;
-  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                     &process)) {
-    WaitForSingleObject(process.hProcess, 5000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
-}
-
-bool Writable(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(file);
-  return true;
-}
-
-// Write-protects a file the Windows way, with the read-only attribute. Wine
-// run by root does not enforce that attribute, so the file is also made
-// immutable with Linux's chattr, which Wine starts as a Unix program.
-class WriteProtectedFile {
- public:
-  explicit WriteProtectedFile(const std::string& path) : path_(path), unix_path_(UnixPath(path)) {
-    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY);
-    if (Writable(path_) && !unix_path_.empty()) {
-      RunUnixProgram("/usr/bin/chattr +i " + unix_path_);
-      Eventually([&] { return !Writable(path_); }, 5000);
-    }
-  }
-  ~WriteProtectedFile() {
-    if (!unix_path_.empty()) RunUnixProgram("/usr/bin/chattr -i " + unix_path_);
-    Eventually([&] { return SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL) != 0; }, 5000);
-  }
-  WriteProtectedFile(const WriteProtectedFile&) = delete;
-  WriteProtectedFile& operator=(const WriteProtectedFile&) = delete;
-
-  bool Protected() const { return !Writable(path_); }
-
- private:
-  std::string path_;
-  std::string unix_path_;
-};
 
 class MigrationWindow : public ::testing::Test {
  protected:
@@ -120,10 +59,7 @@ class MigrationWindow : public ::testing::Test {
     EXPECT_TRUE(tool.Cancel());
   }
 
-  bool RootExists() {
-    std::unique_ptr<platform::RegistryKey> key;
-    return registry_.Open(config::names::kRootPath, &key) == platform::kRegSuccess;
-  }
+  bool RootExists() { return KeyExists(registry_, config::names::kRootPath); }
 
   ScopedTempDir dir_;
   std::string file_;

@@ -19,13 +19,21 @@ using Strings = std::vector<std::string>;
 
 class SnmpPage : public StoreFixture {};
 
-TEST_F(SnmpPage, FirstRunShowsTheDefaultConfiguration) {
+// Every value of the Advanced dialog, in the order it writes them.
+const Strings kAdvancedWrites = {"set :iec", "set :iecn",      "set :ied",
+                                 "set :ien", "set :ies",       "set :iet",
+                                 "set :ieu", "set :senderOID", "set :stripCRLF"};
+
+TEST_F(SnmpPage, FirstRunShowsTheDefaultsAndAStoredVersionOutsideTheListSelectsNothing) {
   CfgSnmp page(registry);
   page.Load();
   EXPECT_EQ(0, page.settings().version_index);
   EXPECT_EQ("192.1.1.1", page.settings().destination);
   EXPECT_EQ("162", page.settings().port_text);
   EXPECT_EQ("public", page.settings().community);
+  SetNumber("", "version", 7);
+  page.Load();
+  EXPECT_EQ(SnmpSettings::kNoVersion, page.settings().version_index);
 }
 
 TEST_F(SnmpPage, LoadStopsAtTheFirstFailedRead) {
@@ -38,14 +46,6 @@ TEST_F(SnmpPage, LoadStopsAtTheFirstFailedRead) {
   EXPECT_EQ("secret", page.settings().community);
   EXPECT_EQ("", page.settings().destination);
   EXPECT_EQ("", page.settings().port_text);
-  EXPECT_EQ(SnmpSettings::kNoVersion, page.settings().version_index);
-}
-
-TEST_F(SnmpPage, StoredVersionOutsideTheListSelectsNothing) {
-  CreateDefaultStore();
-  SetNumber("", "version", 7);
-  CfgSnmp page(registry);
-  page.Load();
   EXPECT_EQ(SnmpSettings::kNoVersion, page.settings().version_index);
 }
 
@@ -125,9 +125,7 @@ TEST_F(SnmpPage, AdvancedDialogRepairsTheStoreAtTheFirstMissingFlag) {
   EXPECT_TRUE(s.event_description && s.event_number && s.event_source && s.event_type &&
               s.event_user);
   EXPECT_FALSE(s.strip_crlf);
-  EXPECT_EQ((Strings{"set :iec", "set :iecn", "set :ied", "set :ien", "set :ies", "set :iet",
-                     "set :ieu", "set :senderOID", "set :stripCRLF"}),
-            registry.log());
+  EXPECT_EQ(kAdvancedWrites, registry.log());
   for (const char* flag : {"iec", "iecn", "ied", "ien", "ies", "iet", "ieu"}) {
     EXPECT_EQ(1, Number("", flag)) << flag;
   }
@@ -152,9 +150,7 @@ TEST_F(SnmpPage, AdvancedDialogOnACompleteStoreWritesNothingUntilOk) {
   dialog.settings().sender_oid = "1.3.6.1.4.1.5";
   std::string refusal;
   ASSERT_TRUE(dialog.Save(&refusal));
-  EXPECT_EQ((Strings{"set :iec", "set :iecn", "set :ied", "set :ien", "set :ies", "set :iet",
-                     "set :ieu", "set :senderOID", "set :stripCRLF"}),
-            registry.log());
+  EXPECT_EQ(kAdvancedWrites, registry.log());
   EXPECT_EQ(0, Number("", "ieu"));
   EXPECT_EQ("1.3.6.1.4.1.5", Text("", "senderOID"));
 

@@ -10,6 +10,7 @@
 
 #include "config/RegistryConfig.h"
 #include "platform/fake/FakeRegistry.h"
+#include "support/TestSupport.h"
 #include "tool/RecordingRegistry.h"
 
 namespace kivo::testing {
@@ -22,19 +23,12 @@ class StoreFixture : public ::testing::Test {
   platform::FakeRegistry fake;
   RecordingRegistry registry{fake};
 
-  static std::string Full(const std::string& sub) {
-    return sub.empty() ? std::string(config::names::kRootPath)
-                       : std::string(config::names::kRootPath) + "\\" + sub;
-  }
   std::unique_ptr<platform::RegistryKey> Key(const std::string& sub) {
     std::unique_ptr<platform::RegistryKey> key;
-    EXPECT_EQ(platform::kRegSuccess, fake.Create(Full(sub), &key)) << sub;
+    EXPECT_EQ(platform::kRegSuccess, fake.Create(StorePath(sub), &key)) << sub;
     return key;
   }
-  bool Exists(const std::string& sub) {
-    std::unique_ptr<platform::RegistryKey> key;
-    return fake.Open(Full(sub), &key) == platform::kRegSuccess;
-  }
+  bool Exists(const std::string& sub) { return KeyExists(fake, StorePath(sub)); }
   // The default configuration, as the first use of the store creates it.
   void CreateDefaultStore() { config::RegistryConfig config(fake, nullptr); }
 
@@ -46,27 +40,14 @@ class StoreFixture : public ::testing::Test {
     const auto value = static_cast<std::uint32_t>(number);
     Key(sub)->SetValue(name, platform::RegType::kNumber, &value, sizeof(value));
   }
-  std::optional<std::string> Text(const std::string& sub, const std::string& name) {
-    config::RegistryConfig config(fake, sub.c_str());
-    try {
-      return config.ReadText(name.c_str());
-    } catch (const config::RegistryReadError&) {
-      return std::nullopt;
-    }
+  std::optional<std::string> Text(const std::string& sub, const char* name) {
+    return StoredText(fake, sub, name);
   }
-  std::optional<std::int32_t> Number(const std::string& sub, const std::string& name) {
-    config::RegistryConfig config(fake, sub.c_str());
-    try {
-      return config.ReadNumber(name.c_str());
-    } catch (const config::RegistryReadError&) {
-      return std::nullopt;
-    }
+  std::optional<std::int32_t> Number(const std::string& sub, const char* name) {
+    return StoredNumber(fake, sub, name);
   }
   std::vector<std::string> Subkeys(const std::string& sub) {
-    config::RegistryConfig config(fake, sub.c_str());
-    std::vector<std::string> names;
-    for (std::uint32_t i = 0; i < config.CountSubkeys(); ++i) names.push_back(config.SubkeyName(i));
-    return names;
+    return SubkeyNames(fake, StorePath(sub));
   }
 };
 

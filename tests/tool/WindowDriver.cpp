@@ -10,14 +10,14 @@ namespace {
 
 constexpr int kApplyButton = 0x3021;  // the property sheet's Apply button
 
+}  // namespace
+
 std::string DirectoryOfThisProgram() {
   char path[MAX_PATH] = {};
   const DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
   std::string text(path, length);
   return text.substr(0, text.find_last_of('\\') + 1);
 }
-
-}  // namespace
 
 void UseWineOwnWindowFrames() {
   HKEY key = nullptr;

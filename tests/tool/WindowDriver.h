@@ -16,6 +16,9 @@ namespace kivo::testing {
 // hides. Programs started afterwards read this setting.
 void UseWineOwnWindowFrames();
 
+// The folder of the running test program, with its final backslash.
+std::string DirectoryOfThisProgram();
+
 // Polls `condition` until it holds or `timeout_ms` has passed.
 bool Eventually(const std::function<bool()>& condition, DWORD timeout_ms = 15000);
 

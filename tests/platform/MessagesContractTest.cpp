@@ -1,11 +1,32 @@
+// Behaviour of message formatting, environment expansion and account lookup
+// that event decoding relies on. The same cases run against the in-memory
+// messages (with the tables of the test modules' .mc sources) and, in the
+// Windows build, against kernel32 and advapi32 under Wine with the test
+// modules built from those sources.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <string>
 #include <vector>
 
-#include "platform/MessagesContract.h"
+#include "platform/Messages.h"
+#include "platform/fake/FakeMessages.h"
 #include "support/EventRecords.h"
+#include "support/TestSupport.h"
+#ifdef _WIN32
+#include "platform/win32/Win32Messages.h"
+#endif
 
 namespace kivo::testing {
+namespace {
 
+using MessagesFactory = std::unique_ptr<platform::Messages> (*)();
+
+// The environment variable the cases expand, naming the modules' folder.
+constexpr char kModuleDirVariable[] = "KivoContractDir";
 std::string ModuleDir() {
   return KIVO_TEST_MESSAGE_DIR;
 }
@@ -13,7 +34,11 @@ std::string ModulePath(const std::string& module) {
   return ModuleDir() + "\\" + module + ".dll";
 }
 
-namespace {
+class MessagesContract : public ::testing::TestWithParam<MessagesFactory> {
+ protected:
+  void SetUp() override { messages_ = GetParam()(); }
+  std::unique_ptr<platform::Messages> messages_;
+};
 
 constexpr std::uint32_t kWithArguments =
     platform::kFormatArgumentArray | platform::kFormatFromSystem | platform::kFormatFromHmodule;
@@ -109,6 +134,30 @@ TEST_P(MessagesContract, LooksUpWellKnownAccountsOnly) {
   name_size = sizeof(name), domain_size = sizeof(domain);
   EXPECT_FALSE(messages_->LookupAccount(unknown.data(), name, &name_size, domain, &domain_size));
 }
+
+std::unique_ptr<platform::Messages> MakeFakeMessages() {
+  auto messages = std::make_unique<platform::FakeMessages>();
+  messages->SetEnvironment(kModuleDirVariable, ModuleDir());
+  for (const char* module : {"KivoTestFirst", "KivoTestSecond", "KivoTestParameters"}) {
+    messages->AddModuleFromMc(ModulePath(module),
+                              ReadFileBytes(std::string(KIVO_TEST_MC_DIR) + "/" + module + ".mc"));
+  }
+  messages->AddAccount(MakeSid(5, {18}), "SYSTEM", "NT AUTHORITY");
+  return messages;
+}
+
+INSTANTIATE_TEST_SUITE_P(Fake, MessagesContract, ::testing::Values(&MakeFakeMessages),
+                         [](const auto&) { return std::string("InMemory"); });
+
+#ifdef _WIN32
+std::unique_ptr<platform::Messages> MakeWin32Messages() {
+  static const std::string assignment = std::string(kModuleDirVariable) + "=" + ModuleDir();
+  _putenv(assignment.c_str());
+  return std::make_unique<platform::Win32Messages>();
+}
+INSTANTIATE_TEST_SUITE_P(Win32, MessagesContract, ::testing::Values(&MakeWin32Messages),
+                         [](const auto&) { return std::string("Win32"); });
+#endif
 
 }  // namespace
 }  // namespace kivo::testing

@@ -1,12 +1,43 @@
-#include <string>
+// Cases for the configuration store, run against every registry the build
+// has: the in-memory one everywhere, the real one under Wine.
 
-#include "config/RegistryConfigTest.h"
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/RegistryConfig.h"
+#include "support/TestSupport.h"
 
 namespace kivo::testing {
 
 using config::RegistryConfig;
 using config::RegistryReadError;
-namespace names = config::names;
+
+class RegistryConfigTest : public ::testing::TestWithParam<RegistryFactory> {
+ protected:
+  void SetUp() override {
+    registry_ = GetParam()();
+    DeleteRegistryTree(*registry_, config::names::kRootPath);
+  }
+  void TearDown() override { DeleteRegistryTree(*registry_, config::names::kRootPath); }
+
+  bool KeyExists(const std::string& sub) { return testing::KeyExists(*registry_, StorePath(sub)); }
+  std::vector<std::string> Subkeys(const std::string& sub) {
+    return SubkeyNames(*registry_, StorePath(sub));
+  }
+  void SetRaw(const std::string& sub, const std::string& value, platform::RegType type,
+              const std::string& bytes) {
+    std::unique_ptr<platform::RegistryKey> key;
+    ASSERT_EQ(platform::kRegSuccess, registry_->Create(StorePath(sub), &key));
+    ASSERT_EQ(platform::kRegSuccess,
+              key->SetValue(value, type, bytes.data(), static_cast<std::uint32_t>(bytes.size())));
+  }
+
+  std::unique_ptr<platform::Registry> registry_;
+};
 
 TEST_P(RegistryConfigTest, FirstUseCreatesExactlyTheDefaults) {
   RegistryConfig config(*registry_, nullptr);
@@ -44,18 +75,18 @@ TEST_P(RegistryConfigTest, OpenBuildsPathsFromRootOrStoredPath) {
 
   EXPECT_EQ(0, config.Open("Filters"));
   EXPECT_EQ(0, config.Open("0", true));
-  EXPECT_EQ(Root("Filters\\0"), config.path().value());
+  EXPECT_EQ(StorePath("Filters\\0"), config.path().value());
   EXPECT_EQ("EventId", config.GetFilterOn());
 
   // An empty name addresses the root key through a trailing backslash.
   EXPECT_EQ(0, config.Open(""));
-  EXPECT_EQ(Root("") + "\\", config.path().value());
+  EXPECT_EQ(StorePath("") + "\\", config.path().value());
   EXPECT_EQ("public", config.GetCommunity());
 
   // Entries are opened below the stored path, which keeps naming the list.
   config.Open("Filters");
   EXPECT_EQ(0, config.OpenEntry(0));
-  EXPECT_EQ(Root("Filters"), config.path().value());
+  EXPECT_EQ(StorePath("Filters"), config.path().value());
   EXPECT_EQ(platform::kRegNotFound, config.OpenEntry(1));
   EXPECT_FALSE(config.IsOpen());
   EXPECT_EQ(0, config.OpenEntry(0));
@@ -63,62 +94,46 @@ TEST_P(RegistryConfigTest, OpenBuildsPathsFromRootOrStoredPath) {
 
 TEST_P(RegistryConfigTest, TextReadsFitA128ByteBuffer) {
   RegistryConfig config(*registry_, nullptr);
-  struct Case {
+  const std::string c127(127, 'x');
+  const std::string c128(128, 'y');
+  const struct {
     const char* what;
     platform::RegType type;
     std::string bytes;
-    bool readable;
-    std::string text;
+    std::optional<std::string> text;  // nothing: the read fails
+  } cases[] = {
+      {"empty", platform::RegType::kText, std::string(1, '\0'), ""},
+      {"127 characters", platform::RegType::kText, c127 + '\0', c127},
+      {"128 characters", platform::RegType::kText, c128 + '\0', std::nullopt},
+      {"127 without zero", platform::RegType::kText, c127, c127},
+      {"128 without zero", platform::RegType::kText, c128, std::nullopt},
+      {"expandable text", platform::RegType::kExpandText, std::string("a%b%\0", 5), "a%b%"},
+      {"number", platform::RegType::kNumber, std::string("\x01\0\0\0", 4), std::nullopt},
   };
-  const std::string c127(127, 'x');
-  const std::string c128(128, 'y');
-  const Case cases[] = {
-      {"empty", platform::RegType::kText, std::string(1, '\0'), true, ""},
-      {"127 characters", platform::RegType::kText, c127 + '\0', true, c127},
-      {"128 characters", platform::RegType::kText, c128 + '\0', false, ""},
-      {"127 without zero", platform::RegType::kText, c127, true, c127},
-      {"128 without zero", platform::RegType::kText, c128, false, ""},
-      {"expandable text", platform::RegType::kExpandText, std::string("a%b%\0", 5), true, "a%b%"},
-      {"number", platform::RegType::kNumber, std::string("\x01\0\0\0", 4), false, ""},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SetRaw("", "community", c.type, c.bytes);
-    config.Open(nullptr);
-    if (c.readable) {
-      EXPECT_EQ(c.text, config.GetCommunity()) << c.what;
-    } else {
-      EXPECT_THROW(config.GetCommunity(), RegistryReadError) << c.what;
-    }
+    EXPECT_EQ(c.text, StoredText(*registry_, "", "community")) << c.what;
   }
 }
 
 TEST_P(RegistryConfigTest, NumbersAreReadAsFourBytes) {
   RegistryConfig config(*registry_, nullptr);
-  struct Case {
+  const struct {
     const char* what;
     platform::RegType type;
     std::string bytes;
-    bool readable;
-    std::int32_t value;
+    std::optional<std::int32_t> value;  // nothing: the read fails
+  } cases[] = {
+      {"dword", platform::RegType::kNumber, std::string("\x2a\0\0\0", 4), 42},
+      {"negative", platform::RegType::kNumber, std::string("\xff\xff\xff\xff", 4), -1},
+      {"two binary bytes", platform::RegType::kBinary, std::string("\x01\x02", 2), 0x0201},
+      {"text of three bytes", platform::RegType::kText, std::string("12\0", 3), 0x3231},
+      {"eight bytes", platform::RegType::kBinary, std::string(8, '\x01'), std::nullopt},
   };
-  const Case cases[] = {
-      {"dword", platform::RegType::kNumber, std::string("\x2a\0\0\0", 4), true, 42},
-      {"negative", platform::RegType::kNumber, std::string("\xff\xff\xff\xff", 4), true, -1},
-      {"two binary bytes", platform::RegType::kBinary, std::string("\x01\x02", 2), true, 0x0201},
-      {"text of three bytes", platform::RegType::kText, std::string("12\0", 3), true, 0x3231},
-      {"eight bytes", platform::RegType::kBinary, std::string(8, '\x01'), false, 0},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SetRaw("", "port", c.type, c.bytes);
-    config.Open(nullptr);
-    if (c.readable) {
-      EXPECT_EQ(c.value, config.GetPort()) << c.what;
-    } else {
-      EXPECT_THROW(config.GetPort(), RegistryReadError) << c.what;
-    }
+    EXPECT_EQ(c.value, StoredNumber(*registry_, "", "port")) << c.what;
   }
-  config.SetPort(-5);
-  EXPECT_EQ(-5, config.GetPort());
 }
 
 TEST_P(RegistryConfigTest, AddFilterKeepsOneEntryPerFieldAndType) {
@@ -245,5 +260,12 @@ TEST_P(RegistryConfigTest, WritesIntoAKeyThatIsNotOpenHaveNoEffect) {
   config.Open(nullptr);
   EXPECT_THROW(config.GetUseFilters(), RegistryReadError);
 }
+
+INSTANTIATE_TEST_SUITE_P(Fake, RegistryConfigTest, ::testing::Values(&MakeFakeRegistry),
+                         [](const auto&) { return std::string("InMemory"); });
+#ifdef _WIN32
+INSTANTIATE_TEST_SUITE_P(Win32, RegistryConfigTest, ::testing::Values(&MakeWin32Registry),
+                         [](const auto&) { return std::string("Win32"); });
+#endif
 
 }  // namespace kivo::testing
