@@ -14,13 +14,15 @@
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32ServiceManager.h"
 #include "platform/win32/Win32Sockets.h"
-#include "platform/win32/WinsockStartup.h"
 #include "service/ForwardingService.h"
 #include "service/ProgramEntry.h"
 
 int main(int argc, char* argv[]) {
   using namespace kivo;
-  platform::StartWinsock11();
+  // Windows Sockets 1.1 first, for the whole process; its result is not
+  // examined (a failure shows in the first socket call).
+  platform::Win32Sockets sockets;
+  sockets.Startup();
 
   platform::Win32ServiceManager manager;
   platform::Win32EventReporter events;
@@ -32,7 +34,6 @@ int main(int argc, char* argv[]) {
   platform::Win32Messages messages;
   std::unique_ptr<platform::EventLog> event_log = platform::MakeEventLog(registry, messages);
   platform::Win32Pause pause;
-  platform::Win32Sockets sockets;
   platform::Win32PerfData perf_data;
   forwarding::ForwardingLoop loop(forwarding::LoopPlatform{
       registry, *event_log, messages, pause, sockets, perf_data, forwarding::SystemCalendarTime});
