@@ -11,7 +11,7 @@ if(KIVO_SANITIZE AND NOT WIN32)
 endif()
 
 if(WIN32)
-  # Target Windows XP/2003-era APIs only where a Part needs them; everything we call
+  # Target Windows XP/2003-era APIs only where the service needs them; everything we call
   # exists since NT 4.0 or 2000, but the headers want a version to expose them.
   add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 WIN32_LEAN_AND_MEAN NOMINMAX)
 endif()
