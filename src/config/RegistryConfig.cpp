@@ -9,8 +9,6 @@ using platform::RegType;
 
 namespace {
 
-constexpr RegStatus kInvalidData = 13;  // ERROR_INVALID_DATA: a value of the wrong type
-
 std::string WithSeparator(const std::string& base, const std::string& name) {
   return base + "\\" + name;
 }
@@ -72,21 +70,21 @@ RegStatus RegistryConfig::OpenPath(const std::string& path) {
 }
 
 std::string RegistryConfig::ReadText(const char* value_name) {
-  if (!key_) throw RegistryReadError(value_name, platform::kRegInvalidHandle);
+  if (!key_) throw RegistryReadError(value_name, platform::kErrorInvalidHandle);
   char buffer[kTextBufferSize];
   std::uint32_t size = sizeof(buffer);
   RegType type = RegType::kNone;
   status_ = key_->QueryValue(value_name, &type, buffer, &size);
   if (status_ != platform::kRegSuccess) throw RegistryReadError(value_name, status_);
   if (type != RegType::kText && type != RegType::kExpandText) {
-    status_ = kInvalidData;
+    status_ = platform::kErrorInvalidData;
     throw RegistryReadError(value_name, status_);
   }
   // A text stored without its terminating zero still has to fit the buffer
   // with one, or it is longer than a read can return.
   const void* end = std::memchr(buffer, '\0', size);
   if (end == nullptr && size >= sizeof(buffer)) {
-    status_ = platform::kRegMoreData;
+    status_ = platform::kErrorMoreData;
     throw RegistryReadError(value_name, status_);
   }
   std::size_t length = end != nullptr ? static_cast<const char*>(end) - buffer : size;
@@ -94,7 +92,7 @@ std::string RegistryConfig::ReadText(const char* value_name) {
 }
 
 std::int32_t RegistryConfig::ReadNumber(const char* value_name) {
-  if (!key_) throw RegistryReadError(value_name, platform::kRegInvalidHandle);
+  if (!key_) throw RegistryReadError(value_name, platform::kErrorInvalidHandle);
   unsigned char bytes[4] = {0, 0, 0, 0};
   std::uint32_t size = sizeof(bytes);
   RegType type = RegType::kNone;
@@ -109,7 +107,7 @@ std::int32_t RegistryConfig::ReadNumber(const char* value_name) {
 
 void RegistryConfig::WriteText(const char* value_name, const std::string& text) {
   if (!key_) {
-    status_ = platform::kRegInvalidHandle;
+    status_ = platform::kErrorInvalidHandle;
     return;
   }
   status_ = key_->SetValue(value_name, RegType::kText, text.c_str(),

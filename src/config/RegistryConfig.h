@@ -73,7 +73,7 @@ class RegistryConfig {
   // text of 128 characters or more cannot be read back.
   static constexpr std::uint32_t kTextBufferSize = 128;
   static constexpr std::uint32_t kSubkeyNameBufferSize = 256;
-  static constexpr platform::RegStatus kNotFound = platform::kRegNotFound;
+  static constexpr platform::RegStatus kNotFound = platform::kErrorFileNotFound;
 
   struct FindResult {
     bool found = false;

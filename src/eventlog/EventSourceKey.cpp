@@ -24,7 +24,7 @@ std::string EventSourceKey::ReadValue(const char* value_name) {
   // return.
   const void* zero = std::memchr(value_, '\0', size < sizeof(value_) ? size : sizeof(value_));
   if (zero == nullptr && size >= sizeof(value_)) {
-    status_ = platform::kRegMoreData;
+    status_ = platform::kErrorMoreData;
     throw config::RegistryReadError(value_name, status_);
   }
   const std::size_t length =

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/Win32Error.h"
+
 namespace kivo::platform {
 
 class Registry;
@@ -12,15 +14,6 @@ class Messages;
 // An open event log, as OpenEventLogA hands it out; kNoEventLog when none.
 using EventLogHandle = std::uintptr_t;
 constexpr EventLogHandle kNoEventLog = 0;
-
-// Error codes of the event log calls, as GetLastError reports them.
-constexpr std::uint32_t kErrorFileNotFound = 2;            // ERROR_FILE_NOT_FOUND
-constexpr std::uint32_t kErrorInvalidHandle = 6;           // ERROR_INVALID_HANDLE
-constexpr std::uint32_t kErrorHandleEof = 38;              // ERROR_HANDLE_EOF: empty log
-constexpr std::uint32_t kErrorInvalidParameter = 87;       // ERROR_INVALID_PARAMETER
-constexpr std::uint32_t kErrorInsufficientBuffer = 122;    // ERROR_INSUFFICIENT_BUFFER
-constexpr std::uint32_t kErrorEventLogFileCorrupt = 1500;  // ERROR_EVENTLOG_FILE_CORRUPT
-constexpr std::uint32_t kErrorEventLogFileChanged = 1503;  // ERROR_EVENTLOG_FILE_CHANGED
 
 // Read flags of ReadEventLogA.
 constexpr std::uint32_t kEventLogSequentialRead = 0x1;

@@ -4,18 +4,13 @@
 #include <memory>
 #include <string>
 
+#include "platform/Win32Error.h"
+
 namespace kivo::platform {
 
 // Result codes of the registry, as the Win32 registry functions return them.
 using RegStatus = std::int32_t;
 constexpr RegStatus kRegSuccess = 0;
-constexpr RegStatus kRegNotFound = 2;       // ERROR_FILE_NOT_FOUND
-constexpr RegStatus kRegAccessDenied = 5;   // ERROR_ACCESS_DENIED
-constexpr RegStatus kRegInvalidHandle = 6;  // ERROR_INVALID_HANDLE
-constexpr RegStatus kRegInvalidParameter = 87;
-constexpr RegStatus kRegMoreData = 234;     // ERROR_MORE_DATA
-constexpr RegStatus kRegNoMoreItems = 259;  // ERROR_NO_MORE_ITEMS
-constexpr RegStatus kRegKeyDeleted = 1018;  // ERROR_KEY_DELETED
 
 // Value types as the registry stores them.
 enum class RegType : std::uint32_t {
@@ -34,7 +29,7 @@ class RegistryKey {
 
   // Reads a value into the caller's buffer of *size bytes (RegQueryValueExA).
   // On success *size is the number of bytes stored and *type their type. When
-  // the buffer is too small the result is kRegMoreData and *size the bytes
+  // the buffer is too small the result is kErrorMoreData and *size the bytes
   // needed; the buffer's content is then unspecified. An empty name is the
   // key's default value.
   virtual RegStatus QueryValue(const std::string& name, RegType* type, void* buffer,
@@ -48,8 +43,8 @@ class RegistryKey {
   virtual RegStatus CountSubkeys(std::uint32_t* count) const = 0;
 
   // Name of the subkey at an enumeration index (RegEnumKeyA) into a buffer of
-  // size bytes, zero-terminated. kRegNoMoreItems past the last subkey;
-  // kRegMoreData when the name does not fit.
+  // size bytes, zero-terminated. kErrorNoMoreItems past the last subkey;
+  // kErrorMoreData when the name does not fit.
   virtual RegStatus SubkeyName(std::uint32_t index, char* buffer, std::uint32_t size) const = 0;
 
   // Deletes a direct subkey that has no subkeys of its own (RegDeleteKeyA).

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Win32Error.h"
+
 namespace kivo::platform {
 
 // The service control manager (advapi32), both as the database that installs
@@ -15,15 +17,6 @@ class ServiceManager {
   // context, so there is one of each per process.
   using ServiceMainFunction = void (*)();
   using ControlFunction = void (*)(std::uint32_t control);
-
-  // Last error codes the service host meets.
-  static constexpr std::uint32_t kErrorInsufficientBuffer = 122;
-  static constexpr std::uint32_t kErrorServiceAlreadyRunning = 1056;
-  static constexpr std::uint32_t kErrorServiceDoesNotExist = 1060;
-  static constexpr std::uint32_t kErrorNotStartedByManager = 1063;
-  static constexpr std::uint32_t kErrorExceptionInService = 1064;
-  static constexpr std::uint32_t kErrorServiceMarkedForDelete = 1072;
-  static constexpr std::uint32_t kErrorServiceExists = 1073;
 
   // Access rights and settings, as the platform numbers them.
   static constexpr std::uint32_t kManagerConnectOnly = 0;      // connecting is always granted

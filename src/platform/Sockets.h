@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Win32Error.h"
+
 namespace kivo::platform {
 
 // Error codes as the platform reports them: Winsock codes (WSAGetLastError)
@@ -12,11 +14,6 @@ namespace kivo::platform {
 // Winsock numbering on both, so that traces read the same everywhere.
 using SocketError = std::int32_t;
 constexpr SocketError kSocketOk = 0;
-constexpr SocketError kSocketInvalidArgument = 10022;  // WSAEINVAL
-constexpr SocketError kHostNotFound = 11001;           // WSAHOST_NOT_FOUND
-constexpr SocketError kTryAgain = 11002;               // WSATRY_AGAIN
-constexpr SocketError kNoRecovery = 11003;             // WSANO_RECOVERY
-constexpr SocketError kNoAddress = 11004;              // WSANO_DATA
 
 // A socket handle; kInvalidSocket until a socket was created.
 using SocketHandle = std::uintptr_t;
@@ -68,7 +65,7 @@ class Sockets {
   virtual bool ParseDottedAddress(const std::string& text, Ipv4Address* address) = 0;
 
   // gethostbyname: the first IPv4 address of a name. Failures give
-  // kHostNotFound, kTryAgain, kNoRecovery or kNoAddress.
+  // kWsaHostNotFound, kWsaTryAgain, kWsaNoRecovery or kWsaNoData.
   virtual SocketError ResolveHostName(const std::string& name, Ipv4Address* address) = 0;
 
   // gethostname: this machine's host name.

@@ -237,7 +237,7 @@ void ServiceHost::RunWork() {
     // platform's code for a service that failed that way.
     running_ = 0;
     std::lock_guard<std::mutex> lock(status_mutex_);
-    status_.win32_exit_code = ServiceManager::kErrorExceptionInService;
+    status_.win32_exit_code = platform::kErrorExceptionInService;
   }
 }
 

@@ -18,7 +18,7 @@ UdpEndpoint::UdpEndpoint(platform::Sockets& sockets, std::int32_t port, const st
   }
   sockets_.AllowBroadcast(socket_);  // a failure only matters for broadcast sends
   if (port < 0 || port > 65535) {
-    last_error_ = platform::kSocketInvalidArgument;
+    last_error_ = platform::kWsaInvalidArgument;
     return;
   }
   if (!Resolve()) return;
@@ -35,7 +35,7 @@ UdpEndpoint::~UdpEndpoint() {
 
 bool UdpEndpoint::Resolve() {
   if (host_.empty()) {
-    last_error_ = platform::kHostNotFound;
+    last_error_ = platform::kWsaHostNotFound;
     return false;
   }
   platform::Ipv4Address address{};
@@ -52,7 +52,7 @@ bool UdpEndpoint::Resolve() {
 std::int32_t UdpEndpoint::SendBytes(const void* data, std::int32_t length) {
   if (!ready_) return 0;
   if (data == nullptr || length < 0) {
-    last_error_ = platform::kSocketInvalidArgument;
+    last_error_ = platform::kWsaInvalidArgument;
     return 0;
   }
   std::size_t sent = 0;
@@ -71,7 +71,7 @@ std::int32_t UdpEndpoint::SendMessage(const SnmpMessageBase& message) {
   try {
     const std::size_t size = message.EncodedSize();
     if (size > static_cast<std::size_t>(INT32_MAX)) {
-      last_error_ = platform::kSocketInvalidArgument;
+      last_error_ = platform::kWsaInvalidArgument;
       return 0;
     }
     MessageBuffer buffer;
@@ -80,7 +80,7 @@ std::int32_t UdpEndpoint::SendMessage(const SnmpMessageBase& message) {
     // The buffer is not cleared first: an encoding that fell short of its
     // own size would leave octets of whatever ran before, so it is not sent.
     if (cursor != buffer.data() + size) {
-      last_error_ = platform::kSocketInvalidArgument;
+      last_error_ = platform::kWsaInvalidArgument;
       return 0;
     }
     return SendBytes(buffer.data(), static_cast<std::int32_t>(size));

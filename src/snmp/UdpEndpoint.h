@@ -20,9 +20,9 @@ namespace kivo::snmp {
 //
 // Inputs the service could be given by a bad configuration are refused
 // rather than guessed at:
-// - an empty host: not ready, last error kHostNotFound (no lookup is made;
+// - an empty host: not ready, last error kWsaHostNotFound (no lookup is made;
 //   an empty name would otherwise resolve to this machine on Windows);
-// - a port outside 0..65535: not ready, last error kSocketInvalidArgument
+// - a port outside 0..65535: not ready, last error kWsaInvalidArgument
 //   (the port would otherwise be cut to 16 bits and reach another service).
 // Port 0 is passed to the platform, whose send then fails.
 //

@@ -63,7 +63,7 @@ TEST_P(RegistryConfigTest, ExistingRootIsNeverOverwrittenByDefaults) {
   // The tool opening a list key that does not exist yet: no key, status 2.
   RegistryConfig syslog(*registry_, "Syslog");
   EXPECT_FALSE(syslog.IsOpen());
-  EXPECT_EQ(platform::kRegNotFound, syslog.status());
+  EXPECT_EQ(platform::kErrorFileNotFound, syslog.status());
   EXPECT_THROW(syslog.GetUseFilters(), RegistryReadError);
   EXPECT_EQ(0u, syslog.CountSubkeys());
   EXPECT_FALSE(KeyExists("Syslog"));
@@ -87,7 +87,7 @@ TEST_P(RegistryConfigTest, OpenBuildsPathsFromRootOrStoredPath) {
   config.Open("Filters");
   EXPECT_EQ(0, config.OpenEntry(0));
   EXPECT_EQ(StorePath("Filters"), config.path().value());
-  EXPECT_EQ(platform::kRegNotFound, config.OpenEntry(1));
+  EXPECT_EQ(platform::kErrorFileNotFound, config.OpenEntry(1));
   EXPECT_FALSE(config.IsOpen());
   EXPECT_EQ(0, config.OpenEntry(0));
 }

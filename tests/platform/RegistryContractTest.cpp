@@ -49,7 +49,7 @@ TEST_P(RegistryContract, CreateMakesParentsAndPathsAreCaseInsensitive) {
                {"One\\Two\\Three", platform::kRegSuccess},
                {"one\\TWO\\three", platform::kRegSuccess},
                {"One\\Two\\", platform::kRegSuccess},
-               {"Missing", platform::kRegNotFound}};
+               {"Missing", platform::kErrorFileNotFound}};
   for (const auto& c : cases) {
     std::unique_ptr<platform::RegistryKey> key;
     EXPECT_EQ(c.status, registry_->Open(Path(c.sub), &key)) << c.sub;
@@ -85,9 +85,9 @@ TEST_P(RegistryContract, QueryValueReportsTypeSizeAndShortBuffers) {
   const Case cases[] = {
       {"text", 16, platform::kRegSuccess, 4, platform::RegType::kText},
       {"TEXT", 4, platform::kRegSuccess, 4, platform::RegType::kText},
-      {"text", 3, platform::kRegMoreData, 4, platform::RegType::kText},
+      {"text", 3, platform::kErrorMoreData, 4, platform::RegType::kText},
       {"number", 4, platform::kRegSuccess, 4, platform::RegType::kNumber},
-      {"number", 2, platform::kRegMoreData, 4, platform::RegType::kNumber},
+      {"number", 2, platform::kErrorMoreData, 4, platform::RegType::kNumber},
   };
   for (const Case& c : cases) {
     char buffer[16] = {};
@@ -105,7 +105,7 @@ TEST_P(RegistryContract, QueryValueReportsTypeSizeAndShortBuffers) {
   }
   char buffer[4];
   std::uint32_t size = sizeof(buffer);
-  EXPECT_EQ(platform::kRegNotFound, key->QueryValue("missing", nullptr, buffer, &size));
+  EXPECT_EQ(platform::kErrorFileNotFound, key->QueryValue("missing", nullptr, buffer, &size));
 }
 
 TEST_P(RegistryContract, SubkeysEnumerateInSortedOrderWithoutCase) {
@@ -124,9 +124,9 @@ TEST_P(RegistryContract, SubkeysEnumerateInSortedOrderWithoutCase) {
     EXPECT_STREQ(expected[i], name) << i;
   }
   char name[256];
-  EXPECT_EQ(platform::kRegNoMoreItems, list->SubkeyName(6, name, sizeof(name)));
+  EXPECT_EQ(platform::kErrorNoMoreItems, list->SubkeyName(6, name, sizeof(name)));
   char tiny[2];
-  EXPECT_EQ(platform::kRegMoreData, list->SubkeyName(2, tiny, sizeof(tiny)));
+  EXPECT_EQ(platform::kErrorMoreData, list->SubkeyName(2, tiny, sizeof(tiny)));
 }
 
 TEST_P(RegistryContract, DeleteSubkeyRemovesOnlyLeaves) {
@@ -136,7 +136,7 @@ TEST_P(RegistryContract, DeleteSubkeyRemovesOnlyLeaves) {
   ASSERT_EQ(platform::kRegSuccess, registry_->Open(Path("Tree"), &tree));
 
   EXPECT_EQ(platform::kRegSuccess, tree->DeleteSubkey("leaf"));
-  EXPECT_EQ(platform::kRegNotFound, tree->DeleteSubkey("Leaf"));
+  EXPECT_EQ(platform::kErrorFileNotFound, tree->DeleteSubkey("Leaf"));
   EXPECT_NE(platform::kRegSuccess, tree->DeleteSubkey("Branch"));
 
   std::uint32_t count = 0;
@@ -157,7 +157,7 @@ TEST_P(RegistryContract, OpenHandleOfDeletedKeyNoLongerReads) {
   std::uint32_t size = sizeof(buffer);
   EXPECT_NE(platform::kRegSuccess, leaf->QueryValue("v", nullptr, buffer, &size));
   std::unique_ptr<platform::RegistryKey> reopened;
-  EXPECT_EQ(platform::kRegNotFound, registry_->Open(Path("Gone\\Leaf"), &reopened));
+  EXPECT_EQ(platform::kErrorFileNotFound, registry_->Open(Path("Gone\\Leaf"), &reopened));
 }
 
 INSTANTIATE_TEST_SUITE_P(Fake, RegistryContract, ::testing::Values(&MakeFakeRegistry),

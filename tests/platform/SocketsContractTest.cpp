@@ -72,7 +72,7 @@ TEST_P(SocketsContract, NamesAndNumericTextsResolve) {
   } cases[] = {{"localhost", kSocketOk, {127, 0, 0, 1}},
                {"255.255.255.255", kSocketOk, {255, 255, 255, 255}},
                {"127.0.0.1", kSocketOk, {127, 0, 0, 1}},
-               {"name.invalid", platform::kHostNotFound, {}}};
+               {"name.invalid", platform::kWsaHostNotFound, {}}};
   for (const auto& c : cases) {
     Ipv4Address address{};
     EXPECT_EQ(c.status, sockets_->ResolveHostName(c.name, &address)) << c.name;

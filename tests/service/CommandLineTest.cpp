@@ -165,7 +165,7 @@ class NoEventSourceRegistry : public platform::Registry {
   }
   platform::RegStatus Create(const std::string& path,
                              std::unique_ptr<platform::RegistryKey>* key) override {
-    if (path.find("EventLog") != std::string::npos) return platform::kRegAccessDenied;
+    if (path.find("EventLog") != std::string::npos) return platform::kErrorAccessDenied;
     return inner_.Create(path, key);
   }
 

@@ -16,7 +16,7 @@ std::unique_ptr<platform::EventReporter> MakeFakeEventReporter() {
 
 TEST_P(ServiceManagerContract, AMissingServiceCannotBeOpened) {
   EXPECT_EQ(0u, manager_->Open(database_, kService, ServiceManager::kQueryConfig));
-  EXPECT_EQ(ServiceManager::kErrorServiceDoesNotExist, manager_->LastError());
+  EXPECT_EQ(platform::kErrorServiceDoesNotExist, manager_->LastError());
 }
 
 TEST_P(ServiceManagerContract, ACreatedServiceOpensByAnyCaseAndCannotBeCreatedTwice) {
@@ -25,7 +25,7 @@ TEST_P(ServiceManagerContract, ACreatedServiceOpensByAnyCaseAndCannotBeCreatedTw
   const auto opened = manager_->Open(database_, "kivocontractPROBE", ServiceManager::kQueryConfig);
   EXPECT_NE(0u, opened);
   EXPECT_EQ(0u, manager_->Create(database_, Probe()));
-  EXPECT_EQ(ServiceManager::kErrorServiceExists, manager_->LastError());
+  EXPECT_EQ(platform::kErrorServiceExists, manager_->LastError());
   manager_->Close(opened);
   manager_->Close(created);
 }
@@ -35,17 +35,17 @@ TEST_P(ServiceManagerContract, DeletionNeedsDeleteAccessAndEndsWithTheLastHandle
   const auto query_only = manager_->Open(database_, kService, ServiceManager::kQueryConfig);
   ASSERT_NE(0u, query_only);
   EXPECT_FALSE(manager_->Delete(query_only));
-  EXPECT_EQ(5u, manager_->LastError());  // ERROR_ACCESS_DENIED
+  EXPECT_EQ(platform::kErrorAccessDenied, manager_->LastError());
   manager_->Close(query_only);
 
   const auto deletable = manager_->Open(database_, kService, ServiceManager::kDeleteAccess);
   ASSERT_NE(0u, deletable);
   EXPECT_TRUE(manager_->Delete(deletable));
   EXPECT_FALSE(manager_->Delete(deletable));
-  EXPECT_EQ(ServiceManager::kErrorServiceMarkedForDelete, manager_->LastError());
+  EXPECT_EQ(platform::kErrorServiceMarkedForDelete, manager_->LastError());
   manager_->Close(deletable);
   EXPECT_EQ(0u, manager_->Open(database_, kService, ServiceManager::kQueryConfig));
-  EXPECT_EQ(ServiceManager::kErrorServiceDoesNotExist, manager_->LastError());
+  EXPECT_EQ(platform::kErrorServiceDoesNotExist, manager_->LastError());
 }
 
 TEST_P(ServiceManagerContract, ACreatedServiceIsStoppedAndItsStatusNeedsQueryAccess) {
@@ -61,7 +61,7 @@ TEST_P(ServiceManagerContract, ACreatedServiceIsStoppedAndItsStatusNeedsQueryAcc
   const auto config_only = manager_->Open(database_, kService, ServiceManager::kQueryConfig);
   ASSERT_NE(0u, config_only);
   EXPECT_FALSE(manager_->QueryStatus(config_only, &status));
-  EXPECT_EQ(5u, manager_->LastError());  // ERROR_ACCESS_DENIED
+  EXPECT_EQ(platform::kErrorAccessDenied, manager_->LastError());
   EXPECT_FALSE(manager_->Start(config_only));
   EXPECT_EQ(5u, manager_->LastError());
   manager_->Close(config_only);

@@ -67,7 +67,7 @@ TEST_F(UdpEndpointLoopback, UnresolvableOrEmptyHostIsNotReadyAndSendsNothing) {
   for (const char* host : {"name.invalid", ""}) {
     UdpEndpoint endpoint(sockets_, listener_.Port(), host);
     EXPECT_FALSE(endpoint.IsReady()) << host;
-    EXPECT_EQ(platform::kHostNotFound, endpoint.LastError()) << host;
+    EXPECT_EQ(platform::kWsaHostNotFound, endpoint.LastError()) << host;
     EXPECT_EQ(0, endpoint.SendBytes("x", 1));
     EXPECT_EQ(0, endpoint.SendMessage(*SmallTrap()));
   }
@@ -79,7 +79,7 @@ TEST_F(UdpEndpointLoopback, PortOutsideSixteenBitsIsRefusedNotCut) {
   for (std::int32_t port : {-1, 65536 + listener_.Port(), INT_MAX, INT_MIN}) {
     UdpEndpoint endpoint(sockets_, port, "127.0.0.1");
     EXPECT_FALSE(endpoint.IsReady()) << port;
-    EXPECT_EQ(platform::kSocketInvalidArgument, endpoint.LastError()) << port;
+    EXPECT_EQ(platform::kWsaInvalidArgument, endpoint.LastError()) << port;
     EXPECT_EQ(0, endpoint.SendBytes("x", 1));
   }
   EXPECT_FALSE(listener_.Receive(kStaysAway).has_value());
@@ -99,7 +99,7 @@ TEST_F(UdpEndpointLoopback, NegativeLengthOrNoDataSendsNothing) {
   ASSERT_TRUE(endpoint.IsReady());
   EXPECT_EQ(0, endpoint.SendBytes("x", -1));
   EXPECT_EQ(0, endpoint.SendBytes(nullptr, 4));
-  EXPECT_EQ(platform::kSocketInvalidArgument, endpoint.LastError());
+  EXPECT_EQ(platform::kWsaInvalidArgument, endpoint.LastError());
   EXPECT_EQ(0, endpoint.SendBytes("", 0));  // an empty datagram is still a datagram
   EXPECT_EQ(std::vector<uint8_t>{}, listener_.Receive(kArrives).value_or(std::vector<uint8_t>{1}));
 }
@@ -126,7 +126,7 @@ TEST(UdpEndpointFailures, EachStepsFailureLeavesTheEndpointNotReadyWithItsCode) 
   const Case cases[] = {
       {"socket", [](FakeSockets& s) { s.open_error = 10055; }, 10055, 0},
       {"bind", [](FakeSockets& s) { s.bind_error = 10048; }, 10048, 1},
-      {"lookup", [](FakeSockets& s) { s.hosts.clear(); }, platform::kHostNotFound, 1},
+      {"lookup", [](FakeSockets& s) { s.hosts.clear(); }, platform::kWsaHostNotFound, 1},
   };
   for (const Case& c : cases) {
     FakeSockets sockets;

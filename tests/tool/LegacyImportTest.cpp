@@ -183,7 +183,7 @@ TEST(LegacyImportTest, MigrateChecksThePathAndImportsOnlyOnce) {
   EXPECT_EQ(LegacyImport::Outcome::kNoPath, import.Migrate(""));
   EXPECT_EQ(LegacyImport::Outcome::kCannotOpen, import.Migrate("missing.cfg"));
   std::unique_ptr<platform::RegistryKey> root;
-  EXPECT_EQ(platform::kRegNotFound, registry.Open(config::names::kRootPath, &root))
+  EXPECT_EQ(platform::kErrorFileNotFound, registry.Open(config::names::kRootPath, &root))
       << "failed attempts must not touch the store";
   EXPECT_FALSE(import.migrated());
 

@@ -28,7 +28,7 @@ TEST(ServiceStarter, StartsTheServiceOnlyWhenInstalledAndNotRunning) {
     int start_requests;
     std::uint32_t last_error;
   } cases[] = {
-      {"not installed", std::nullopt, 0, 0, ServiceManager::kErrorServiceDoesNotExist},
+      {"not installed", std::nullopt, 0, 0, platform::kErrorServiceDoesNotExist},
       {"stopped", ServiceManager::kStopped, 0, 1, 0},
       {"running", ServiceManager::kRunning, 0, 0, 0},
       {"start pending", ServiceManager::kStartPending, 0, 1, 0},

@@ -57,9 +57,9 @@ class FakeRegistryKey : public RegistryKey {
 
   RegStatus QueryValue(const std::string& name, RegType* type, void* buffer,
                        std::uint32_t* size) const override {
-    if (node_->deleted) return kRegKeyDeleted;
+    if (node_->deleted) return kErrorKeyDeleted;
     auto it = node_->values.find(Folded(name));
-    if (it == node_->values.end()) return kRegNotFound;
+    if (it == node_->values.end()) return kErrorFileNotFound;
     const Value& value = it->second;
     if (type != nullptr) *type = value.type;
     const auto needed = static_cast<std::uint32_t>(value.data.size());
@@ -69,7 +69,7 @@ class FakeRegistryKey : public RegistryKey {
     }
     if (*size < needed) {
       *size = needed;
-      return kRegMoreData;
+      return kErrorMoreData;
     }
     if (needed > 0) std::memcpy(buffer, value.data.data(), needed);
     *size = needed;
@@ -78,7 +78,7 @@ class FakeRegistryKey : public RegistryKey {
 
   RegStatus SetValue(const std::string& name, RegType type, const void* data,
                      std::uint32_t size) override {
-    if (node_->deleted) return kRegKeyDeleted;
+    if (node_->deleted) return kErrorKeyDeleted;
     Value value;
     value.type = type;
     const auto* bytes = static_cast<const unsigned char*>(data);
@@ -89,35 +89,35 @@ class FakeRegistryKey : public RegistryKey {
 
   RegStatus CountSubkeys(std::uint32_t* count) const override {
     *count = 0;
-    if (node_->deleted) return kRegKeyDeleted;
+    if (node_->deleted) return kErrorKeyDeleted;
     *count = static_cast<std::uint32_t>(node_->subkeys.size());
     return kRegSuccess;
   }
 
   RegStatus SubkeyName(std::uint32_t index, char* buffer, std::uint32_t size) const override {
-    if (node_->deleted) return kRegKeyDeleted;
-    if (index >= node_->subkeys.size()) return kRegNoMoreItems;
+    if (node_->deleted) return kErrorKeyDeleted;
+    if (index >= node_->subkeys.size()) return kErrorNoMoreItems;
     auto it = node_->subkeys.begin();
     std::advance(it, index);
     const std::string& name = it->second->name;
-    if (buffer == nullptr || name.size() + 1 > size) return kRegMoreData;
+    if (buffer == nullptr || name.size() + 1 > size) return kErrorMoreData;
     std::memcpy(buffer, name.c_str(), name.size() + 1);
     return kRegSuccess;
   }
 
   RegStatus DeleteSubkey(const std::string& name) override {
-    if (node_->deleted) return kRegKeyDeleted;
+    if (node_->deleted) return kErrorKeyDeleted;
     std::vector<std::string> names;
-    if (!SplitPath(name, &names) || names.empty()) return kRegAccessDenied;
+    if (!SplitPath(name, &names) || names.empty()) return kErrorAccessDenied;
     Node* parent = node_.get();
     for (size_t i = 0; i + 1 < names.size(); ++i) {
       auto it = parent->subkeys.find(Folded(names[i]));
-      if (it == parent->subkeys.end()) return kRegNotFound;
+      if (it == parent->subkeys.end()) return kErrorFileNotFound;
       parent = it->second.get();
     }
     auto it = parent->subkeys.find(Folded(names.back()));
-    if (it == parent->subkeys.end()) return kRegNotFound;
-    if (!it->second->subkeys.empty()) return kRegAccessDenied;
+    if (it == parent->subkeys.end()) return kErrorFileNotFound;
+    if (!it->second->subkeys.empty()) return kErrorAccessDenied;
     it->second->deleted = true;
     parent->subkeys.erase(it);
     return kRegSuccess;
@@ -135,11 +135,11 @@ FakeRegistry::~FakeRegistry() = default;
 RegStatus FakeRegistry::Open(const std::string& path, std::unique_ptr<RegistryKey>* key) {
   key->reset();
   std::vector<std::string> names;
-  if (!SplitPath(path, &names)) return kRegNotFound;
+  if (!SplitPath(path, &names)) return kErrorFileNotFound;
   std::shared_ptr<Node> node = root_;
   for (const std::string& name : names) {
     auto it = node->subkeys.find(Folded(name));
-    if (it == node->subkeys.end()) return kRegNotFound;
+    if (it == node->subkeys.end()) return kErrorFileNotFound;
     node = it->second;
   }
   key->reset(new FakeRegistryKey(node));
@@ -149,7 +149,7 @@ RegStatus FakeRegistry::Open(const std::string& path, std::unique_ptr<RegistryKe
 RegStatus FakeRegistry::Create(const std::string& path, std::unique_ptr<RegistryKey>* key) {
   key->reset();
   std::vector<std::string> names;
-  if (!SplitPath(path, &names)) return kRegNotFound;
+  if (!SplitPath(path, &names)) return kErrorFileNotFound;
   std::shared_ptr<Node> node = root_;
   for (const std::string& name : names) {
     std::shared_ptr<Node>& child = node->subkeys[Folded(name)];
@@ -165,14 +165,14 @@ RegStatus FakeRegistry::Create(const std::string& path, std::unique_ptr<Registry
 
 RegStatus FakeRegistry::DeleteValue(const std::string& path, const std::string& name) {
   std::vector<std::string> names;
-  if (!SplitPath(path, &names)) return kRegNotFound;
+  if (!SplitPath(path, &names)) return kErrorFileNotFound;
   std::shared_ptr<Node> node = root_;
   for (const std::string& key_name : names) {
     auto it = node->subkeys.find(Folded(key_name));
-    if (it == node->subkeys.end()) return kRegNotFound;
+    if (it == node->subkeys.end()) return kErrorFileNotFound;
     node = it->second;
   }
-  return node->values.erase(Folded(name)) > 0 ? kRegSuccess : kRegNotFound;
+  return node->values.erase(Folded(name)) > 0 ? kRegSuccess : kErrorFileNotFound;
 }
 
 }  // namespace kivo::platform

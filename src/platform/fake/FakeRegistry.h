@@ -21,7 +21,7 @@ class FakeRegistry : public Registry {
   RegStatus Create(const std::string& path, std::unique_ptr<RegistryKey>* key) override;
 
   // Removes a value of a key (not part of the interface: the product never
-  // deletes values; tests use it to take a setting away). kRegNotFound when
+  // deletes values; tests use it to take a setting away). kErrorFileNotFound when
   // the key or the value does not exist.
   RegStatus DeleteValue(const std::string& path, const std::string& name);
 

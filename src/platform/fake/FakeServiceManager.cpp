@@ -10,9 +10,6 @@ namespace {
 // The platform's last error belongs to the calling thread.
 thread_local std::uint32_t t_last_error = 0;
 
-constexpr std::uint32_t kErrorAccessDenied = 5;
-constexpr std::uint32_t kErrorInvalidHandle = 6;
-
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

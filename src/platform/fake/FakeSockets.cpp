@@ -37,7 +37,7 @@ SocketError FakeSockets::SendTo(SocketHandle socket, const void* data, std::size
                                 std::size_t* sent_octets) {
   *sent_octets = 0;
   if (send_error != kSocketOk) return send_error;
-  if (port == 0) return kSocketInvalidArgument;
+  if (port == 0) return kWsaInvalidArgument;
   const auto* octets = static_cast<const std::uint8_t*>(data);
   sent.push_back(Datagram{address, port, std::vector<std::uint8_t>(octets, octets + length)});
   *sent_octets = length;
@@ -88,7 +88,7 @@ SocketError FakeSockets::ResolveHostName(const std::string& name, Ipv4Address* a
   lookups.push_back(name);
   if (ParseStrictDottedQuad(name, address)) return kSocketOk;  // as gethostbyname does
   const auto found = hosts.find(name);
-  if (found == hosts.end()) return kHostNotFound;
+  if (found == hosts.end()) return kWsaHostNotFound;
   *address = found->second;
   return kSocketOk;
 }

@@ -29,18 +29,18 @@ sockaddr_in MakeAddress(const Ipv4Address& address, std::uint16_t port) {
 SocketError ResolutionError(int code) {
   switch (code) {
     case EAI_NONAME:
-      return kHostNotFound;
+      return kWsaHostNotFound;
 #ifdef EAI_NODATA
     case EAI_NODATA:
 #endif
 #ifdef EAI_ADDRFAMILY
     case EAI_ADDRFAMILY:
 #endif
-      return kNoAddress;
+      return kWsaNoData;
     case EAI_AGAIN:
-      return kTryAgain;
+      return kWsaTryAgain;
     default:
-      return kNoRecovery;
+      return kWsaNoRecovery;
   }
 }
 
@@ -111,7 +111,7 @@ SocketError PosixSockets::ResolveHostName(const std::string& name, Ipv4Address* 
   addrinfo* found = nullptr;
   const int code = getaddrinfo(name.c_str(), nullptr, &hints, &found);
   if (code != 0) return ResolutionError(code);
-  SocketError result = kNoAddress;
+  SocketError result = kWsaNoData;
   for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
     if (entry->ai_family != AF_INET || entry->ai_addrlen < sizeof(sockaddr_in)) continue;
     const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(entry->ai_addr);

@@ -25,7 +25,7 @@ constexpr char kImportQuestion[] =
 // that exists but cannot be opened for another reason is not.
 void OfferLegacyImport(kivo::platform::Registry& registry) {
   std::unique_ptr<kivo::platform::RegistryKey> root;
-  if (registry.Open(kivo::config::names::kRootPath, &root) != kivo::platform::kRegNotFound) {
+  if (registry.Open(kivo::config::names::kRootPath, &root) != kivo::platform::kErrorFileNotFound) {
     return;
   }
   if (kivo::tool::windows::ShowMessage(nullptr, kImportQuestion, MB_YESNO | MB_ICONEXCLAMATION) ==
