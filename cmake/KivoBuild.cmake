@@ -14,7 +14,31 @@ if(WIN32)
   # Target Windows XP/2003-era APIs only where the service needs them; everything we call
   # exists since NT 4.0 or 2000, but the headers want a version to expose them.
   add_compile_definitions(_WIN32_WINNT=0x0501 WINVER=0x0501 WIN32_LEAN_AND_MEAN NOMINMAX)
+  # Resource scripts: version resources, dialogs, icons.
+  enable_language(RC)
 endif()
+
+# Gives a Windows program or DLL its version resource (company, product,
+# file and product version), all taken from the project's version.
+function(kivo_version_resource target description)
+  get_target_property(type ${target} TYPE)
+  get_target_property(output_name ${target} OUTPUT_NAME)
+  if(NOT output_name)
+    set(output_name ${target})
+  endif()
+  set(KIVO_VERSION_NAME ${output_name})
+  set(KIVO_VERSION_DESCRIPTION "${description}")
+  if(type STREQUAL "SHARED_LIBRARY" OR type STREQUAL "MODULE_LIBRARY")
+    set(KIVO_VERSION_FILE ${output_name}.dll)
+    set(KIVO_VERSION_FILETYPE VFT_DLL)
+  else()
+    set(KIVO_VERSION_FILE ${output_name}.exe)
+    set(KIVO_VERSION_FILETYPE VFT_APP)
+  endif()
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/VersionInfo.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()
 
 # Adds every direct child folder of DIR that holds a CMakeLists.txt.
 function(kivo_add_subdirectories dir)
