@@ -1,0 +1,19 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+namespace kivo::installer {
+
+// Named texts carried in one string from the installer's immediate phase to
+// its deferred phase, where only that one string can be read. Each text is
+// length-prefixed ("NAME=5:value"), so a value may hold any character.
+using ActionData = std::map<std::string, std::string>;
+
+std::string EncodeActionData(const ActionData& data);
+
+// Nothing when the string is not a sequence of such entries.
+std::optional<ActionData> DecodeActionData(const std::string& text);
+
+}  // namespace kivo::installer

@@ -1,0 +1,151 @@
+#include "installer/StoreSettings.h"
+
+#include <cctype>
+
+#include "config/RegistryConfig.h"
+
+namespace kivo::installer {
+
+namespace {
+
+constexpr std::int32_t kHighestPort = 65535;
+
+std::optional<std::int32_t> ParsePort(const std::string& text) {
+  if (text.empty() || text.size() > 5) {
+    return std::nullopt;
+  }
+  std::int32_t port = 0;
+  for (char c : text) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) {
+      return std::nullopt;
+    }
+    port = port * 10 + (c - '0');
+  }
+  if (port < 1 || port > kHighestPort) {
+    return std::nullopt;
+  }
+  return port;
+}
+
+std::optional<std::int32_t> ParseSnmpVersion(const std::string& text) {
+  if (text == "1") {
+    return 0;
+  }
+  if (text == "2c" || text == "2C") {
+    return 1;
+  }
+  return std::nullopt;
+}
+
+// The store reads texts through a fixed buffer; a longer text would be
+// written but could never be read back by the service.
+bool FitsStore(const std::string& text) {
+  return text.size() < config::RegistryConfig::kTextBufferSize;
+}
+
+}  // namespace
+
+ParsedStoreSettings ParseStoreSettings(const PropertyLookup& property) {
+  ParsedStoreSettings result;
+  StoreSettings settings;
+  const auto fail = [&result](const std::string& error) {
+    result.error = error;
+    return result;
+  };
+  const std::string too_long = " is longer than 127 characters, more than the service can read";
+
+  struct TextProperty {
+    const char* name;
+    std::optional<std::string>* target;
+  };
+  for (const TextProperty& text :
+       {TextProperty{properties::kTrapDestination, &settings.destination},
+        TextProperty{properties::kCommunity, &settings.community},
+        TextProperty{properties::kSyslogHost, &settings.syslog_host}}) {
+    const std::string value = property(text.name);
+    if (value.empty()) {
+      continue;
+    }
+    if (!FitsStore(value)) {
+      return fail(text.name + too_long);
+    }
+    *text.target = value;
+  }
+
+  struct PortProperty {
+    const char* name;
+    std::optional<std::int32_t>* target;
+  };
+  for (const PortProperty& port : {PortProperty{properties::kTrapPort, &settings.port},
+                                   PortProperty{properties::kSyslogPort, &settings.syslog_port}}) {
+    const std::string value = property(port.name);
+    if (value.empty()) {
+      continue;
+    }
+    *port.target = ParsePort(value);
+    if (!*port.target) {
+      return fail(std::string(port.name) + " must be a port number from 1 to 65535, not \"" +
+                  value + "\"");
+    }
+  }
+
+  const std::string version = property(properties::kSnmpVersion);
+  if (!version.empty()) {
+    settings.version = ParseSnmpVersion(version);
+    if (!settings.version) {
+      return fail("SNMPVERSION must be 1 or 2c, not \"" + version + "\"");
+    }
+  }
+
+  if (settings.syslog_port && !settings.syslog_host) {
+    return fail("SYSLOGPORT needs SYSLOGHOST: it is the port of that syslog destination");
+  }
+  result.settings = settings;
+  return result;
+}
+
+bool WriteStoreSettings(platform::Registry& registry, const StoreSettings& settings) {
+  // Constructing the store creates its defaults when it has no root key.
+  config::RegistryConfig store(registry, nullptr);
+  if (!store.IsOpen()) {
+    return false;
+  }
+  // The order in which the tool's SNMP page saves them.
+  if (settings.community) {
+    store.SetCommunity(*settings.community);
+  }
+  if (settings.destination) {
+    store.SetDestination(*settings.destination);
+  }
+  if (settings.port) {
+    store.SetPort(*settings.port);
+  }
+  if (settings.version) {
+    store.SetSnmpVersion(*settings.version);
+  }
+  if (!settings.syslog_host) {
+    return true;
+  }
+
+  store.set_create(true);
+  store.Open(config::names::kSyslog);
+  try {
+    store.GetUseFilters();
+  } catch (const config::RegistryReadError&) {
+    store.SetUseFilters(0);
+  }
+  store.OpenEntry(0);
+  store.SetSyslogHost(*settings.syslog_host);
+  if (settings.syslog_port) {
+    store.SetSyslogPort(*settings.syslog_port);
+  } else {
+    try {
+      store.GetSyslogPort();
+    } catch (const config::RegistryReadError&) {
+      store.SetSyslogPort(kDefaultSyslogPort);
+    }
+  }
+  return store.IsOpen();
+}
+
+}  // namespace kivo::installer

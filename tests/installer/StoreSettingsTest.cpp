@@ -1,0 +1,137 @@
+// The package's store settings: the public properties checked, carried to
+// the deferred install step, and written into the store (in memory, and the
+// real registry under Wine).
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "config/RegistryConfig.h"
+#include "installer/ActionData.h"
+#include "installer/StoreSettings.h"
+#include "support/TestSupport.h"
+
+namespace kivo::testing {
+
+using installer::ParseStoreSettings;
+using installer::StoreSettings;
+using Properties = std::map<std::string, std::string>;
+
+installer::ParsedStoreSettings Parse(Properties given) {
+  return ParseStoreSettings([&given](const char* name) { return given[name]; });
+}
+
+TEST(StoreProperties, ValuesBecomeStoreValues) {
+  const auto parsed = Parse({{"TRAPDESTINATION", "nms.example"},
+                             {"TRAPPORT", "65535"},
+                             {"COMMUNITY", "c;=x"},
+                             {"SNMPVERSION", "2c"},
+                             {"SYSLOGHOST", std::string(127, 'h')},
+                             {"SYSLOGPORT", "1"}});
+  ASSERT_TRUE(parsed.settings) << parsed.error;
+  const StoreSettings& s = *parsed.settings;
+  EXPECT_EQ("nms.example", s.destination);
+  EXPECT_EQ(65535, s.port);
+  EXPECT_EQ("c;=x", s.community);
+  EXPECT_EQ(1, s.version);
+  EXPECT_EQ(std::string(127, 'h'), s.syslog_host);
+  EXPECT_EQ(1, s.syslog_port);
+  EXPECT_EQ(0, Parse({{"SNMPVERSION", "1"}}).settings->version);
+  EXPECT_FALSE(Parse({}).settings->destination);
+}
+
+TEST(StoreProperties, UnusableValuesStopTheInstall) {
+  const std::map<Properties, std::string> rejected = {
+      {{{"TRAPPORT", "0"}}, "TRAPPORT must be a port number from 1 to 65535, not \"0\""},
+      {{{"TRAPPORT", "65536"}}, "TRAPPORT must be"},
+      {{{"TRAPPORT", " 162"}}, "TRAPPORT must be"},
+      {{{"SYSLOGHOST", "h"}, {"SYSLOGPORT", "5l4"}}, "SYSLOGPORT must be"},
+      {{{"SNMPVERSION", "2"}}, "SNMPVERSION must be 1 or 2c, not \"2\""},
+      {{{"COMMUNITY", std::string(128, 'c')}}, "COMMUNITY is longer than 127 characters"},
+      {{{"SYSLOGPORT", "514"}}, "SYSLOGPORT needs SYSLOGHOST"},
+  };
+  for (const auto& [given, error] : rejected) {
+    const auto parsed = Parse(given);
+    EXPECT_FALSE(parsed.settings) << error;
+    EXPECT_EQ(0u, parsed.error.find(error)) << parsed.error;
+  }
+}
+
+TEST(StoreProperties, ActionDataCarriesAnyText) {
+  const installer::ActionData data = {
+      {"COMMUNITY", "a=1:b\r\n;"}, {"SYSLOGHOST", std::string(300, 'x')}, {"TRAPPORT", "162"}};
+  EXPECT_EQ(data, installer::DecodeActionData(installer::EncodeActionData(data)));
+  EXPECT_EQ(installer::ActionData{}, installer::DecodeActionData(""));
+  for (const char* broken : {"TRAPPORT=4:162", "=1:a", "TRAPPORT=x:1", "TRAPPORT3:162"}) {
+    EXPECT_FALSE(installer::DecodeActionData(broken)) << broken;
+  }
+}
+
+class StoreSettingsWrite : public ::testing::TestWithParam<RegistryFactory> {
+ protected:
+  void SetUp() override {
+    registry_ = GetParam()();
+    DeleteRegistryTree(*registry_, config::names::kRootPath);
+  }
+  void TearDown() override { DeleteRegistryTree(*registry_, config::names::kRootPath); }
+
+  void Write(Properties given) {
+    const auto parsed = Parse(given);
+    ASSERT_TRUE(parsed.settings) << parsed.error;
+    ASSERT_TRUE(installer::WriteStoreSettings(*registry_, *parsed.settings));
+  }
+  std::optional<std::string> Text(const std::string& sub, const char* name) {
+    return StoredText(*registry_, sub, name);
+  }
+  std::optional<std::int32_t> Number(const std::string& sub, const char* name) {
+    return StoredNumber(*registry_, sub, name);
+  }
+
+  std::unique_ptr<platform::Registry> registry_;
+};
+
+TEST_P(StoreSettingsWrite, NewStoreIsTheDefaultStoreWithTheGivenValues) {
+  Write({{"TRAPDESTINATION", "10.1.2.3"}, {"SYSLOGHOST", "loghost"}});
+  EXPECT_EQ(0, Number("", "version"));
+  EXPECT_EQ(162, Number("", "port"));
+  EXPECT_EQ("10.1.2.3", Text("", "destination"));
+  EXPECT_EQ("public", Text("", "community"));
+  EXPECT_TRUE(KeyExists(*registry_, StorePath("Filters")));
+  EXPECT_TRUE(KeyExists(*registry_, StorePath("Maps")));
+  EXPECT_EQ(0, Number("Syslog", "usefilters"));
+  EXPECT_EQ(std::vector<std::string>{"0"}, SubkeyNames(*registry_, StorePath("Syslog")));
+  EXPECT_EQ("loghost", Text("Syslog\\0", "sysloghost"));
+  EXPECT_EQ(514, Number("Syslog\\0", "syslogport"));
+
+  DeleteRegistryTree(*registry_, config::names::kRootPath);
+  Write({});
+  EXPECT_EQ("192.1.1.1", Text("", "destination"));
+  EXPECT_FALSE(KeyExists(*registry_, StorePath("Syslog")));
+}
+
+TEST_P(StoreSettingsWrite, ExistingStoreKeepsWhatWasNotGiven) {
+  Write({{"TRAPDESTINATION", "kept.example"}, {"SYSLOGHOST", "first"}, {"SYSLOGPORT", "1514"}});
+  {
+    config::RegistryConfig store(*registry_, "Syslog");
+    store.SetUseFilters(1);
+    ASSERT_TRUE(store.AddSyslogHost("second", 514));
+  }
+  Write({{"SYSLOGHOST", "replaced"}, {"TRAPPORT", "1162"}, {"SNMPVERSION", "2c"}});
+  EXPECT_EQ("kept.example", Text("", "destination"));
+  EXPECT_EQ(1162, Number("", "port"));
+  EXPECT_EQ(1, Number("", "version"));
+  EXPECT_EQ(1, Number("Syslog", "usefilters"));
+  EXPECT_EQ("replaced", Text("Syslog\\0", "sysloghost"));
+  EXPECT_EQ(1514, Number("Syslog\\0", "syslogport"));
+  EXPECT_EQ("second", Text("Syslog\\1", "sysloghost"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fake, StoreSettingsWrite, ::testing::Values(&MakeFakeRegistry),
+                         [](const auto&) { return std::string("InMemory"); });
+#ifdef _WIN32
+INSTANTIATE_TEST_SUITE_P(Win32, StoreSettingsWrite, ::testing::Values(&MakeWin32Registry),
+                         [](const auto&) { return std::string("Win32"); });
+#endif
+
+}  // namespace kivo::testing
