@@ -18,6 +18,10 @@ if(WIN32)
   enable_language(RC)
 endif()
 
+# The IETF base MIB modules that scripts/setup fetches, which Kivo's own MIB
+# modules import (for smilint and net-snmp).
+set(KIVO_IETF_MIB_DIR ${PROJECT_SOURCE_DIR}/build/ietf-mibs)
+
 # Gives a Windows program or DLL its version resource (company, product,
 # file and product version), all taken from the project's version.
 function(kivo_version_resource target description)

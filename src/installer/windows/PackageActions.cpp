@@ -1,18 +1,22 @@
-// kivo-msi-actions.dll: the package's custom actions that write the store
-// settings given as public properties. The immediate action checks the
-// properties (so that a bad value stops the install before anything is
-// changed) and hands them to the deferred action, which runs as the local
-// system account and writes the store.
+// kivo-msi-actions.dll: the package's custom actions.
+// - ReadStoreSettings (immediate) checks the store settings given as public
+//   properties, so that a bad value stops the install before anything is
+//   changed, and hands them to WriteStoreSettings (deferred, local system
+//   account), which writes the store.
+// - WaitForServiceStop (deferred) waits, between the installer's stop and
+//   delete of the service, until the service has really stopped.
 
+#include <windows.h>
+// After windows.h, which they need.
 #include <msi.h>
 #include <msiquery.h>
-#include <windows.h>
 
 #include <string>
 
 #include "installer/ActionData.h"
 #include "installer/StoreSettings.h"
 #include "platform/win32/Win32Registry.h"
+#include "service/ForwardingService.h"
 
 namespace {
 
@@ -20,6 +24,10 @@ namespace installer = kivo::installer;
 
 // The deferred action reads its data from the property named as the action.
 constexpr char kWriteAction[] = "WriteStoreSettings";
+// Longer than the service's longest stop: it stops once its loop has served
+// the events at hand and found no new one.
+constexpr DWORD kStopWaitMs = 30000;
+constexpr DWORD kStopPollMs = 100;
 
 std::string Property(MSIHANDLE install, const char* name) {
   char probe[1] = "";
@@ -80,5 +88,30 @@ extern "C" __declspec(dllexport) UINT __stdcall WriteStoreSettings(MSIHANDLE ins
   if (!installer::WriteStoreSettings(registry, *parsed.settings)) {
     return Fail(install, "the configuration store HKLM\\SOFTWARE\\Tarvenor\\Kivo cannot be opened");
   }
+  return ERROR_SUCCESS;
+}
+
+// The installer deletes the service right after asking it to stop. A service
+// deleted while it still stops stays "marked for deletion" until its process
+// ends, and a new service of that name (the upgrade's) cannot be created
+// meanwhile; a program still running cannot be removed either. Windows
+// Installer waits for the stop itself, Wine's does not: so wait here.
+extern "C" __declspec(dllexport) UINT __stdcall WaitForServiceStop(MSIHANDLE) {
+  const SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (manager == nullptr) {
+    return ERROR_SUCCESS;
+  }
+  const SC_HANDLE service =
+      OpenServiceA(manager, kivo::service::ForwardingService::kName, SERVICE_QUERY_STATUS);
+  if (service != nullptr) {
+    SERVICE_STATUS status{};
+    for (DWORD waited = 0; waited < kStopWaitMs && QueryServiceStatus(service, &status) &&
+                           status.dwCurrentState != SERVICE_STOPPED;
+         waited += kStopPollMs) {
+      Sleep(kStopPollMs);
+    }
+    CloseServiceHandle(service);
+  }
+  CloseServiceHandle(manager);
   return ERROR_SUCCESS;
 }
