@@ -5,6 +5,8 @@
 //   account), which writes the store.
 // - WaitForServiceStop (deferred) waits, between the installer's stop and
 //   delete of the service, until the service has really stopped.
+// - QuoteServicePath (deferred) quotes the service's program path where the
+//   installer did not.
 
 #include <windows.h>
 // After windows.h, which they need.
@@ -91,27 +93,74 @@ extern "C" __declspec(dllexport) UINT __stdcall WriteStoreSettings(MSIHANDLE ins
   return ERROR_SUCCESS;
 }
 
+// The service "kivo", opened with the given access; closes both handles.
+class KivoService {
+ public:
+  explicit KivoService(DWORD access)
+      : manager_(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT)),
+        service_(manager_ == nullptr
+                     ? nullptr
+                     : OpenServiceA(manager_, kivo::service::ForwardingService::kName, access)) {}
+  ~KivoService() {
+    if (service_ != nullptr) {
+      CloseServiceHandle(service_);
+    }
+    if (manager_ != nullptr) {
+      CloseServiceHandle(manager_);
+    }
+  }
+  KivoService(const KivoService&) = delete;
+  KivoService& operator=(const KivoService&) = delete;
+
+  SC_HANDLE handle() const { return service_; }
+
+ private:
+  SC_HANDLE manager_;
+  SC_HANDLE service_;
+};
+
 // The installer deletes the service right after asking it to stop. A service
 // deleted while it still stops stays "marked for deletion" until its process
 // ends, and a new service of that name (the upgrade's) cannot be created
 // meanwhile; a program still running cannot be removed either. Windows
 // Installer waits for the stop itself, Wine's does not: so wait here.
 extern "C" __declspec(dllexport) UINT __stdcall WaitForServiceStop(MSIHANDLE) {
-  const SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (manager == nullptr) {
+  const KivoService service(SERVICE_QUERY_STATUS);
+  SERVICE_STATUS status{};
+  for (DWORD waited = 0;
+       service.handle() != nullptr && waited < kStopWaitMs &&
+       QueryServiceStatus(service.handle(), &status) && status.dwCurrentState != SERVICE_STOPPED;
+       waited += kStopPollMs) {
+    Sleep(kStopPollMs);
+  }
+  return ERROR_SUCCESS;
+}
+
+// The path the service manager starts must be quoted: unquoted, "C:\Program
+// Files\Kivo\kivo.exe" would let a "C:\Program.exe" run as the local system
+// account. Windows Installer quotes it already, Wine's does not: quote it
+// where it is not.
+extern "C" __declspec(dllexport) UINT __stdcall QuoteServicePath(MSIHANDLE install) {
+  const KivoService service(SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG);
+  DWORD size = 0;
+  if (service.handle() == nullptr || (!QueryServiceConfigA(service.handle(), nullptr, 0, &size) &&
+                                      GetLastError() != ERROR_INSUFFICIENT_BUFFER)) {
+    return Fail(install, "the service kivo cannot be read");
+  }
+  std::string buffer(size, '\0');
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(&buffer[0]);
+  if (!QueryServiceConfigA(service.handle(), config, size, &size)) {
+    return Fail(install, "the service kivo cannot be read");
+  }
+  const std::string path = config->lpBinaryPathName != nullptr ? config->lpBinaryPathName : "";
+  if (path.empty() || path.front() == '"') {
     return ERROR_SUCCESS;
   }
-  const SC_HANDLE service =
-      OpenServiceA(manager, kivo::service::ForwardingService::kName, SERVICE_QUERY_STATUS);
-  if (service != nullptr) {
-    SERVICE_STATUS status{};
-    for (DWORD waited = 0; waited < kStopWaitMs && QueryServiceStatus(service, &status) &&
-                           status.dwCurrentState != SERVICE_STOPPED;
-         waited += kStopPollMs) {
-      Sleep(kStopPollMs);
-    }
-    CloseServiceHandle(service);
+  const std::string quoted = '"' + path + '"';
+  if (!ChangeServiceConfigA(service.handle(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
+                            SERVICE_NO_CHANGE, quoted.c_str(), nullptr, nullptr, nullptr, nullptr,
+                            nullptr, nullptr)) {
+    return Fail(install, "the path of the service kivo cannot be quoted");
   }
-  CloseServiceHandle(manager);
   return ERROR_SUCCESS;
 }
