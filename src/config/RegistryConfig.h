@@ -114,11 +114,7 @@ class RegistryConfig {
   void AddMap(std::int32_t event_id);
   void ClearMaps();
 
-  bool IsOpen() const { return key_ != nullptr; }
-  platform::RegStatus status() const { return status_; }
-  bool create() const { return create_; }
   void set_create(bool create) { create_ = create; }
-  const std::optional<std::string>& path() const { return path_; }
 
   // Named accessors of the values of the key opened last.
   std::int32_t GetSnmpVersion() { return ReadNumber(names::kVersion); }

@@ -30,7 +30,6 @@ class TraceFile {
   TraceFile(const TraceFile&) = delete;
   TraceFile& operator=(const TraceFile&) = delete;
 
-  bool IsOpen() const { return file_ != nullptr; }
   void Close();
 
   // Writes the pieces one after the other as one line. Texts are written as

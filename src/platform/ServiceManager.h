@@ -98,8 +98,6 @@ class ServiceManager {
   virtual bool ProgramPath(std::string* path) = 0;
   // GetLastError(): the calling thread's last error code.
   virtual std::uint32_t LastError() const = 0;
-  // Sleep(milliseconds).
-  virtual void Pause(std::uint32_t milliseconds) = 0;
 };
 
 }  // namespace kivo::platform

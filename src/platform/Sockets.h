@@ -48,9 +48,6 @@ class Sockets {
   // Binds to INADDR_ANY, port 0: the system picks an ephemeral port.
   virtual SocketError BindToAnyPort(SocketHandle socket) = 0;
 
-  // The local port a bound socket got, in host order.
-  virtual SocketError LocalPort(SocketHandle socket, std::uint16_t* port) = 0;
-
   // Sends one datagram to address:port (port in host order). *sent is the
   // number of octets sent, 0 on failure.
   virtual SocketError SendTo(SocketHandle socket, const void* data, std::size_t length,

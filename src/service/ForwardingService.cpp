@@ -24,7 +24,7 @@ perf::UptimeCounter& ForwardingService::KeepUptimeCounter(
 }
 
 void ForwardingService::Work() {
-  if (work_) work_(*this);
+  work_(*this);
 }
 
 std::int32_t ForwardingService::ReadParameter(platform::RegistryKey* key, const char* name,
@@ -60,13 +60,6 @@ bool ForwardingService::HandleUserControl(std::uint32_t control) {
   if (control != kSaveCounterControl) return false;
   SaveCounter();
   return true;
-}
-
-ForwardingService::WorkFunction IdleWork(platform::ServiceManager& manager,
-                                         std::uint32_t step_milliseconds) {
-  return [&manager, step_milliseconds](forwarding::LoopHost& host) {
-    while (host.IsRunning()) manager.Pause(step_milliseconds);
-  };
 }
 
 }  // namespace kivo::service

@@ -16,8 +16,8 @@ namespace kivo::service {
 // to the registry.
 class ForwardingService : public ServiceHost, public forwarding::LoopHost {
  public:
-  // The work the service does while it runs; it returns once IsRunning()
-  // has turned false.
+  // The work the service does while it runs, the forwarding run loop; it
+  // returns once IsRunning() has turned false.
   using WorkFunction = std::function<void(forwarding::LoopHost&)>;
 
   static constexpr char kName[] = "kivo";
@@ -37,10 +37,6 @@ class ForwardingService : public ServiceHost, public forwarding::LoopHost {
   // service's status key.
   void SaveCounter();
 
-  std::int32_t start() const { return start_; }
-  std::int32_t increment() const { return increment_; }
-  std::int32_t current() const { return current_.load(); }
-
  protected:
   void Work() override;
   bool Prepare() override;
@@ -57,11 +53,5 @@ class ForwardingService : public ServiceHost, public forwarding::LoopHost {
   // Advanced by the work's thread, read by the control handler's.
   std::atomic<std::int32_t> current_{0};
 };
-
-// The work of a service that has nothing to do yet: it stays idle while the
-// service runs, looking at the running flag every `step_milliseconds`, so
-// that a stop takes effect within that time.
-ForwardingService::WorkFunction IdleWork(platform::ServiceManager& manager,
-                                         std::uint32_t step_milliseconds = 500);
 
 }  // namespace kivo::service

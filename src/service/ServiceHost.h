@@ -1,14 +1,16 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <iosfwd>
-#include <mutex>
 #include <string>
 
 #include "platform/EventReporter.h"
 #include "platform/Registry.h"
 #include "platform/ServiceManager.h"
+#include "service/ServiceCommandLine.h"
+#include "service/ServiceEventSource.h"
+#include "service/ServiceInstaller.h"
+#include "service/ServiceRuntime.h"
 
 namespace kivo::service {
 
@@ -20,24 +22,12 @@ struct ServicePlatform {
   std::ostream& out;  // where the command line prints
 };
 
-// Ids of the service's own messages (the message table compiled into the
-// program must carry the same ids).
-namespace messages {
-constexpr std::uint32_t kInstalled = 100;
-constexpr std::uint32_t kRemoved = 101;
-constexpr std::uint32_t kNotRemoved = 102;
-constexpr std::uint32_t kNoControlHandler = 103;
-constexpr std::uint32_t kInitializationFailed = 104;
-constexpr std::uint32_t kStarted = 105;
-constexpr std::uint32_t kUnsupportedRequest = 106;
-constexpr std::uint32_t kStopped = 108;
-}  // namespace messages
-
-// Everything an NT service needs and nothing of what it does: the command
-// line that prints the version and installs or removes the service, the
-// hand-over to the service control manager, the service entry, the control
-// handler, status reporting and the service's own event-log messages.
-// Subclasses supply the work, its preparation and their own control codes.
+// Everything an NT service needs and nothing of what it does. It is the face
+// that the program entry and the subclasses see; its jobs are units of their
+// own: the command line (ServiceCommandLine), the installer
+// (ServiceInstaller), the runtime under the manager (ServiceRuntime) and the
+// service's own event-log messages (ServiceEventSource). Subclasses supply the
+// work, its preparation and their own control codes.
 //
 // There is one service object per process: the platform calls the service
 // entry and the control handler without a context, so the constructor makes
@@ -45,8 +35,6 @@ constexpr std::uint32_t kStopped = 108;
 class ServiceHost {
  public:
   static constexpr std::size_t kNameLimit = 63;
-  // How long the default work sleeps between looks at the running flag.
-  static constexpr std::uint32_t kWorkSleepMilliseconds = 5000;
 
   ServiceHost(const ServicePlatform& platform, const char* name, std::int32_t major_version,
               std::int32_t minor_version);
@@ -56,37 +44,37 @@ class ServiceHost {
 
   // Handles "-v", "-i" and "-u" (any letter case); true when the program is
   // to exit, false when it is to run as the service.
-  bool ParseCommandLine(int argc, const char* const argv[]);
-  bool IsInstalled();
-  bool Install();
-  bool Uninstall();
+  bool ParseCommandLine(int argc, const char* const argv[]) {
+    return command_line_.Handle(argc, argv);
+  }
+  bool IsInstalled() { return installer_.IsInstalled(); }
+  bool Install() { return installer_.Install(); }
+  bool Uninstall() { return installer_.Uninstall(); }
   // Reports one of the service's own messages; null strings are absent.
   // Fails silently.
   void LogServiceEvent(std::uint16_t type, std::uint32_t id, const char* s1 = nullptr,
-                       const char* s2 = nullptr, const char* s3 = nullptr);
+                       const char* s2 = nullptr, const char* s3 = nullptr) {
+    events_.Report(type, id, s1, s2, s3);
+  }
   // Hands the process to the service control manager; returns when the
   // service has stopped, or at once when the manager did not start us.
-  void StartDispatcher();
+  void StartDispatcher() { runtime_.StartDispatcher(); }
 
   // The platform's entry points; they reach the process's service object.
   static void ServiceMain();
   static void ControlHandler(std::uint32_t control);
 
   // Stores the state in the status record and reports the whole record.
-  void SetState(std::uint32_t state);
+  void SetState(std::uint32_t state) { runtime_.SetState(state); }
   // Reports start pending, runs Prepare and reports running (or stopped).
-  bool Initialize();
+  bool Initialize() { return runtime_.Initialize(); }
 
-  const std::string& name() const { return name_; }
-  std::int32_t major_version() const { return major_version_; }
-  std::int32_t minor_version() const { return minor_version_; }
-  platform::ServiceManager::Status status() const;
-  bool IsRunning() const { return running_.load() != 0; }
-  // The error of the last failed Install or Uninstall step.
-  std::uint32_t last_error() const { return last_error_; }
+  platform::ServiceManager::Status status() const { return runtime_.status(); }
+  bool IsRunning() const { return runtime_.IsRunning(); }
 
  protected:
-  virtual void Work();
+  // The service's work; it returns once IsRunning() has turned false.
+  virtual void Work() = 0;
   virtual bool Prepare() { return true; }
   virtual void HandleStop() {}
   virtual void HandleInterrogate() {}
@@ -96,31 +84,20 @@ class ServiceHost {
   // True when the code was understood.
   virtual bool HandleUserControl(std::uint32_t control) { return false; }
 
-  platform::Registry& registry() { return platform_.registry; }
-  platform::ServiceManager& manager() { return platform_.manager; }
+  platform::Registry& registry() { return registry_; }
   // "SYSTEM\CurrentControlSet\Services\<name>\<subkey>".
   std::string ServiceKeyPath(const char* subkey) const;
 
  private:
-  void RunService();
-  void RunWork();
-  void HandleControl(std::uint32_t control);
-  void ReportStatus();
-  bool RegisterEventSource();
+  // The runtime drives the work, its preparation and the control handling.
+  friend class ServiceRuntime;
 
-  ServicePlatform platform_;
-  std::string name_;
-  std::int32_t major_version_;
-  std::int32_t minor_version_;
-  std::atomic<platform::ServiceManager::Handle> status_handle_{0};
-  // The status record is written by both the service thread and the control
-  // handler; the lock keeps every report a consistent record.
-  mutable std::mutex status_mutex_;
-  platform::ServiceManager::Status status_;
-  std::atomic<std::int32_t> running_{0};
-  std::mutex event_source_mutex_;
-  platform::EventReporter::Handle event_source_ = 0;
-  std::uint32_t last_error_ = 0;
+  platform::Registry& registry_;
+  const std::string name_;
+  ServiceEventSource events_;
+  ServiceInstaller installer_;
+  ServiceCommandLine command_line_;
+  ServiceRuntime runtime_;
 };
 
 }  // namespace kivo::service

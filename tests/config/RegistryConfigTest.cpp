@@ -15,6 +15,7 @@ namespace kivo::testing {
 
 using config::RegistryConfig;
 using config::RegistryReadError;
+using platform::RegType;
 
 class RegistryConfigTest : public ::testing::TestWithParam<RegistryFactory> {
  protected:
@@ -28,12 +29,9 @@ class RegistryConfigTest : public ::testing::TestWithParam<RegistryFactory> {
   std::vector<std::string> Subkeys(const std::string& sub) {
     return SubkeyNames(*registry_, StorePath(sub));
   }
-  void SetRaw(const std::string& sub, const std::string& value, platform::RegType type,
+  void SetRaw(const std::string& sub, const std::string& name, RegType type,
               const std::string& bytes) {
-    std::unique_ptr<platform::RegistryKey> key;
-    ASSERT_EQ(platform::kRegSuccess, registry_->Create(StorePath(sub), &key));
-    ASSERT_EQ(platform::kRegSuccess,
-              key->SetValue(value, type, bytes.data(), static_cast<std::uint32_t>(bytes.size())));
+    ASSERT_TRUE(WriteValue(*registry_, StorePath(sub), name, {type, bytes}));
   }
 
   std::unique_ptr<platform::Registry> registry_;
@@ -41,7 +39,6 @@ class RegistryConfigTest : public ::testing::TestWithParam<RegistryFactory> {
 
 TEST_P(RegistryConfigTest, FirstUseCreatesExactlyTheDefaults) {
   RegistryConfig config(*registry_, nullptr);
-  ASSERT_TRUE(config.IsOpen());
   EXPECT_EQ(0, config.GetSnmpVersion());
   EXPECT_EQ(162, config.GetPort());
   EXPECT_EQ("192.1.1.1", config.GetDestination());
@@ -54,7 +51,7 @@ TEST_P(RegistryConfigTest, FirstUseCreatesExactlyTheDefaults) {
 }
 
 TEST_P(RegistryConfigTest, ExistingRootIsNeverOverwrittenByDefaults) {
-  SetRaw("", "version", platform::RegType::kNumber, std::string("\x01\0\0\0", 4));
+  SetRaw("", "version", RegType::kNumber, Dword(1));
   RegistryConfig config(*registry_, nullptr);
   EXPECT_EQ(1, config.GetSnmpVersion());
   EXPECT_THROW(config.GetPort(), RegistryReadError);
@@ -62,8 +59,7 @@ TEST_P(RegistryConfigTest, ExistingRootIsNeverOverwrittenByDefaults) {
 
   // The tool opening a list key that does not exist yet: no key, status 2.
   RegistryConfig syslog(*registry_, "Syslog");
-  EXPECT_FALSE(syslog.IsOpen());
-  EXPECT_EQ(platform::kErrorFileNotFound, syslog.status());
+  EXPECT_EQ(platform::kErrorFileNotFound, syslog.Open("Syslog"));
   EXPECT_THROW(syslog.GetUseFilters(), RegistryReadError);
   EXPECT_EQ(0u, syslog.CountSubkeys());
   EXPECT_FALSE(KeyExists("Syslog"));
@@ -75,21 +71,22 @@ TEST_P(RegistryConfigTest, OpenBuildsPathsFromRootOrStoredPath) {
 
   EXPECT_EQ(0, config.Open("Filters"));
   EXPECT_EQ(0, config.Open("0", true));
-  EXPECT_EQ(StorePath("Filters\\0"), config.path().value());
   EXPECT_EQ("EventId", config.GetFilterOn());
-
   // An empty name addresses the root key through a trailing backslash.
   EXPECT_EQ(0, config.Open(""));
-  EXPECT_EQ(StorePath("") + "\\", config.path().value());
   EXPECT_EQ("public", config.GetCommunity());
 
   // Entries are opened below the stored path, which keeps naming the list.
   config.Open("Filters");
   EXPECT_EQ(0, config.OpenEntry(0));
-  EXPECT_EQ(StorePath("Filters"), config.path().value());
   EXPECT_EQ(platform::kErrorFileNotFound, config.OpenEntry(1));
-  EXPECT_FALSE(config.IsOpen());
+  EXPECT_THROW(config.GetFilterOn(), RegistryReadError);
   EXPECT_EQ(0, config.OpenEntry(0));
+  EXPECT_EQ("Include", config.GetFilterType());
+  // An open that failed leaves no key, and nothing is created.
+  EXPECT_EQ(platform::kErrorFileNotFound, config.Open("Missing"));
+  EXPECT_EQ(0u, config.CountSubkeys());
+  EXPECT_FALSE(KeyExists("Missing"));
 }
 
 TEST_P(RegistryConfigTest, TextReadsFitA128ByteBuffer) {
@@ -98,17 +95,17 @@ TEST_P(RegistryConfigTest, TextReadsFitA128ByteBuffer) {
   const std::string c128(128, 'y');
   const struct {
     const char* what;
-    platform::RegType type;
+    RegType type;
     std::string bytes;
     std::optional<std::string> text;  // nothing: the read fails
   } cases[] = {
-      {"empty", platform::RegType::kText, std::string(1, '\0'), ""},
-      {"127 characters", platform::RegType::kText, c127 + '\0', c127},
-      {"128 characters", platform::RegType::kText, c128 + '\0', std::nullopt},
-      {"127 without zero", platform::RegType::kText, c127, c127},
-      {"128 without zero", platform::RegType::kText, c128, std::nullopt},
-      {"expandable text", platform::RegType::kExpandText, std::string("a%b%\0", 5), "a%b%"},
-      {"number", platform::RegType::kNumber, std::string("\x01\0\0\0", 4), std::nullopt},
+      {"empty", RegType::kText, std::string(1, '\0'), ""},
+      {"127 characters", RegType::kText, c127 + '\0', c127},
+      {"128 characters", RegType::kText, c128 + '\0', std::nullopt},
+      {"127 without zero", RegType::kText, c127, c127},
+      {"128 without zero", RegType::kText, c128, std::nullopt},
+      {"expandable text", RegType::kExpandText, std::string("a%b%\0", 5), "a%b%"},
+      {"number", RegType::kNumber, Dword(1), std::nullopt},
   };
   for (const auto& c : cases) {
     SetRaw("", "community", c.type, c.bytes);
@@ -120,15 +117,15 @@ TEST_P(RegistryConfigTest, NumbersAreReadAsFourBytes) {
   RegistryConfig config(*registry_, nullptr);
   const struct {
     const char* what;
-    platform::RegType type;
+    RegType type;
     std::string bytes;
     std::optional<std::int32_t> value;  // nothing: the read fails
   } cases[] = {
-      {"dword", platform::RegType::kNumber, std::string("\x2a\0\0\0", 4), 42},
-      {"negative", platform::RegType::kNumber, std::string("\xff\xff\xff\xff", 4), -1},
-      {"two binary bytes", platform::RegType::kBinary, std::string("\x01\x02", 2), 0x0201},
-      {"text of three bytes", platform::RegType::kText, std::string("12\0", 3), 0x3231},
-      {"eight bytes", platform::RegType::kBinary, std::string(8, '\x01'), std::nullopt},
+      {"dword", RegType::kNumber, Dword(42), 42},
+      {"negative", RegType::kNumber, Dword(-1), -1},
+      {"two binary bytes", RegType::kBinary, std::string("\x01\x02", 2), 0x0201},
+      {"text of three bytes", RegType::kText, std::string("12\0", 3), 0x3231},
+      {"eight bytes", RegType::kBinary, std::string(8, '\x01'), std::nullopt},
   };
   for (const auto& c : cases) {
     SetRaw("", "port", c.type, c.bytes);
@@ -136,31 +133,7 @@ TEST_P(RegistryConfigTest, NumbersAreReadAsFourBytes) {
   }
 }
 
-TEST_P(RegistryConfigTest, AddFilterKeepsOneEntryPerFieldAndType) {
-  RegistryConfig config(*registry_, "Filters");
-  EXPECT_TRUE(config.AddFilter("EventId", "Include", "1,2"));
-  EXPECT_FALSE(config.AddFilter("EventId", "Include", "3"));
-  EXPECT_TRUE(config.AddFilter("EventId", "Exclude", "4"));
-  EXPECT_TRUE(config.AddFilter("eventid", "Include", "5"));  // comparisons keep case
-  EXPECT_FALSE(config.create());
-
-  EXPECT_EQ((std::vector<std::string>{"0", "1", "2"}), Subkeys("Filters"));
-  config.Open("Filters");
-  config.OpenEntry(0);
-  EXPECT_EQ("EventId", config.GetFilterOn());
-  EXPECT_EQ("Include", config.GetFilterType());
-  EXPECT_EQ("1,2", config.GetFilterList());
-  config.OpenEntry(2);
-  EXPECT_EQ("eventid", config.GetFilterOn());
-
-  auto found = config.FindFilter("EventId", "Exclude");
-  EXPECT_TRUE(found.found);
-  auto missing = config.FindFilter("EventUser", "Exclude");
-  EXPECT_FALSE(missing.found);
-  EXPECT_EQ(3u, missing.examined);
-}
-
-TEST_P(RegistryConfigTest, ListsPastTenEntriesStayContiguous) {
+TEST_P(RegistryConfigTest, AddFilterKeepsOneEntryPerFieldAndTypeNumberedByCount) {
   RegistryConfig config(*registry_, "Filters");
   const char* const fields[] = {"EventId",           "EventType", "EventSource",
                                 "EventComputerName", "EventUser", "EventDescription",
@@ -169,21 +142,32 @@ TEST_P(RegistryConfigTest, ListsPastTenEntriesStayContiguous) {
     EXPECT_TRUE(config.AddFilter(field, "Include", "a"));
     EXPECT_TRUE(config.AddFilter(field, "Exclude", "b"));
   }
+  EXPECT_FALSE(config.AddFilter("EventId", "Include", "3"));
+  EXPECT_TRUE(config.AddFilter("eventid", "Include", "5"));  // comparisons keep case
   // Enumeration order is by name ("10" before "2"), numbering is by count.
-  EXPECT_FALSE(config.AddFilter("EventCategory", "Exclude", "c"));
-  auto names = Subkeys("Filters");
-  ASSERT_EQ(14u, names.size());
+  ASSERT_EQ(15u, Subkeys("Filters").size());
   config.Open("Filters");
-  for (int i = 0; i < 14; ++i) EXPECT_EQ(0, config.OpenEntry(i)) << i;
+  for (int i = 0; i < 15; ++i) EXPECT_EQ(0, config.OpenEntry(i)) << i;
   config.OpenEntry(13);
   EXPECT_EQ("EventCategory", config.GetFilterOn());
   EXPECT_EQ("Exclude", config.GetFilterType());
   EXPECT_EQ("b", config.GetFilterList());
+  config.OpenEntry(14);
+  EXPECT_EQ("eventid", config.GetFilterOn());
+
+  EXPECT_TRUE(config.FindFilter("EventUser", "Exclude").found);
+  const auto missing = config.FindFilter("EventUser", "Both");
+  EXPECT_FALSE(missing.found);
+  EXPECT_EQ(15u, missing.examined);
+  // The create flag is down again: opening a missing entry creates nothing.
+  config.Open("Filters");
+  EXPECT_EQ(platform::kErrorFileNotFound, config.OpenEntry(20));
+  EXPECT_EQ(15u, Subkeys("Filters").size());
 }
 
 TEST_P(RegistryConfigTest, UnreadableEntryIsSkippedWhenSearching) {
   RegistryConfig config(*registry_, nullptr);
-  SetRaw("Filters\\0", "filterOn", platform::RegType::kText, std::string("EventId\0", 8));
+  SetRaw("Filters\\0", "filterOn", RegType::kText, std::string("EventId\0", 8));
   EXPECT_TRUE(config.AddFilter("EventId", "Include", "1"));
   EXPECT_EQ((std::vector<std::string>{"0", "1"}), Subkeys("Filters"));
 }
@@ -200,18 +184,16 @@ TEST_P(RegistryConfigTest, ClearingListsKeepsTheListKeys) {
   config.ClearFilters();
   config.ClearSyslogHosts();
   config.ClearMaps();
-  EXPECT_TRUE(KeyExists("Filters"));
-  EXPECT_TRUE(KeyExists("Syslog"));
-  EXPECT_TRUE(KeyExists("Maps"));
-  EXPECT_TRUE(Subkeys("Filters").empty());
-  EXPECT_TRUE(Subkeys("Syslog").empty());
-  EXPECT_TRUE(Subkeys("Maps").empty());
+  for (const char* list : {"Filters", "Syslog", "Maps"}) {
+    EXPECT_TRUE(KeyExists(list)) << list;
+    EXPECT_TRUE(Subkeys(list).empty()) << list;
+  }
 }
 
 TEST_P(RegistryConfigTest, ClearingMapsEndsOnAnEntryThatCannotBeDeleted) {
   RegistryConfig config(*registry_, nullptr);
   config.AddMap(7);
-  SetRaw("Maps\\1\\nested", "x", platform::RegType::kNumber, std::string(4, '\0'));
+  SetRaw("Maps\\1\\nested", "x", RegType::kNumber, Dword(0));
   config.ClearMaps();  // must return although "1" has a subkey of its own
   EXPECT_EQ((std::vector<std::string>{"1", "7"}), Subkeys("Maps"));
 }
@@ -228,7 +210,6 @@ TEST_P(RegistryConfigTest, SyslogHostsAreCreatedOnFirstAddAndMatchHostAndPort) {
   config.OpenEntry(1);
   EXPECT_EQ("loghost", config.GetSyslogHost());
   EXPECT_EQ(1514, config.GetSyslogPort());
-  EXPECT_FALSE(config.create());
 }
 
 TEST_P(RegistryConfigTest, MapsAreLookedUpByTheirDecimalName) {
@@ -240,8 +221,8 @@ TEST_P(RegistryConfigTest, MapsAreLookedUpByTheirDecimalName) {
   EXPECT_EQ((std::vector<std::string>{"-1", "1234", "65541"}), Subkeys("Maps"));
   EXPECT_TRUE(config.MapExists(1234));
   EXPECT_FALSE(config.MapExists(5));
-  EXPECT_FALSE(config.IsOpen());  // left on the missing entry
-  EXPECT_FALSE(config.create());
+  EXPECT_EQ(0u, config.CountSubkeys());  // left on the missing entry, created nothing
+  EXPECT_EQ((std::vector<std::string>{"-1", "1234", "65541"}), Subkeys("Maps"));
   EXPECT_TRUE(Subkeys("Maps\\1234").empty());
 }
 

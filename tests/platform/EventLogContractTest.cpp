@@ -21,88 +21,82 @@ namespace kivo::testing {
 namespace {
 
 // An event log with its Application log, and a way to write to it when the
-// implementation has one.
+// implementation can hold records.
 class LogUnderTest {
  public:
   virtual ~LogUnderTest() = default;
   virtual platform::EventLog& log() = 0;
-  virtual bool CanWrite() const { return false; }
-  virtual void Append(const TestEvent& event) {}
+  // False when this log cannot hold records.
+  virtual bool Append(const TestEvent& event) { return false; }
   virtual void Clear() {}
 };
 
-using LogFactory = std::unique_ptr<LogUnderTest> (*)();
-
-class EventLogContract : public ::testing::TestWithParam<LogFactory> {
+class EventLogContract : public ::testing::TestWithParam<std::unique_ptr<LogUnderTest> (*)()> {
  protected:
-  void SetUp() override { under_test_ = GetParam()(); }
+  void SetUp() override {
+    under_test_ = GetParam()();
+    handle_ = log().Open("Application");
+    ASSERT_NE(platform::kNoEventLog, handle_);
+  }
+  void TearDown() override { log().Close(handle_); }
   platform::EventLog& log() { return under_test_->log(); }
+  // Reads record `number` into a buffer of `size` bytes; the error when it fails.
+  std::uint32_t Read(platform::EventLogHandle handle, std::uint32_t number,
+                     std::vector<unsigned char>* buffer, std::uint32_t* needed) {
+    std::uint32_t read = 0;
+    const bool ok =
+        log().Read(handle, platform::kEventLogSeekRead | platform::kEventLogForwardsRead, number,
+                   buffer->data(), static_cast<std::uint32_t>(buffer->size()), &read, needed);
+    if (ok) buffer->resize(read);
+    return ok ? 0 : log().LastError();
+  }
+
   std::unique_ptr<LogUnderTest> under_test_;
+  platform::EventLogHandle handle_ = platform::kNoEventLog;
 };
 
-constexpr std::uint32_t kSeekForwards =
-    platform::kEventLogSeekRead | platform::kEventLogForwardsRead;
-
 TEST_P(EventLogContract, EmptyLogHasNoRecordsAndReadsFailWithEof) {
-  const platform::EventLogHandle handle = log().Open("Application");
-  ASSERT_NE(platform::kNoEventLog, handle);
-  std::uint32_t count = 99, oldest = 99;
-  EXPECT_TRUE(log().CountRecords(handle, &count));
+  std::uint32_t count = 99, oldest = 99, needed = 0;
+  EXPECT_TRUE(log().CountRecords(handle_, &count));
   EXPECT_EQ(0u, count);
-  EXPECT_TRUE(log().OldestRecord(handle, &oldest));
+  EXPECT_TRUE(log().OldestRecord(handle_, &oldest));
   EXPECT_EQ(0u, oldest);
-  unsigned char buffer[64];
-  std::uint32_t read = 99, needed = 99;
-  EXPECT_FALSE(log().Read(handle, kSeekForwards, 1, buffer, 0, &read, &needed));
-  EXPECT_EQ(platform::kErrorHandleEof, log().LastError());
-  EXPECT_EQ(0u, read);
-  log().Close(handle);
+  std::vector<unsigned char> buffer(64);
+  EXPECT_EQ(platform::kErrorHandleEof, Read(handle_, 1, &buffer, &needed));
 }
 
 TEST_P(EventLogContract, RecordsAreReadByNumberAfterASizeProbe) {
-  if (!under_test_->CanWrite()) GTEST_SKIP() << "this event log holds no records";
-  const platform::EventLogHandle handle = log().Open("Application");
   TestEvent event;
   event.strings = {"one"};
-  under_test_->Append(event);
+  if (!under_test_->Append(event)) GTEST_SKIP() << "this event log holds no records";
   event.strings = {"two", "second"};
   under_test_->Append(event);
-  std::uint32_t count = 0, oldest = 0;
-  ASSERT_TRUE(log().CountRecords(handle, &count));
-  ASSERT_TRUE(log().OldestRecord(handle, &oldest));
+  std::uint32_t count = 0, oldest = 0, needed = 0;
+  ASSERT_TRUE(log().CountRecords(handle_, &count));
+  ASSERT_TRUE(log().OldestRecord(handle_, &oldest));
   EXPECT_EQ(2u, count);
   EXPECT_EQ(1u, oldest);
 
   auto expected = AnsiRecord(event);
   expected[8] = 2;  // its record number
-  std::vector<unsigned char> buffer(expected.size());
-  std::uint32_t read = 0, needed = 0;
-  EXPECT_FALSE(log().Read(handle, kSeekForwards, 2, buffer.data(), 0, &read, &needed));
-  EXPECT_EQ(platform::kErrorInsufficientBuffer, log().LastError());
+  std::vector<unsigned char> buffer(1);
+  EXPECT_EQ(platform::kErrorInsufficientBuffer, Read(handle_, 2, &buffer, &needed));
   EXPECT_EQ(expected.size(), needed);
-  ASSERT_TRUE(log().Read(handle, kSeekForwards, 2, buffer.data(), needed, &read, &needed));
-  EXPECT_EQ(expected.size(), read);
+  buffer.resize(needed);
+  ASSERT_EQ(0u, Read(handle_, 2, &buffer, &needed));
   EXPECT_EQ(expected, buffer);
-  EXPECT_FALSE(log().Read(handle, kSeekForwards, 3, buffer.data(), 0, &read, &needed));
-  EXPECT_EQ(platform::kErrorInvalidParameter, log().LastError());
-  log().Close(handle);
+  EXPECT_EQ(platform::kErrorInvalidParameter, Read(handle_, 3, &buffer, &needed));
 }
 
 TEST_P(EventLogContract, ClearedLogFailsReadsOfHandlesOpenedBefore) {
-  if (!under_test_->CanWrite()) GTEST_SKIP() << "this event log holds no records";
-  const platform::EventLogHandle before = log().Open("Application");
-  under_test_->Append(TestEvent());
-  std::uint32_t count = 0;
-  ASSERT_TRUE(log().CountRecords(before, &count));
+  if (!under_test_->Append(TestEvent())) GTEST_SKIP() << "this event log holds no records";
+  std::uint32_t count = 0, needed = 0;
+  ASSERT_TRUE(log().CountRecords(handle_, &count));
   under_test_->Clear();
-  unsigned char buffer[8];
-  std::uint32_t read = 0, needed = 0;
-  EXPECT_FALSE(log().Read(before, kSeekForwards, 1, buffer, 0, &read, &needed));
-  EXPECT_EQ(platform::kErrorEventLogFileChanged, log().LastError());
+  std::vector<unsigned char> buffer(8);
+  EXPECT_EQ(platform::kErrorEventLogFileChanged, Read(handle_, 1, &buffer, &needed));
   const platform::EventLogHandle after = log().Open("Application");
-  EXPECT_FALSE(log().Read(after, kSeekForwards, 1, buffer, 0, &read, &needed));
-  EXPECT_EQ(platform::kErrorHandleEof, log().LastError());
-  log().Close(before);
+  EXPECT_EQ(platform::kErrorHandleEof, Read(after, 1, &buffer, &needed));
   log().Close(after);
 }
 
@@ -110,8 +104,10 @@ class FakeLog : public LogUnderTest {
  public:
   FakeLog() { log_.AddLog("Application"); }
   platform::EventLog& log() override { return log_; }
-  bool CanWrite() const override { return true; }
-  void Append(const TestEvent& event) override { log_.Append("Application", AnsiRecord(event)); }
+  bool Append(const TestEvent& event) override {
+    log_.Append("Application", AnsiRecord(event));
+    return true;
+  }
   void Clear() override { log_.Clear("Application"); }
 
  private:
@@ -120,37 +116,33 @@ class FakeLog : public LogUnderTest {
 
 class EvtFileLog : public LogUnderTest {
  public:
-  EvtFileLog() : path_((dir_.path() / "AppEvent.Evt").string()), writer_(path_) {
+  EvtFileLog() : writer_((dir_.path() / "AppEvent.Evt").string()) {
     RegisterLogFile(registry_, messages_, "Application", dir_.path().string(), "AppEvent.Evt");
     writer_.Create(0x10000);
   }
   platform::EventLog& log() override { return log_; }
-  bool CanWrite() const override { return true; }
-  void Append(const TestEvent& event) override {
+  bool Append(const TestEvent& event) override {
     std::uint32_t number = 0;
-    ASSERT_TRUE(writer_.Append(ToFields(event), &number));
+    return writer_.Append(ToFields(event), &number);
   }
-  void Clear() override { ASSERT_TRUE(writer_.Clear()); }
+  void Clear() override { writer_.Clear(); }
 
  private:
   ScopedTempDir dir_;
-  std::string path_;
   platform::evt::EvtFileWriter writer_;
   platform::FakeRegistry registry_;
   platform::FakeMessages messages_;
   platform::EvtFileEventLog log_{registry_, messages_};
 };
 
-std::unique_ptr<LogUnderTest> MakeFakeLog() {
-  return std::make_unique<FakeLog>();
-}
-std::unique_ptr<LogUnderTest> MakeEvtFileLog() {
-  return std::make_unique<EvtFileLog>();
+template <typename Log>
+std::unique_ptr<LogUnderTest> Make() {
+  return std::make_unique<Log>();
 }
 
-INSTANTIATE_TEST_SUITE_P(Fake, EventLogContract, ::testing::Values(&MakeFakeLog),
+INSTANTIATE_TEST_SUITE_P(Fake, EventLogContract, ::testing::Values(&Make<FakeLog>),
                          [](const auto&) { return std::string("InMemory"); });
-INSTANTIATE_TEST_SUITE_P(EvtFile, EventLogContract, ::testing::Values(&MakeEvtFileLog),
+INSTANTIATE_TEST_SUITE_P(EvtFile, EventLogContract, ::testing::Values(&Make<EvtFileLog>),
                          [](const auto&) { return std::string("EvtFile"); });
 
 #ifdef _WIN32
@@ -161,10 +153,7 @@ class Win32Log : public LogUnderTest {
  private:
   platform::Win32EventLog log_;
 };
-std::unique_ptr<LogUnderTest> MakeWin32Log() {
-  return std::make_unique<Win32Log>();
-}
-INSTANTIATE_TEST_SUITE_P(Win32, EventLogContract, ::testing::Values(&MakeWin32Log),
+INSTANTIATE_TEST_SUITE_P(Win32, EventLogContract, ::testing::Values(&Make<Win32Log>),
                          [](const auto&) { return std::string("Win32"); });
 #endif
 

@@ -68,6 +68,7 @@ TEST_P(MessagesContract, ExpandsEnvironmentReferences) {
 }
 
 TEST_P(MessagesContract, FormatsFromTheModuleWithArgumentsOrMarkers) {
+  EXPECT_EQ(platform::kNoModule, messages_->LoadDataFile(ModulePath("KivoNoSuchModule").c_str()));
   struct Case {
     const char* module;
     std::uint32_t flags;
@@ -118,10 +119,6 @@ TEST_P(MessagesContract, FailsWhenTheTextDoesNotFitTheBuffer) {
   EXPECT_EQ(0u, messages_->Format(kWithArguments, module, 1000, buffer, sizeof(buffer),
                                   arguments.data()));
   messages_->UnloadModule(module);
-}
-
-TEST_P(MessagesContract, MissingModuleDoesNotLoad) {
-  EXPECT_EQ(platform::kNoModule, messages_->LoadDataFile(ModulePath("KivoNoSuchModule").c_str()));
 }
 
 TEST_P(MessagesContract, LooksUpWellKnownAccountsOnly) {

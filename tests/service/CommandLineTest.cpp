@@ -1,158 +1,99 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "service/ForwardingService.h"
-#include "service/ProgramEntry.h"
 #include "service/ServiceTestSupport.h"
 
 namespace kivo::testing {
 namespace {
 
 using platform::EventReporter;
-using platform::FakeServiceManager;
-using platform::ServiceManager;
+using platform::RegType;
 using service::ForwardingService;
 
 constexpr char kProgram[] = "C:\\Program Files\\Kivo\\kivo.exe";
 
-void InstallKivo(FakeServiceMachine& machine) {
-  ServiceManager::Definition kivo;
+// What the manager refuses in a case, with the error it gives.
+enum class Refused { kNothing, kOpenManager, kCreate, kProgramPath, kDelete };
+
+void Arrange(platform::FakeServiceManager& manager, bool installed, Refused refused) {
+  platform::ServiceManager::Definition kivo;
   kivo.name = "kivo";
-  machine.manager.AddService(kivo);
+  if (installed) manager.AddService(kivo);
+  if (refused == Refused::kOpenManager) manager.set_open_manager_error(5);
+  if (refused == Refused::kCreate) manager.set_create_error(5);
+  // A program path too long for the buffer is never registered cut.
+  if (refused == Refused::kProgramPath) manager.set_path_error(122);
+  if (refused == Refused::kDelete) manager.set_delete_error(1072);
 }
 
-struct CommandCase {
-  const char* what;
-  std::vector<const char*> args;
-  bool installed;
-  std::function<void(FakeServiceMachine&)> arrange;
-  bool handled;
-  std::string output;
-  bool installed_after;
-  std::vector<std::uint32_t> events;
-};
-
 TEST(CommandLine, PrintsInstallsAndRemovesWithExactOutput) {
-  const auto none = [](FakeServiceMachine&) {};
-  const CommandCase cases[] = {
-      {"no switch", {}, false, none, false, "", false, {}},
-      {"unknown switch runs the service", {"-x"}, true, none, false, "", true, {}},
-      {"a switch with more letters is unknown", {"-vx"}, false, none, false, "", false, {}},
-      {"version, not installed",
-       {"-v"},
-       false,
-       none,
-       true,
-       "kivo, version 3.9\nThe service has not been installed.\n",
-       false,
-       {}},
-      {"version in capitals, installed, later arguments ignored",
-       {"-V", "-u"},
-       true,
-       none,
-       true,
-       "kivo, version 3.9\nThe service has been installed.\n",
-       true,
-       {}},
-      {"version when the manager cannot be opened counts as not installed",
-       {"-v"},
-       true,
-       [](FakeServiceMachine& m) { m.manager.set_open_manager_error(5); },
-       true,
-       "kivo, version 3.9\nThe service has not been installed.\n",
-       true,
-       {}},
-      {"install", {"-i"}, false, none, true, "kivo successfully installed.\n", true, {100}},
-      {"install again changes nothing",
-       {"-I"},
-       true,
-       none,
-       true,
-       "kivo has already been installed.\n",
-       true,
-       {}},
-      {"install refused by the manager",
-       {"-i"},
-       false,
-       [](FakeServiceMachine& m) { m.manager.set_create_error(5); },
-       true,
-       "kivo failed to install. Error is 5.\n",
-       false,
-       {}},
-      {"install with a program path too long to register",
-       {"-i"},
-       false,
-       [](FakeServiceMachine& m) { m.manager.set_path_error(122); },
-       true,
-       "kivo failed to install. Error is 122.\n",
-       false,
-       {}},
-      {"uninstall, not installed",
-       {"-u"},
-       false,
-       none,
-       true,
-       "kivo has not been installed\n",
-       false,
-       {}},
-      {"uninstall", {"-U"}, true, none, true, "kivo successfully uninstalled.\n", false, {101}},
-      {"uninstall refused",
-       {"-u"},
-       true,
-       [](FakeServiceMachine& m) { m.manager.set_delete_error(1072); },
-       true,
-       "Could not remove kivo. Error is 1072.\n",
-       true,
-       {102}},
+  constexpr Refused kNothing = Refused::kNothing;
+  const std::string version = "kivo, version 3.9\nThe service has";
+  const struct {
+    std::vector<const char*> args;
+    bool installed;
+    Refused refused;
+    std::string output;  // empty: not handled, the program runs as the service
+    bool installed_after;
+    std::vector<std::uint32_t> events;
+  } cases[] = {
+      {{}, false, kNothing, "", false, {}},
+      {{"-x"}, true, kNothing, "", true, {}},
+      {{"-vx"}, false, kNothing, "", false, {}},
+      {{"-v"}, false, kNothing, version + " not been installed.\n", false, {}},
+      // Any letter case; later arguments are ignored.
+      {{"-V", "-u"}, true, kNothing, version + " been installed.\n", true, {}},
+      {{"-v"}, true, Refused::kOpenManager, version + " not been installed.\n", true, {}},
+      {{"-i"}, false, kNothing, "kivo successfully installed.\n", true, {100}},
+      {{"-I"}, true, kNothing, "kivo has already been installed.\n", true, {}},
+      {{"-i"}, false, Refused::kCreate, "kivo failed to install. Error is 5.\n", false, {}},
+      {{"-i"}, false, Refused::kProgramPath, "kivo failed to install. Error is 122.\n", false, {}},
+      {{"-u"}, false, kNothing, "kivo has not been installed\n", false, {}},
+      {{"-U"}, true, kNothing, "kivo successfully uninstalled.\n", false, {101}},
+      {{"-u"}, true, Refused::kDelete, "Could not remove kivo. Error is 1072.\n", true, {102}},
   };
-  for (const CommandCase& c : cases) {
+  for (const auto& c : cases) {
     FakeServiceMachine machine;
-    if (c.installed) InstallKivo(machine);
-    c.arrange(machine);
-    ForwardingService service(machine.platform(), nullptr);
+    Arrange(machine.manager, c.installed, c.refused);
+    ForwardingService service(machine.platform(), NoWork);
     std::vector<const char*> argv = {kProgram};
     argv.insert(argv.end(), c.args.begin(), c.args.end());
+    const std::string what = c.args.empty() ? "(none)" : c.args[0];
 
-    EXPECT_EQ(c.handled, service.ParseCommandLine(static_cast<int>(argv.size()), argv.data()))
-        << c.what;
-    EXPECT_EQ(c.output, machine.out.str()) << c.what;
-    EXPECT_EQ(c.installed_after, machine.manager.HasService("kivo")) << c.what;
-    EXPECT_EQ(c.events, machine.events.ids()) << c.what;
-    EXPECT_EQ(0, machine.manager.open_handles()) << c.what;
+    EXPECT_EQ(!c.output.empty(),
+              service.ParseCommandLine(static_cast<int>(argv.size()), argv.data()))
+        << what;
+    EXPECT_EQ(c.output, machine.out.str()) << what;
+    EXPECT_EQ(c.installed_after, machine.manager.HasService("kivo")) << what;
+    EXPECT_EQ(c.events, machine.events.ids()) << what;
+    EXPECT_EQ(0, machine.manager.open_handles()) << what;
   }
 }
 
-TEST(CommandLine, InstallRegistersTheServiceAndItsEventSource) {
+TEST(CommandLine, InstallRegistersServiceAndEventSourceAndRemovalKeepsTheSource) {
   FakeServiceMachine machine;
   machine.manager.set_program_path(kProgram);
-  ForwardingService service(machine.platform(), nullptr);
+  ForwardingService service(machine.platform(), NoWork);
   ASSERT_TRUE(service.Install());
-
-  const ServiceManager::Definition kivo = machine.manager.ServiceDefinition("kivo");
-  EXPECT_EQ("kivo", kivo.name);
-  EXPECT_EQ("kivo", kivo.display_name);
-  EXPECT_EQ(0xF01FFu, kivo.access);
-  EXPECT_EQ(0x10u, kivo.service_type);
-  EXPECT_EQ(2u, kivo.start_type);
-  EXPECT_EQ(1u, kivo.error_control);
   // Quoted: the blank in "Program Files" must not split the command.
-  EXPECT_EQ(std::string("\"") + kProgram + "\"", kivo.command_line);
+  EXPECT_EQ(std::string("\"") + kProgram + "\"",
+            machine.manager.ServiceDefinition("kivo").command_line);
+  const StoredValue message_file{RegType::kExpandText, std::string(kProgram) + '\0'};
+  EXPECT_EQ(message_file, ReadValue(machine.registry, kEventSourceKey, "EventMessageFile"));
+  const StoredValue types{RegType::kNumber, Dword(7)};
+  EXPECT_EQ(types, ReadValue(machine.registry, kEventSourceKey, "TypesSupported"));
+  const auto installed = machine.events.events();
+  ASSERT_EQ(1u, installed.size());
+  EXPECT_EQ("kivo", installed[0].source);
+  EXPECT_EQ(EventReporter::kInformation, installed[0].type);
+  EXPECT_EQ(std::vector<std::string>{"kivo"}, installed[0].strings);
 
-  platform::RegType type = platform::RegType::kNone;
-  EXPECT_EQ(std::string(kProgram) + '\0',
-            machine.ReadText(kEventSourceKey, "EventMessageFile", &type));
-  EXPECT_EQ(platform::RegType::kExpandText, type);
-  EXPECT_EQ(7, machine.ReadNumber(kEventSourceKey, "TypesSupported"));
-
-  const auto events = machine.events.events();
-  ASSERT_EQ(1u, events.size());
-  EXPECT_EQ("kivo", events[0].source);
-  EXPECT_EQ(EventReporter::kInformation, events[0].type);
-  EXPECT_EQ(0, events[0].category);
-  EXPECT_EQ(std::vector<std::string>{"kivo"}, events[0].strings);
+  ASSERT_TRUE(service.Uninstall());
+  EXPECT_FALSE(service.IsInstalled());
+  EXPECT_EQ(types, ReadValue(machine.registry, kEventSourceKey, "TypesSupported"));
+  EXPECT_EQ((std::vector<std::uint32_t>{100, 101}), machine.events.ids());
 }
 
 // A registry that refuses to create the event source key.
@@ -176,7 +117,7 @@ class NoEventSourceRegistry : public platform::Registry {
 TEST(CommandLine, InstallThatCannotWriteTheEventSourceFailsButKeepsTheService) {
   FakeServiceMachine machine;
   NoEventSourceRegistry registry(machine.registry);
-  ForwardingService service({machine.manager, machine.events, registry, machine.out}, nullptr);
+  ForwardingService service({machine.manager, machine.events, registry, machine.out}, NoWork);
   const char* argv[] = {kProgram, "-i"};
   EXPECT_TRUE(service.ParseCommandLine(2, argv));
   EXPECT_EQ("kivo failed to install. Error is 5.\n", machine.out.str());
@@ -185,33 +126,19 @@ TEST(CommandLine, InstallThatCannotWriteTheEventSourceFailsButKeepsTheService) {
   EXPECT_EQ(0, machine.manager.open_handles());
 }
 
-TEST(CommandLine, UninstallLeavesTheEventSourceKey) {
+TEST(ProgramEntry, WithoutASwitchFromAConsoleEndsAtOnceWithCodeZeroAndNoOutput) {
   FakeServiceMachine machine;
-  ForwardingService service(machine.platform(), nullptr);
-  ASSERT_TRUE(service.Install());
-  ASSERT_TRUE(service.Uninstall());
-  EXPECT_FALSE(service.IsInstalled());
-  EXPECT_EQ(7, machine.ReadNumber(kEventSourceKey, "TypesSupported"));
-  EXPECT_EQ((std::vector<std::uint32_t>{100, 101}), machine.events.ids());
-}
+  ForwardingService service(machine.platform(), NoWork);
+  const char* argv[] = {kProgram, "-v"};
+  EXPECT_EQ(0, service::RunProgram(service, 2, argv));
+  EXPECT_EQ("", machine.manager.dispatcher_name());  // a switch never reaches it
 
-TEST(ProgramEntry, FromAConsoleWithoutArgumentsEndsAtOnceWithCodeZeroAndNoOutput) {
-  FakeServiceMachine machine;
-  ForwardingService service(machine.platform(), nullptr);
-  const char* argv[] = {kProgram};
+  machine.out.str("");
   EXPECT_EQ(0, service::RunProgram(service, 1, argv));
   EXPECT_EQ("", machine.out.str());
   EXPECT_EQ("kivo", machine.manager.dispatcher_name());
   EXPECT_TRUE(machine.manager.reported().empty());
   EXPECT_TRUE(machine.events.ids().empty());
-}
-
-TEST(ProgramEntry, ASwitchNeverReachesTheDispatcher) {
-  FakeServiceMachine machine;
-  ForwardingService service(machine.platform(), nullptr);
-  const char* argv[] = {kProgram, "-v"};
-  EXPECT_EQ(0, service::RunProgram(service, 2, argv));
-  EXPECT_EQ("", machine.manager.dispatcher_name());
 }
 
 }  // namespace

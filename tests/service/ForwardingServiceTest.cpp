@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <optional>
+#include <limits>
 
 #include "platform/fake/FakePerfData.h"
 #include "service/ServiceTestSupport.h"
@@ -11,86 +10,53 @@
 namespace kivo::testing {
 namespace {
 
+using platform::RegType;
 using service::ForwardingService;
 
-TEST(ForwardingService, PrepareReadsStartAndIncWithDefaults) {
-  struct Case {
+// The idle counter as user control code 128 saves it.
+std::optional<StoredValue> SavedCounter(FakeServiceMachine& machine, ForwardingService& service) {
+  service.SaveCounter();
+  return ReadValue(machine.registry, kStatusKey, "Current");
+}
+
+TEST(ForwardingService, TheIdleCounterStartsAtStartAndAdvancesByInc) {
+  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+  constexpr RegType kAbsent = RegType::kNone;
+  constexpr RegType kDword = RegType::kNumber;
+  const struct {
     const char* what;
-    std::function<void(FakeServiceMachine&)> arrange;
+    RegType start_type;
     std::int32_t start;
-    std::int32_t increment;
+    RegType inc_type;
+    std::int32_t inc;
+    std::int32_t expected_start;
+    std::int32_t expected_after_two_rounds;
+  } cases[] = {
+      {"no parameters", kAbsent, 0, kAbsent, 0, 0, 2},
+      {"both values", kDword, 1000, kDword, 5, 1000, 1010},
+      {"only Start", kDword, -3, kAbsent, 0, -3, -1},
+      {"Inc zero", kAbsent, 0, kDword, 0, 0, 0},
+      {"a text is not a number", RegType::kText, 0x3231, kAbsent, 0, 0, 2},  // "12"
+      {"wraps like a 32-bit counter", kDword, kMax, kAbsent, 0, kMax, kMin + 1},
   };
-  const Case cases[] = {
-      {"no parameters key", [](FakeServiceMachine&) {}, 0, 1},
-      {"both values",
-       [](FakeServiceMachine& m) {
-         m.WriteNumber(kParametersKey, "Start", 1000);
-         m.WriteNumber(kParametersKey, "Inc", 5);
-       },
-       1000, 5},
-      {"only Start", [](FakeServiceMachine& m) { m.WriteNumber(kParametersKey, "Start", 7); }, 7,
-       1},
-      {"only Inc, zero", [](FakeServiceMachine& m) { m.WriteNumber(kParametersKey, "Inc", 0); }, 0,
-       0},
-      {"negative start", [](FakeServiceMachine& m) { m.WriteNumber(kParametersKey, "Start", -3); },
-       -3, 1},
-      {"a text is not a number",
-       [](FakeServiceMachine& m) { m.WriteText(kParametersKey, "Start", "12"); }, 0, 1},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     FakeServiceMachine machine;
-    c.arrange(machine);
-    ForwardingService service(machine.platform(), nullptr);
+    if (c.start_type != kAbsent) {
+      WriteValue(machine.registry, kParametersKey, "Start", {c.start_type, Dword(c.start)});
+    }
+    if (c.inc_type != kAbsent) {
+      WriteValue(machine.registry, kParametersKey, "Inc", {c.inc_type, Dword(c.inc)});
+    }
+    ForwardingService service(machine.platform(), NoWork);
     ASSERT_TRUE(service.Initialize()) << c.what;
-    EXPECT_EQ(c.start, service.start()) << c.what;
-    EXPECT_EQ(c.increment, service.increment()) << c.what;
-    EXPECT_EQ(c.start, service.current()) << c.what;
+    const StoredValue start{RegType::kNumber, Dword(c.expected_start)};
+    EXPECT_EQ(start, SavedCounter(machine, service)) << c.what;
     service.CountIdleRound();
     service.CountIdleRound();
-    EXPECT_EQ(c.start + 2 * c.increment, service.current()) << c.what;
+    const StoredValue after{RegType::kNumber, Dword(c.expected_after_two_rounds)};
+    EXPECT_EQ(after, SavedCounter(machine, service)) << c.what;
   }
-}
-
-TEST(ForwardingService, SaveCounterWritesCurrentUnderTheStatusKey) {
-  FakeServiceMachine machine;
-  machine.WriteNumber(kParametersKey, "Start", 40);
-  machine.WriteNumber(kParametersKey, "Inc", 2);
-  ForwardingService service(machine.platform(), nullptr);
-  ASSERT_TRUE(service.Initialize());
-  service.SaveCounter();
-  EXPECT_EQ(40, machine.ReadNumber(kStatusKey, "Current"));
-  service.CountIdleRound();
-  service.SaveCounter();
-  EXPECT_EQ(42, machine.ReadNumber(kStatusKey, "Current"));
-}
-
-TEST(ForwardingService, TheIdleCounterWrapsLikeA32BitCounter) {
-  FakeServiceMachine machine;
-  machine.WriteNumber(kParametersKey, "Start", 2147483647);
-  ForwardingService service(machine.platform(), nullptr);
-  ASSERT_TRUE(service.Initialize());
-  service.CountIdleRound();
-  EXPECT_EQ(-2147483647 - 1, service.current());
-}
-
-TEST(ForwardingService, TheWorkRunsWithTheServiceAsItsHost) {
-  FakeServiceMachine machine;
-  machine.manager.set_started_by_manager(true);
-  forwarding::LoopHost* seen = nullptr;
-  bool running_during_work = false;
-  ForwardingService* service_pointer = nullptr;
-  ForwardingService service(machine.platform(), [&](forwarding::LoopHost& host) {
-    seen = &host;
-    running_during_work = host.IsRunning();
-    host.CountIdleRound();
-    machine.manager.SendControl(128);
-    machine.manager.SendControl(1);
-  });
-  service_pointer = &service;
-  service.StartDispatcher();
-  EXPECT_EQ(static_cast<forwarding::LoopHost*>(service_pointer), seen);
-  EXPECT_TRUE(running_during_work);
-  EXPECT_EQ(1, machine.ReadNumber(kStatusKey, "Current"));
 }
 
 TEST(ForwardingService, KeepsTheUptimeCounterUntilItIsDestroyed) {
@@ -98,7 +64,7 @@ TEST(ForwardingService, KeepsTheUptimeCounterUntilItIsDestroyed) {
   platform::FakePerfData pdh;
   pdh.set_uptime_seconds(3600);
   {
-    ForwardingService service(machine.platform(), nullptr);
+    ForwardingService service(machine.platform(), NoWork);
     perf::UptimeCounter& kept =
         service.KeepUptimeCounter(std::make_unique<perf::UptimeCounter>(pdh));
     EXPECT_EQ(354000, kept.GetUptimeTicks());

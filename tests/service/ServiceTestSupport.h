@@ -1,12 +1,14 @@
 #pragma once
 
 #include <sstream>
-#include <string>
+#include <vector>
 
 #include "platform/fake/FakeEventReporter.h"
 #include "platform/fake/FakeRegistry.h"
 #include "platform/fake/FakeServiceManager.h"
-#include "service/ServiceHost.h"
+#include "service/ForwardingService.h"
+#include "service/ProgramEntry.h"
+#include "support/TestSupport.h"
 
 namespace kivo::testing {
 
@@ -18,18 +20,29 @@ struct FakeServiceMachine {
   std::ostringstream out;
 
   service::ServicePlatform platform() { return {manager, events, registry, out}; }
-
-  // A number or text value, or "" / -1 when it is missing.
-  std::string ReadText(const std::string& key, const std::string& name,
-                       platform::RegType* type = nullptr);
-  std::int64_t ReadNumber(const std::string& key, const std::string& name);
-  void WriteNumber(const std::string& key, const std::string& name, std::int32_t value);
-  void WriteText(const std::string& key, const std::string& name, const std::string& text);
 };
 
 constexpr char kEventSourceKey[] =
     "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\kivo";
 constexpr char kParametersKey[] = "SYSTEM\\CurrentControlSet\\Services\\kivo\\Parameters";
 constexpr char kStatusKey[] = "SYSTEM\\CurrentControlSet\\Services\\kivo\\Status";
+
+// Work that returns at once, for cases about everything but the work.
+inline void NoWork(forwarding::LoopHost&) {}
+
+// Runs the program as the manager starts it, sending the given control codes
+// the moment the service reports itself running. Returns the exit code.
+inline int RunAsService(FakeServiceMachine& machine, service::ServiceHost& service,
+                        const std::vector<std::uint32_t>& controls) {
+  machine.manager.set_started_by_manager(true);
+  bool sent = false;
+  machine.manager.set_on_status([&machine, &sent, controls](const auto& status) {
+    if (status.current_state != platform::ServiceManager::kRunning || sent) return;
+    sent = true;
+    for (std::uint32_t control : controls) machine.manager.SendControl(control);
+  });
+  const char* argv[] = {"kivo.exe"};
+  return service::RunProgram(service, 1, argv);
+}
 
 }  // namespace kivo::testing

@@ -55,6 +55,31 @@ void DeleteRegistryTree(platform::Registry& registry, const std::string& path) {
   }
 }
 
+std::string Dword(std::int32_t value) {
+  return std::string(reinterpret_cast<const char*>(&value), sizeof(value));
+}
+
+bool WriteValue(platform::Registry& registry, const std::string& path, const std::string& name,
+                const StoredValue& value) {
+  std::unique_ptr<platform::RegistryKey> key;
+  return registry.Create(path, &key) == platform::kRegSuccess &&
+         key->SetValue(name, value.type, value.bytes.data(),
+                       static_cast<std::uint32_t>(value.bytes.size())) == platform::kRegSuccess;
+}
+
+std::optional<StoredValue> ReadValue(platform::Registry& registry, const std::string& path,
+                                     const std::string& name) {
+  std::unique_ptr<platform::RegistryKey> key;
+  if (registry.Open(path, &key) != platform::kRegSuccess) return std::nullopt;
+  StoredValue value{platform::RegType::kNone, std::string(1024, '\0')};
+  std::uint32_t size = static_cast<std::uint32_t>(value.bytes.size());
+  if (key->QueryValue(name, &value.type, value.bytes.data(), &size) != platform::kRegSuccess) {
+    return std::nullopt;
+  }
+  value.bytes.resize(size);
+  return value;
+}
+
 std::string StorePath(const std::string& sub) {
   const std::string root = config::names::kRootPath;
   return sub.empty() ? root : root + "\\" + sub;

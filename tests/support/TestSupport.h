@@ -33,6 +33,23 @@ std::string ReadFileBytes(const std::filesystem::path& path);
 // Deletes a key with everything below it; a missing key is fine.
 void DeleteRegistryTree(platform::Registry& registry, const std::string& path);
 
+// A registry value as stored: its type and its bytes.
+struct StoredValue {
+  platform::RegType type;
+  std::string bytes;
+  bool operator==(const StoredValue& other) const {
+    return type == other.type && bytes == other.bytes;
+  }
+};
+// The four bytes of a REG_DWORD.
+std::string Dword(std::int32_t value);
+// Writes a value, creating its key; false when either fails.
+bool WriteValue(platform::Registry& registry, const std::string& path, const std::string& name,
+                const StoredValue& value);
+// A value as stored; nothing when its key or the value is missing.
+std::optional<StoredValue> ReadValue(platform::Registry& registry, const std::string& path,
+                                     const std::string& name);
+
 // The path of a key of the configuration store ("" is its root key).
 std::string StorePath(const std::string& sub);
 bool KeyExists(platform::Registry& registry, const std::string& path);

@@ -246,9 +246,4 @@ std::uint32_t FakeServiceManager::LastError() const {
   return t_last_error;
 }
 
-void FakeServiceManager::Pause(std::uint32_t milliseconds) {
-  paused_milliseconds_ += milliseconds;
-  if (on_pause_) on_pause_(milliseconds);
-}
-
 }  // namespace kivo::platform

@@ -31,8 +31,6 @@ class FakeServiceManager : public ServiceManager {
   void set_started_by_manager(bool started) { started_by_manager_ = started; }
   // Called after every SetStatus, on the thread that reported it.
   void set_on_status(std::function<void(const Status&)> hook) { on_status_ = std::move(hook); }
-  // Called after every Pause, instead of sleeping.
-  void set_on_pause(std::function<void(std::uint32_t)> hook) { on_pause_ = std::move(hook); }
   void SetLastError(std::uint32_t error);
   void AddService(const Definition& definition);
   // The state QueryStatus reports for an added service (kStopped at first);
@@ -54,7 +52,6 @@ class FakeServiceManager : public ServiceManager {
   std::string dispatcher_name() const;
   std::string handler_name() const;
   int open_handles() const;
-  std::uint64_t paused_milliseconds() const { return paused_milliseconds_; }
 
   Handle OpenManager(std::uint32_t access) override;
   Handle Open(Handle manager, const std::string& name, std::uint32_t access) override;
@@ -68,7 +65,6 @@ class FakeServiceManager : public ServiceManager {
   bool SetStatus(Handle status_handle, const Status& status) override;
   bool ProgramPath(std::string* path) override;
   std::uint32_t LastError() const override;
-  void Pause(std::uint32_t milliseconds) override;
 
  private:
   struct Entry {
@@ -101,12 +97,10 @@ class FakeServiceManager : public ServiceManager {
   std::uint32_t query_status_error_ = 0;
   bool started_by_manager_ = false;
   std::function<void(const Status&)> on_status_;
-  std::function<void(std::uint32_t)> on_pause_;
   std::string dispatcher_name_;
   std::string handler_name_;
   ControlFunction handler_ = nullptr;
   std::vector<Status> reported_;
-  std::uint64_t paused_milliseconds_ = 0;
 };
 
 }  // namespace kivo::platform

@@ -27,11 +27,6 @@ SocketError FakeSockets::BindToAnyPort(SocketHandle socket) {
   return bind_error;
 }
 
-SocketError FakeSockets::LocalPort(SocketHandle socket, std::uint16_t* port) {
-  *port = 49152;
-  return kSocketOk;
-}
-
 SocketError FakeSockets::SendTo(SocketHandle socket, const void* data, std::size_t length,
                                 const Ipv4Address& address, std::uint16_t port,
                                 std::size_t* sent_octets) {

@@ -71,14 +71,6 @@ SocketError PosixSockets::BindToAnyPort(SocketHandle socket) {
                                                                                          : errno;
 }
 
-SocketError PosixSockets::LocalPort(SocketHandle socket, std::uint16_t* port) {
-  sockaddr_in local;
-  socklen_t size = sizeof(local);
-  if (getsockname(Fd(socket), reinterpret_cast<sockaddr*>(&local), &size) != 0) return errno;
-  *port = ntohs(local.sin_port);
-  return kSocketOk;
-}
-
 SocketError PosixSockets::SendTo(SocketHandle socket, const void* data, std::size_t length,
                                  const Ipv4Address& address, std::uint16_t port,
                                  std::size_t* sent) {

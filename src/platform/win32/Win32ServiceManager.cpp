@@ -116,8 +116,4 @@ std::uint32_t Win32ServiceManager::LastError() const {
   return GetLastError();
 }
 
-void Win32ServiceManager::Pause(std::uint32_t milliseconds) {
-  ::Sleep(milliseconds);
-}
-
 }  // namespace kivo::platform

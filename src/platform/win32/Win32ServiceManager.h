@@ -20,7 +20,6 @@ class Win32ServiceManager : public ServiceManager {
   bool SetStatus(Handle status_handle, const Status& status) override;
   bool ProgramPath(std::string* path) override;
   std::uint32_t LastError() const override;
-  void Pause(std::uint32_t milliseconds) override;
 };
 
 }  // namespace kivo::platform

@@ -57,16 +57,6 @@ SocketError Win32Sockets::BindToAnyPort(SocketHandle socket) {
              : WSAGetLastError();
 }
 
-SocketError Win32Sockets::LocalPort(SocketHandle socket, std::uint16_t* port) {
-  sockaddr_in local;
-  int size = sizeof(local);
-  if (getsockname(Handle(socket), reinterpret_cast<sockaddr*>(&local), &size) != 0) {
-    return WSAGetLastError();
-  }
-  *port = ntohs(local.sin_port);
-  return kSocketOk;
-}
-
 SocketError Win32Sockets::SendTo(SocketHandle socket, const void* data, std::size_t length,
                                  const Ipv4Address& address, std::uint16_t port,
                                  std::size_t* sent) {

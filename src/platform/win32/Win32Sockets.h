@@ -13,7 +13,6 @@ class Win32Sockets : public Sockets {
   SocketError OpenUdpSocket(SocketHandle* socket) override;
   SocketError AllowBroadcast(SocketHandle socket) override;
   SocketError BindToAnyPort(SocketHandle socket) override;
-  SocketError LocalPort(SocketHandle socket, std::uint16_t* port) override;
   SocketError SendTo(SocketHandle socket, const void* data, std::size_t length,
                      const Ipv4Address& address, std::uint16_t port, std::size_t* sent) override;
   void Close(SocketHandle socket) override;

@@ -23,7 +23,8 @@ import statistics
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(
+    os.path.abspath(__file__)))), "tools", "wine"))
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 import kivo_wine  # noqa: E402
 from kivo_wine import CONFIG_KEY  # noqa: E402

@@ -1,15 +1,17 @@
 """Kivo's service at work under Wine, with real peers on the loopback: the
-pieces that the end-to-end test, scripts/demo and the measuring script share.
+pieces that the end-to-end tests, scripts/demo, the service benchmark
+(bench/service/measure.py) and the snmptrapd peer test share.
 
 - WineSession: a Wine prefix of its own, its registry (through regedit
   imports, one process per batch of changes) and its service control manager.
 - TrapReceiver: net-snmp's snmptrapd in the foreground on 127.0.0.1, on a free
   port found at run time, authorization disabled, numeric output; its traps
-  parsed into dictionaries.
+  parsed into dictionaries (parse_trap). It needs no Wine.
 - UdpListener: a UDP socket on 127.0.0.1 (port 0) that keeps every
   datagram with the time it arrived: the syslog receiver.
 - EventLogFiles: the .evt files of the Application, Security and System logs,
   named by each log's "File" value and written with evtutil.exe.
+- Checks: the verdicts of a test run, printed as they come.
 
 Python 3 standard library only.
 """
@@ -51,6 +53,38 @@ def free_udp_port():
     with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
         probe.bind(("127.0.0.1", 0))
         return probe.getsockname()[1]
+
+
+class Checks:
+    """The verdicts of a test run: each check that fails is printed at once,
+    each step that passed with the time since the start."""
+
+    def __init__(self):
+        self.failures = 0
+        self.started = time.monotonic()
+
+    def fail(self, text):
+        self.failures += 1
+        print("FAIL: " + text, flush=True)
+        return False
+
+    def ok(self, text):
+        print("ok %6.1fs: %s" % (time.monotonic() - self.started, text), flush=True)
+
+    def equal(self, what, expected, actual):
+        if expected == actual:
+            return True
+        shown = [v if len(str(v)) < 200 else str(v)[:100] + "...(%d chars)" % len(str(v))
+                 for v in (expected, actual)]
+        return self.fail("%s: expected %r, got %r" % (what, shown[0], shown[1]))
+
+    def verdict(self):
+        """Prints the summary; the process exit code."""
+        if self.failures:
+            print("%d check(s) failed" % self.failures)
+            return 1
+        print("all checks passed in %.1f s" % (time.monotonic() - self.started))
+        return 0
 
 
 def reg_text(text):
