@@ -349,14 +349,19 @@ def parse_trap(text):
 
 
 class TrapReceiver:
-    """snmptrapd as the trap destination."""
+    """snmptrapd as the trap destination. Given MIB modules (and the folders
+    that hold them and their imports) it prints names instead of numbers;
+    given a handler command it also hands each trap to it (traphandle)."""
 
-    def __init__(self):
+    def __init__(self, mibs=(), mib_path=None, handler=None):
         self.workdir = tempfile.mkdtemp(prefix="kivo-trapd-")
         self.log = os.path.join(self.workdir, "trapd.out")
         config = os.path.join(self.workdir, "snmptrapd.conf")
         with open(config, "w") as f:
             f.write("disableAuthorization yes\n")
+            if handler:
+                f.write("traphandle default %s\n" % handler)
+        names = ["-M", mib_path, "-m", ":".join(mibs)] if mibs else ["-On", "-m", ""]
         env = dict(os.environ, SNMP_PERSISTENT_DIR=os.path.join(self.workdir, "persist"),
                    MIBS="", MIBDIRS=os.path.join(self.workdir, "nomibs"),
                    SNMPCONFPATH=self.workdir)
@@ -365,8 +370,8 @@ class TrapReceiver:
             self.port = free_udp_port()
             with open(self.log, "w") as out:
                 self.process = subprocess.Popen(
-                    ["snmptrapd", "-f", "-C", "-c", config, "-Lo", "-n", "-On", "-m", "",
-                     "-F", TRAP_FORMAT, "udp:127.0.0.1:%d" % self.port],
+                    ["snmptrapd", "-f", "-C", "-c", config, "-Lo", "-n"] + names +
+                    ["-F", TRAP_FORMAT, "udp:127.0.0.1:%d" % self.port],
                     stdout=out, stderr=subprocess.STDOUT, env=env)
             started = wait_for(lambda: "NET-SNMP version" in self.output()
                                or self.process.poll() is not None, 15)
