@@ -114,6 +114,9 @@ class RegistryConfig {
   void AddMap(std::int32_t event_id);
   void ClearMaps();
 
+  // True while the object holds an open key (the last Open or OpenEntry
+  // succeeded).
+  bool IsOpen() const { return key_ != nullptr; }
   void set_create(bool create) { create_ = create; }
 
   // Named accessors of the values of the key opened last.
