@@ -46,13 +46,6 @@ class EventLogReader {
   char* GetUser() { return event_.user; }
   char* GetDescription() { return event_.description; }
 
-  // Temporary, for the tests that still drive the steps on their own.
-  bool ReadFromLog(int log_index) { return ReadAndDecode(logs_[log_index]); }
-  bool IsInitialised(int log_index) const { return logs_[log_index].IsInitialised(); }
-  std::uint32_t NextRecord(int log_index) const { return logs_[log_index].NextRecord(); }
-  static constexpr const char* const (&kLogNames)[kLogCount] = eventlog::kLogNames;
-  static constexpr std::uint32_t kRecordBufferSize = RecordBuffer::kSize;
-
  private:
   // Reads the next record of one log and decodes it.
   bool ReadAndDecode(LogCursor& log);
