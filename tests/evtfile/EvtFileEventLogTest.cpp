@@ -90,69 +90,6 @@ TEST_F(EvtFileEventLogTest, ErrorCodesAreThePlatformsOwn) {
   EXPECT_EQ(platform::kErrorInvalidParameter, log.LastError());
   EXPECT_FALSE(log.Read(handle + 100, kSeekForwards, 1, buffer, sizeof(buffer), &read, &needed));
   EXPECT_EQ(platform::kErrorInvalidHandle, log.LastError());
-
-  ASSERT_TRUE(Writer().Clear());
-  std::uint32_t count = 99;
-  EXPECT_FALSE(log.CountRecords(handle, &count));
-  EXPECT_EQ(platform::kErrorEventLogFileChanged, log.LastError());
-  const auto reopened = log.Open("Application");
-  EXPECT_TRUE(log.CountRecords(reopened, &count));
-  EXPECT_EQ(0u, count);
-}
-
-TEST_F(EvtFileEventLogTest, LargeBufferTakesAsManyWholeRecordsAsFit) {
-  ASSERT_TRUE(Writer().Create(platform::evt::EvtFileWriter::kDefaultMaxSize));
-  for (const char* text : {"a", "b", "c"}) Append(Event(text));
-  EvtFileEventLog log(registry_, messages_);
-  const auto handle = log.Open("Application");
-  const auto one = AnsiRecord(Event("a")).size();
-  std::vector<unsigned char> buffer(one * 2 + one / 2);
-  std::uint32_t read = 0, needed = 0;
-  ASSERT_TRUE(log.Read(handle, kSeekForwards, 1, buffer.data(),
-                       static_cast<std::uint32_t>(buffer.size()), &read, &needed));
-  EXPECT_EQ(2 * one, read);
-  EXPECT_EQ(2u, buffer[one + 8]);
-}
-
-TEST_F(EvtFileEventLogTest, RecordsAppendedWhileOpenAreSeen) {
-  ASSERT_TRUE(Writer().Create(platform::evt::EvtFileWriter::kDefaultMaxSize));
-  Append(Event("before"));
-  EvtFileEventLog log(registry_, messages_);
-  const auto handle = log.Open("Application");
-  std::uint32_t count = 0, oldest = 0;
-  ASSERT_TRUE(log.CountRecords(handle, &count));
-  EXPECT_EQ(1u, count);
-  for (int i = 0; i < 20; ++i) Append(Event("after " + std::to_string(i)));
-  ASSERT_TRUE(log.CountRecords(handle, &count));
-  ASSERT_TRUE(log.OldestRecord(handle, &oldest));
-  EXPECT_EQ(21u, count);
-  EXPECT_EQ(1u, oldest);
-  std::vector<unsigned char> record;
-  for (std::uint32_t n = 2; n <= 21; ++n) {
-    ASSERT_EQ(0u, ReadOne(log, handle, n, &record));
-    EXPECT_EQ(std::vector<std::string>{"after " + std::to_string(n - 2)}, Strings(record));
-  }
-}
-
-TEST_F(EvtFileEventLogTest, WrappedLogKeepsTheNewestRecordsReadable) {
-  const std::uint32_t max_size = 0x800;
-  ASSERT_TRUE(Writer().Create(max_size));
-  for (int i = 1; i <= 100; ++i) Append(Event("record " + std::to_string(i), i % 7 * 5));
-  EXPECT_EQ(max_size, std::filesystem::file_size(path_));
-
-  EvtFileEventLog log(registry_, messages_);
-  const auto handle = log.Open("Application");
-  std::uint32_t count = 0, oldest = 0;
-  ASSERT_TRUE(log.CountRecords(handle, &count));
-  ASSERT_TRUE(log.OldestRecord(handle, &oldest));
-  EXPECT_EQ(101u, oldest + count);
-  EXPECT_GT(oldest, 50u);
-  std::vector<unsigned char> record;
-  EXPECT_EQ(platform::kErrorInvalidParameter, ReadOne(log, handle, oldest - 1, &record));
-  for (std::uint32_t n = oldest; n <= 100; ++n) {
-    ASSERT_EQ(0u, ReadOne(log, handle, n, &record)) << n;
-    EXPECT_EQ(std::vector<std::string>{"record " + std::to_string(n)}, Strings(record));
-  }
 }
 
 TEST_F(EvtFileEventLogTest, StaleDirtyHeaderIsReadThroughTheEofRecord) {

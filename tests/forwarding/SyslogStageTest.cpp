@@ -1,5 +1,5 @@
 // The syslog stage sending to real UDP listeners on loopback: the datagrams
-// byte for byte, the destinations it serves and skips, and its trace.
+// byte for byte, and the destinations it serves and skips.
 
 #include <gtest/gtest.h>
 
@@ -50,14 +50,10 @@ TEST_F(SyslogStageTest, EveryReachableDestinationGetsTheSameDatagram) {
   AddSyslog("nothing.invalid", 514);
   AddSyslog("localhost", second_.Port());
   OwnedEvent event(42, 2, 0, "Disk", "HOST", "SYSTEM", "line one\r\nline two");
-  Run(event, true, true);
+  Run(event, true);
   const std::string message = "<28>Disk: SYSTEM: line one\r\nline two";
   EXPECT_EQ(BytesOf(message), first_.Receive(kArrives).value_or(Bytes()));
   EXPECT_EQ(BytesOf(message), second_.Receive(kArrives).value_or(Bytes()));
-  const std::string sent =
-      "sending <" + message + ">\r\nsent " + std::to_string(message.size()) + " bytes\r\n";
-  EXPECT_EQ(sent + "failed to send to nothing.invalid on port 514\r\nerror is 11001\r\n" + sent,
-            Trace());
 }
 
 TEST_F(SyslogStageTest, UseFiltersDecidesForRejectedEvents) {
@@ -85,10 +81,12 @@ TEST_F(SyslogStageTest, MissingUseFiltersIsWrittenAndTheEventIsNotSent) {
   EXPECT_TRUE(first_.Receive(kArrives).has_value());
 }
 
-TEST_F(SyslogStageTest, MissingSyslogKeyIsLeftAlone) {
+TEST_F(SyslogStageTest, WithoutSyslogKeyOrDestinationsNothingIsSentOrTraced) {
   OwnedEvent event = StartedEvent();
   Run(event, true, true);
-  EXPECT_FALSE(SyslogKeyExists());
+  EXPECT_FALSE(SyslogKeyExists());  // and it is not created
+  UseSyslog(0);
+  Run(event, true, true);
   EXPECT_EQ("", Trace());
 }
 
@@ -103,13 +101,6 @@ TEST_F(SyslogStageTest, UnreadableDestinationEndsTheWalkThere) {
   Run(event, true);
   EXPECT_TRUE(first_.Receive(kArrives).has_value());
   EXPECT_FALSE(second_.Receive(kStaysAway).has_value());
-}
-
-TEST_F(SyslogStageTest, NoDestinationsSendAndTraceNothing) {
-  UseSyslog(0);
-  OwnedEvent event = StartedEvent();
-  Run(event, true, true);
-  EXPECT_EQ("", Trace());
 }
 
 }  // namespace
