@@ -35,6 +35,7 @@ TEST(SnmpMessage, FreshMessageWithVersionIsVersionAndPublicCommunity) {
   EXPECT_EQ(13u, message.EncodedSize());
   EXPECT_EQ("30 0B 02 01 00 04 06 70 75 62 6C 69 63", Hex(EncodeExactly(message)));
   EXPECT_EQ(255, message.GetPduType());
+  EXPECT_EQ(0, message.GetVersion());
   EXPECT_EQ("public", message.GetCommunity());
   EXPECT_THROW(SnmpMessage().GetVersion(), snmp::SnmpMissingVersion);
 }
@@ -51,6 +52,9 @@ TEST(SnmpMessage, V1TrapLayout) {
   message.SetSpecificTrap(1);
   message.AddVarBind(Binding("1.3.6.1.4.1.5309.6.1.1.1", std::make_unique<SnmpInteger>(7)));
   message.AddVarBind(Binding("1.3.6.1.4.1.5309.6.1.1.3", std::make_unique<SnmpString>("S")));
+  // Fields the trap body lacks are not set, and read as 0.
+  message.SetRequestId(5), message.SetErrorStatus(5), message.SetErrorIndex(5);
+  EXPECT_EQ(0, message.GetRequestId() + message.GetErrorStatus() + message.GetErrorIndex());
   EXPECT_EQ(
       "30 4B 02 01 00 04 02 61 62 "
       "A4 42 06 0B 2B 06 01 04 01 A9 3D 06 01 02 01 40 04 F0 1E 14 0A "
@@ -76,6 +80,9 @@ TEST(SnmpMessage, V2TrapLayoutWithHeaderBindingsFirst) {
   message.SetErrorIndex(0);
   message.AddTrapHeader(100, "1.3.6.1.4.1.5309.6.1.2.1", 6, 12);
   message.AddVarBind(Binding("1.3.6.1.4.1.5309.6.1.1.1", std::make_unique<SnmpInteger>(7)));
+  message.SetTimeStamp(5), message.SetGenericTrap(5), message.SetSpecificTrap(5);
+  message.SetEnterprise("1.3.6"), message.SetAgentAddress("1.2.3.4");
+  EXPECT_EQ(0, message.GetTimeStamp() + message.GetErrorStatus() + message.GetErrorIndex());
   EXPECT_EQ(
       "30 53 02 01 01 04 02 61 62 "
       "A7 4A 02 02 03 E8 02 01 00 02 01 00 "
