@@ -92,6 +92,7 @@ std::vector<ValueCase> ValueCases() {
       {"StringFinalNul", text(std::string("abc\0", 4)), "04 04 61 62 63 00", "abc"},
       {"StringInnerNul", text(std::string("a\0b", 3)), "04 03 61 00 62", "610062"},
       {"StringLineBreaks", text("a\tb\r\n"), "04 05 61 09 62 0D 0A", "a\tb\r\n"},
+      {"StringDelete", text("~\x7f"), "04 02 7E 7F", "7e7f"},
       {"Oid13", oid("1.3"), "06 01 2B", "1.3."},
       {"OidSysUpTime", oid("1.3.6.1.2.1.1.3.0"), "06 08 2B 06 01 02 01 01 03 00",
        "1.3.6.1.2.1.1.3.0"},
