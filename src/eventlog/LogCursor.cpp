@@ -29,8 +29,6 @@ LogCursor::~LogCursor() {
 }
 
 void LogCursor::Start() {
-  next_record_ = 0;
-  initialised_ = false;
   OpenLog();
   if (handle_ == platform::kNoEventLog) {
     TraceFile trace(TraceFile::kFileName);

@@ -34,13 +34,8 @@ class LogCursor {
   // or positioned is reported in the trace file whatever "logging" says: a
   // log that is never read must not go unnoticed.
   void Start();
-  // Opens the log (a handle or none).
-  void OpenLog();
   // Closes an open log; it is then not initialised.
   void CloseLog();
-  // Sets the next record to the one after the newest. False when the log's
-  // count or oldest record cannot be had.
-  bool ResetPosition();
 
   // Reads the next record into `record` and moves past it. False when there
   // is none yet, when it was skipped, or when the read failed; a failure
@@ -48,11 +43,15 @@ class LogCursor {
   bool ReadFromLog(RecordBuffer& record, config::TraceFile& trace);
 
   bool IsInitialised() const { return initialised_; }
-  std::uint32_t NextRecord() const { return next_record_; }
   int index() const { return index_; }
   const char* name() const { return name_; }
 
  private:
+  // Opens the log (a handle or none).
+  void OpenLog();
+  // Sets the next record to the one after the newest. False when the log's
+  // count or oldest record cannot be had.
+  bool ResetPosition();
   // After a cleared or damaged log: open it again at its new end.
   void ReopenLog(config::TraceFile& trace);
   // After "no new events": when the log wrapped past the next record, moves
