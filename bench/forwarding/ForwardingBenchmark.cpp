@@ -65,7 +65,7 @@ void ForwardOneEvent(benchmark::State& state) {
   for (auto& listener : syslog_listeners) config.AddSyslogHost("127.0.0.1", listener.Port());
 
   platform::FakeEventLog event_log;
-  for (const char* name : eventlog::EventLogReader::kLogNames) event_log.AddLog(name);
+  for (const char* name : eventlog::kLogNames) event_log.AddLog(name);
   platform::FakeMessages messages;
   platform::FakePause pause;
   platform::FakePerfData perf_data;

@@ -17,8 +17,6 @@ class SnmpIpAddress : public SnmpValue {
  public:
   explicit SnmpIpAddress(std::string_view dotted_quad);
 
-  const std::array<std::uint8_t, 4>& Octets() const { return octets_; }
-
  protected:
   void EncodeContent(std::uint8_t*& cursor) const override;
   std::string BuildText() const override;

@@ -82,8 +82,6 @@ class SnmpMessage : public SnmpMessageBase {
   void SetAgentAddress(std::string_view dotted_quad);
   void SetEnterprise(std::string_view dotted_text);
 
-  const SnmpVarBindList& Bindings() const { return bindings_; }
-
  private:
   bool IsV2Notification() const;
   // Octets of version and community.

@@ -31,13 +31,6 @@ class SnmpOid final : public SnmpValue {
 
   explicit SnmpOid(std::string_view dotted_text);
 
-  const OctetBuffer& Content() const { return content_; }
-
-  // The sub-identifiers of the content in order (the first one holds the
-  // first two arcs). A trailing incomplete sub-identifier, which text
-  // construction never produces, is ignored.
-  std::vector<std::uint32_t> SubIdentifiers() const;
-
  protected:
   void EncodeContent(std::uint8_t*& cursor) const override;
   // "%u.%u." for the first sub-identifier split into two arcs, then the rest
@@ -52,6 +45,10 @@ class SnmpOid final : public SnmpValue {
   // Takes over the content of an OID handed to a binding, which keeps its
   // name inside itself; without one, the OID of the empty text.
   explicit SnmpOid(std::unique_ptr<SnmpOid> other);
+  // The sub-identifiers of the content in order (the first one holds the
+  // first two arcs). A trailing incomplete sub-identifier, which text
+  // construction never produces, is ignored.
+  std::vector<std::uint32_t> SubIdentifiers() const;
 
   OctetBuffer content_;
 };

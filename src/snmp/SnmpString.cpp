@@ -33,7 +33,6 @@ std::string SnmpString::BuildText() const {
   if (printable == content_.size() || only_final_nul) {
     return std::string(content_.begin(), content_.begin() + static_cast<std::ptrdiff_t>(printable));
   }
-  hex_form_ = true;
   static const char kDigits[] = "0123456789abcdef";
   std::string text;
   text.reserve(content_.size() * 2);

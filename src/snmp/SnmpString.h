@@ -22,11 +22,6 @@ class SnmpString : public SnmpValue {
   // The octets as they are (a NUL inside is kept).
   explicit SnmpString(std::string_view octets);
 
-  // True when ToText rendered the content as hex digits because it is not
-  // printable; false before the first ToText call.
-  bool IsHexForm() const { return hex_form_; }
-  const OctetBuffer& Content() const { return content_; }
-
  protected:
   void EncodeContent(std::uint8_t*& cursor) const override;
   // Printable content (ASCII 0x20-0x7E, TAB, LF, CR; a final 00 allowed) as
@@ -34,7 +29,6 @@ class SnmpString : public SnmpValue {
   std::string BuildText() const override;
 
  private:
-  mutable bool hex_form_ = false;
   OctetBuffer content_;
 };
 

@@ -47,11 +47,6 @@ class UdpEndpoint {
   // one datagram. Returns the octets sent; 0 when not ready or on failure.
   std::int32_t SendMessage(const SnmpMessageBase& message);
 
-  // The destination as resolved (for traces and tests); empty until resolved.
-  std::optional<platform::Ipv4Address> Destination() const { return destination_; }
-  // The destination host text; empty when the given text was empty.
-  const std::string& Host() const { return host_; }
-
  private:
   bool Resolve();
 

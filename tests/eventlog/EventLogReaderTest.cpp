@@ -1,184 +1,303 @@
+// The reader through the face the run loop uses. Its scenarios (order, skip,
+// clear, wrap, and the traces of a fetch) run once over each log backend:
+// the in-memory logs and the .evt files that kivo-evtfile.exe reads. Faults
+// that only the in-memory logs can inject follow.
+
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "eventlog/ReaderFixture.h"
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/RegistryConfig.h"
+#include "eventlog/EventLogReader.h"
+#include "evtfile/EvtLogFixture.h"
+#include "platform/fake/FakeEventLog.h"
+#include "platform/fake/FakePause.h"
 
 namespace kivo::testing {
 namespace {
 
-using eventlog::EventLogReader;
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
-class EventLogReaderTest : public ReaderFixture {
- protected:
-  std::uint32_t Write(const char* log, const std::string& text) {
-    TestEvent event;
-    event.strings = {text};
-    return log_.Append(log, AnsiRecord(event));
-  }
+// An event whose record is exactly `size` bytes (a multiple of four).
+TestEvent Sized(const std::string& text, std::size_t size) {
+  TestEvent event;
+  event.strings = {text};
+  event.data.assign(size - AnsiRecord(event).size(), 0x5A);
+  return event;
+}
+
+// The event logs the reader reads, and a writer of their records.
+class LogBackend {
+ public:
+  virtual ~LogBackend() = default;
+  virtual platform::EventLog& event_log() = 0;
+  virtual void Write(const std::string& log, const TestEvent& event) = 0;
+  virtual void Clear(const std::string& log) = 0;
+  // Writes `count` records ("w0", "w1", ...) into a log too small to hold
+  // them all, so that the oldest are overwritten.
+  virtual void WriteWrapping(const std::string& log, int count) = 0;
 };
 
-TEST_F(EventLogReaderTest, EveryFetchPausesAndServesApplicationBeforeSecurityBeforeSystem) {
-  SetLogging(0);
-  auto reader = MakeReader();
-  Write("System", "sys");
-  Write("Security", "sec");
-  Write("Application", "app1");
-  Write("Application", "app2");
-  EXPECT_THAT(FetchAll(*reader), ElementsAre("app1", "app2", "sec", "sys"));
-  EXPECT_EQ(5, pause_.waits());
-  EXPECT_EQ(5u * 500, pause_.total_milliseconds());
+class InMemoryLogs : public LogBackend {
+ public:
+  InMemoryLogs() {
+    for (const char* name : eventlog::kLogNames) logs.AddLog(name);
+  }
+  platform::EventLog& event_log() override { return logs; }
+  void Write(const std::string& log, const TestEvent& event) override {
+    logs.Append(log, AnsiRecord(event));
+  }
+  void Clear(const std::string& log) override { logs.Clear(log); }
+  void WriteWrapping(const std::string& log, int count) override {
+    for (int i = 0; i < count; ++i) Write(log, Sized("w" + std::to_string(i), 2048));
+    logs.DropOldest(log, static_cast<std::uint32_t>(count) - 30);  // what a 64 KB log keeps
+  }
+
+  platform::FakeEventLog logs;
+};
+
+class EvtFiles : public LogBackend {
+ public:
+  EvtFiles(platform::Registry& registry, platform::FakeMessages& messages,
+           const std::filesystem::path& dir)
+      : dir_(dir), logs_(registry, messages) {
+    for (const char* name : eventlog::kLogNames) {
+      RegisterLogFile(registry, messages, name, dir.string(), std::string(name) + ".evt");
+      EXPECT_TRUE(Writer(name).Create(0x10000));
+    }
+  }
+  platform::EventLog& event_log() override { return logs_; }
+  void Write(const std::string& log, const TestEvent& event) override {
+    std::uint32_t number = 0;
+    EXPECT_TRUE(Writer(log).Append(ToFields(event), &number));
+  }
+  void Clear(const std::string& log) override { EXPECT_TRUE(Writer(log).Clear()); }
+  void WriteWrapping(const std::string& log, int count) override {
+    for (int i = 0; i < count; ++i) Write(log, Sized("w" + std::to_string(i), 2048));
+  }
+
+ private:
+  platform::evt::EvtFileWriter Writer(const std::string& log) {
+    return platform::evt::EvtFileWriter((dir_ / (log + ".evt")).string());
+  }
+  std::filesystem::path dir_;
+  platform::EvtFileEventLog logs_;
+};
+
+// A reader on a log backend, with in-memory messages, pause and registry, in
+// a fresh current directory so that the trace file is the test's own.
+class ReaderTest : public ::testing::Test {
+ protected:
+  void SetLogging(int value) { config::RegistryConfig(registry_, nullptr).SetLogging(value); }
+  void MakeReader() {
+    reader_ = std::make_unique<eventlog::EventLogReader>(logs_->event_log(), messages_, pause_,
+                                                         registry_);
+  }
+  void Write(const std::string& log, const std::string& text) {
+    TestEvent event;
+    event.strings = {text};
+    logs_->Write(log, event);
+  }
+  // The descriptions of every record fetched until none is left.
+  std::vector<std::string> FetchAll() {
+    std::vector<std::string> seen;
+    while (reader_->FetchNext()) seen.push_back(reader_->GetDescription());
+    return seen;
+  }
+  // The trace file, with its line ends as LF.
+  std::string Trace() {
+    std::string text;
+    for (const std::string& line : ReadLines(config::TraceFile::kFileName)) text += line + "\n";
+    return text;
+  }
+  void ClearTrace() { std::remove(config::TraceFile::kFileName); }
+
+  ScopedTempDir dir_;
+  platform::FakeRegistry registry_;
+  platform::FakeMessages messages_;
+  platform::FakePause pause_;
+  std::unique_ptr<LogBackend> logs_;
+  std::unique_ptr<eventlog::EventLogReader> reader_;
+};
+
+using BackendFactory = std::unique_ptr<LogBackend> (*)(platform::Registry&, platform::FakeMessages&,
+                                                       const std::filesystem::path&);
+
+class ReaderScenarios : public ReaderTest, public ::testing::WithParamInterface<BackendFactory> {
+ protected:
+  void SetUp() override { logs_ = GetParam()(registry_, messages_, dir_.path()); }
+};
+
+TEST_P(ReaderScenarios, ReadsOnlyNewRecordsApplicationFirstAfterAPauseEachFetch) {
+  Write("Application", "before start");
+  Write("System", "before start");
+  MakeReader();
+  EXPECT_THAT(FetchAll(), IsEmpty());
+  Write("System", "sys 1");
+  Write("Security", "sec 1");
+  Write("Application", "app 1");
+  Write("System", "sys 2");
+  Write("Application", "app 2");
+  EXPECT_THAT(FetchAll(), ElementsAre("app 1", "app 2", "sec 1", "sys 1", "sys 2"));
+  EXPECT_EQ(7, pause_.waits());
+  EXPECT_EQ(7u * 500, pause_.total_milliseconds());
+  // "logging" was missing: the first fetch wrote it as 0, and nothing was traced.
+  EXPECT_EQ(0, config::RegistryConfig(registry_, nullptr).GetLogging());
+  EXPECT_EQ("", Trace());
 }
 
-TEST_F(EventLogReaderTest, MissingLoggingIsWrittenAsZeroAndTracesNothing) {
-  auto reader = MakeReader();
-  Write("Application", "x");
-  EXPECT_TRUE(reader->FetchNext());
-  config::RegistryConfig config(registry_, nullptr);
-  EXPECT_EQ(0, config.GetLogging());
-  EXPECT_THAT(Trace(), IsEmpty());
-}
-
-TEST_F(EventLogReaderTest, FetchWithNothingNewTracesThreeProbes) {
+TEST_P(ReaderScenarios, FetchOfNothingNewAndOfARecordTraceEveryStep) {
   Write("Security", "old");
   SetLogging(1);
-  auto reader = MakeReader();
-  EXPECT_FALSE(reader->FetchNext());
-  EXPECT_THAT(
-      Trace(),
-      ElementsAre("eventlog Application is initialized", "reading event log Application",
-                  "tried to read size, looks like it is empty", "ReadEvent(0) was unsuccessful ",
-                  "eventlog Security is initialized", "reading event log Security",
-                  "tried to read size, but there are no new events to read",
-                  "ReadEvent(1) was unsuccessful ", "eventlog System is initialized",
-                  "reading event log System", "tried to read size, looks like it is empty",
-                  "ReadEvent(2) was unsuccessful "));
-}
-
-TEST_F(EventLogReaderTest, SuccessfulReadTracesSizeBytesAndTheDecode) {
-  SetLogging(1);
-  auto reader = MakeReader();
+  MakeReader();
+  EXPECT_FALSE(reader_->FetchNext());
+  EXPECT_EQ(
+      "eventlog Application is initialized\nreading event log Application\n"
+      "tried to read size, looks like it is empty\nReadEvent(0) was unsuccessful \n"
+      "eventlog Security is initialized\nreading event log Security\n"
+      "tried to read size, but there are no new events to read\nReadEvent(1) was unsuccessful \n"
+      "eventlog System is initialized\nreading event log System\n"
+      "tried to read size, looks like it is empty\nReadEvent(2) was unsuccessful \n",
+      Trace());
+  ClearTrace();
   TestEvent event;
   event.strings = {"disk", "full"};
-  const auto record = AnsiRecord(event);
-  log_.Append("Application", record);
-  ASSERT_TRUE(reader->FetchNext());
-  const std::string size = std::to_string(record.size());
-  EXPECT_THAT(
-      Trace(),
-      ElementsAre("eventlog Application is initialized", "reading event log Application",
-                  "tried to read size, status is <0> and error is <122>",
-                  "read size success: size is " + size, "Read <" + size + "> bytes",
-                  "eventID  <1000>", "raw eventID  <1000>", "eventType  <3>", "eventCategory <0>",
-                  "eventSource  <KivoTest>", "No event message file for KivoTest",
-                  "string 1 <disk>", "string 2 <full>", "computerName  <KIVOHOST>",
-                  "sid not specified", "ReadEvent(0) was successful "));
-  EXPECT_STREQ("diskfull", reader->GetDescription());
+  logs_->Write("Application", event);
+  ASSERT_TRUE(reader_->FetchNext());
+  const std::string size = std::to_string(AnsiRecord(event).size());
+  EXPECT_EQ(
+      "eventlog Application is initialized\nreading event log Application\n"
+      "tried to read size, status is <0> and error is <122>\nread size success: size is " +
+          size + "\nRead <" + size +
+          "> bytes\neventID  <1000>\nraw eventID  <1000>\neventType  <3>\n"
+          "eventCategory <0>\neventSource  <KivoTest>\nNo event message file for KivoTest\n"
+          "string 1 <disk>\nstring 2 <full>\ncomputerName  <KIVOHOST>\nsid not specified\n"
+          "ReadEvent(0) was successful \n",
+      Trace());
+  EXPECT_STREQ("diskfull", reader_->GetDescription());
 }
 
-TEST_F(EventLogReaderTest, RecordOf8196BytesOrMoreIsSkippedAndOneBelowIsRead) {
+TEST_P(ReaderScenarios, SkipsARecordOf8196BytesOrMoreAndReadsOneBelow) {
   SetLogging(1);
-  auto reader = MakeReader();
-  TestEvent big;
-  big.data.assign(8196, 0xAB);
-  log_.Append("Application", AnsiRecord(big));
-  TestEvent below;
-  below.data.assign(8000, 1);
-  auto record = AnsiRecord(below);
-  record.resize(8192);  // padding inside the record
-  record[0] = 0x00, record[1] = 0x20;
-  log_.Append("Application", record);
-  EXPECT_FALSE(reader->FetchNext());
-  EXPECT_THAT(Trace(), ::testing::Contains("size is too big, skipping"));
-  EXPECT_TRUE(reader->FetchNext());
+  MakeReader();
+  logs_->Write("Application", Sized("too big", 8196));
+  logs_->Write("Application", Sized("fits", 8192));
+  EXPECT_FALSE(reader_->FetchNext());
+  EXPECT_THAT(Trace(), HasSubstr("\nsize is too big, skipping\n"));
+  EXPECT_THAT(FetchAll(), ElementsAre("fits"));
 }
 
-TEST_F(EventLogReaderTest, ClearedLogIsReopenedAtItsNewEnd) {
-  SetLogging(1);
-  auto reader = MakeReader();
+TEST_P(ReaderScenarios, PicksUpAClearedLogAtItsNewEnd) {
+  MakeReader();
   Write("Application", "one");
-  ASSERT_TRUE(reader->FetchNext());
-  log_.Clear("Application");
-  Write("Application", "lost");  // written between the clear and the next read
-  ClearTrace();
-  EXPECT_FALSE(reader->FetchNext());
-  EXPECT_THAT(Trace(),
-              ::testing::Contains("tried to read size, status is <0> and error is <1503>"));
-  EXPECT_TRUE(reader->IsInitialised(0));
-  EXPECT_EQ(2u, reader->NextRecord(0));
   Write("Application", "two");
-  ASSERT_TRUE(reader->FetchNext());
-  EXPECT_STREQ("two", reader->GetDescription());
-  EXPECT_EQ(3, log_.open_handles());
-}
-
-TEST_F(EventLogReaderTest, FailedReopenLeavesTheLogUnreadAndTracesWhy) {
+  EXPECT_THAT(FetchAll(), ElementsAre("one", "two"));
+  logs_->Clear("Application");
+  Write("Application", "between the clear and the next read");
   SetLogging(1);
-  auto reader = MakeReader();
-  log_.FailNextRead("System", platform::kErrorEventLogFileCorrupt);
-  log_.FailOpen("System", 5);
-  ClearTrace();
-  EXPECT_FALSE(reader->FetchNext());
-  EXPECT_THAT(
-      Trace(),
-      ElementsAreArray(std::vector<std::string>{
-          "eventlog Application is initialized", "reading event log Application",
-          "tried to read size, looks like it is empty", "ReadEvent(0) was unsuccessful ",
-          "eventlog Security is initialized", "reading event log Security",
-          "tried to read size, looks like it is empty", "ReadEvent(1) was unsuccessful ",
-          "eventlog System is initialized", "reading event log System",
-          "tried to read size, status is <0> and error is <1500>",
-          "failed to reopen log System with error 5", "Could not re-get log count for System",
-          "Error is 6", "ReadEvent(2) was unsuccessful "}));
-  EXPECT_FALSE(reader->IsInitialised(2));
-  ClearTrace();
-  reader->FetchNext();
-  EXPECT_THAT(Trace(), ::testing::Contains("eventlog System is NOT initialized"));
+  EXPECT_THAT(FetchAll(), IsEmpty());
+  EXPECT_THAT(Trace(), HasSubstr("tried to read size, status is <0> and error is <1503>\n"));
+  Write("Application", "after");
+  EXPECT_THAT(FetchAll(), ElementsAre("after"));
 }
 
-TEST_F(EventLogReaderTest, OtherReadErrorsRetryTheSameRecord) {
+TEST_P(ReaderScenarios, GoesOnWithTheOldestRecordAfterAWrapPastItsPosition) {
+  MakeReader();
+  Write("Application", "first");
+  EXPECT_THAT(FetchAll(), ElementsAre("first"));
+  logs_->WriteWrapping("Application", 100);
+  platform::EventLog& log = logs_->event_log();
+  const platform::EventLogHandle handle = log.Open("Application");
+  std::uint32_t oldest = 0;
+  ASSERT_TRUE(log.OldestRecord(handle, &oldest));
+  log.Close(handle);
+  ASSERT_GT(oldest, 2u);
+  SetLogging(1);
+  const std::vector<std::string> seen = FetchAll();
+  // Record 1 was "first", so record n is "w" n - 2.
+  ASSERT_EQ(102 - oldest, seen.size());
+  EXPECT_EQ("w" + std::to_string(oldest - 2), seen.front());
+  EXPECT_EQ("w99", seen.back());
+  EXPECT_THAT(Trace(), HasSubstr("records 2 to " + std::to_string(oldest - 1) +
+                                 " of Application were overwritten before they were read, going "
+                                 "on with record " +
+                                 std::to_string(oldest) + "\n"));
+}
+
+std::unique_ptr<LogBackend> MakeInMemoryLogs(platform::Registry&, platform::FakeMessages&,
+                                             const std::filesystem::path&) {
+  return std::make_unique<InMemoryLogs>();
+}
+std::unique_ptr<LogBackend> MakeEvtFiles(platform::Registry& registry,
+                                         platform::FakeMessages& messages,
+                                         const std::filesystem::path& dir) {
+  return std::make_unique<EvtFiles>(registry, messages, dir);
+}
+INSTANTIATE_TEST_SUITE_P(Backends, ReaderScenarios,
+                         ::testing::Values(&MakeInMemoryLogs, &MakeEvtFiles), [](const auto& info) {
+                           return std::string(info.index == 0 ? "InMemory" : "EvtFile");
+                         });
+
+// Faults injected into the in-memory logs.
+class ReaderFaultsTest : public ReaderTest {
+ protected:
+  void SetUp() override {
+    auto logs = std::make_unique<InMemoryLogs>();
+    fake_ = &logs->logs;
+    logs_ = std::move(logs);
+  }
+  platform::FakeEventLog* fake_ = nullptr;
+};
+
+TEST_F(ReaderFaultsTest, LogsThatCannotBeSetUpAreReportedWhateverLoggingSaysAndNeverRead) {
   SetLogging(0);
-  auto reader = MakeReader();
+  fake_->FailOpen("Security", 1722);
+  fake_->FailCount("System", 1500);
+  MakeReader();
+  EXPECT_EQ(
+      "Could not open Event Log for Security\nError is 1722\nCould not get log count for 3\n"
+      "Error is 1500\n",
+      Trace());
+  SetLogging(1);
+  ClearTrace();
+  EXPECT_FALSE(reader_->FetchNext());
+  EXPECT_THAT(Trace(), HasSubstr("ReadEvent(0) was unsuccessful \neventlog Security is NOT "
+                                 "initialized\neventlog System is NOT initialized\n"));
+  EXPECT_EQ(2, fake_->open_handles());
+  reader_.reset();
+  EXPECT_EQ(0, fake_->open_handles());
+}
+
+TEST_F(ReaderFaultsTest, FailedReopenLeavesTheLogUnreadAndTracesWhy) {
+  SetLogging(1);
+  MakeReader();
+  fake_->FailNextRead("System", platform::kErrorEventLogFileCorrupt);
+  fake_->FailOpen("System", 5);
+  ClearTrace();
+  EXPECT_FALSE(reader_->FetchNext());
+  EXPECT_THAT(Trace(), EndsWith("ReadEvent(1) was unsuccessful \neventlog System is initialized\n"
+                                "reading event log System\n"
+                                "tried to read size, status is <0> and error is <1500>\n"
+                                "failed to reopen log System with error 5\n"
+                                "Could not re-get log count for System\nError is 6\n"
+                                "ReadEvent(2) was unsuccessful \n"));
+  ClearTrace();
+  reader_->FetchNext();
+  EXPECT_THAT(Trace(), HasSubstr("eventlog System is NOT initialized\n"));
+}
+
+TEST_F(ReaderFaultsTest, OtherReadErrorsAskForTheSameRecordAgain) {
+  MakeReader();
   Write("Application", "kept");
-  log_.FailNextRead("Application", 5);
-  EXPECT_FALSE(reader->FetchNext());
-  ASSERT_TRUE(reader->FetchNext());
-  EXPECT_STREQ("kept", reader->GetDescription());
-}
-
-TEST_F(EventLogReaderTest, LogWrappedPastThePositionGoesOnWithTheOldestRecord) {
-  SetLogging(1);
-  auto reader = MakeReader();
-  for (int i = 1; i <= 5; ++i) Write("Application", "r" + std::to_string(i));
-  log_.DropOldest("Application", 3);  // records 1 to 3 overwritten unread
-  ClearTrace();
-  ASSERT_TRUE(reader->FetchNext());
-  EXPECT_STREQ("r4", reader->GetDescription());
-  EXPECT_THAT(Trace(),
-              ::testing::Contains("records 1 to 3 of Application were overwritten before they were "
-                                  "read, going on with record 4"));
-  ASSERT_TRUE(reader->FetchNext());
-  EXPECT_STREQ("r5", reader->GetDescription());
-}
-
-TEST_F(EventLogReaderTest, LogThatCannotBeOpenedIsReportedWhateverLoggingSays) {
-  SetLogging(0);
-  log_.FailOpen("Security", 1722);
-  log_.FailCount("System", 1500);
-  auto reader = MakeReader();
-  EXPECT_THAT(Trace(), ElementsAre("Could not open Event Log for Security", "Error is 1722",
-                                   "Could not get log count for 3", "Error is 1500"));
-  EXPECT_TRUE(reader->IsInitialised(0));
-  EXPECT_FALSE(reader->IsInitialised(1));
-  EXPECT_FALSE(reader->IsInitialised(2));
-}
-
-TEST_F(EventLogReaderTest, DestructionClosesEveryLog) {
-  auto reader = MakeReader();
-  EXPECT_EQ(3, log_.open_handles());
-  reader.reset();
-  EXPECT_EQ(0, log_.open_handles());
+  fake_->FailNextRead("Application", 5);
+  EXPECT_FALSE(reader_->FetchNext());
+  EXPECT_THAT(FetchAll(), ElementsAre("kept"));
 }
 
 }  // namespace

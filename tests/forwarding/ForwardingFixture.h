@@ -89,6 +89,13 @@ class StoreFixture : public ::testing::Test {
     config_->SetSenderOid("");
     config_->SetStripCrlf(0);
     config_->SetLogging(0);
+    // The agent address of SNMPv1 traps: this machine's first address.
+    std::string name;
+    platform::Ipv4Address address{};
+    agent_ = sockets_.LocalHostName(&name) == platform::kSocketOk &&
+                     sockets_.ResolveHostName(name, &address) == platform::kSocketOk
+                 ? platform::FormatDotted(address)
+                 : "240.30.20.10";
   }
 
   void SetNumber(const char* name, std::int32_t value) {
@@ -138,6 +145,7 @@ class StoreFixture : public ::testing::Test {
   SystemSockets sockets_;
   LoopbackListener trap_listener_;
   std::unique_ptr<config::RegistryConfig> config_;
+  std::string agent_;
 };
 
 }  // namespace kivo::testing

@@ -39,16 +39,6 @@ std::vector<Binding> EventBindings(const OwnedEvent& e) {
 
 class TrapStageTest : public StoreFixture {
  protected:
-  void SetUp() override {
-    StoreFixture::SetUp();
-    std::string name;
-    platform::Ipv4Address address{};
-    agent_ = sockets_.LocalHostName(&name) == platform::kSocketOk &&
-                     sockets_.ResolveHostName(name, &address) == platform::kSocketOk
-                 ? platform::FormatDotted(address)
-                 : "240.30.20.10";
-  }
-
   void Run(OwnedEvent& event, std::int32_t version, bool tracing = false,
            const std::string& destination = "127.0.0.1") {
     config::TraceFile trace = config::TraceFile::OpenIf(tracing);
@@ -89,8 +79,6 @@ class TrapStageTest : public StoreFixture {
     }
     return Encode(message);
   }
-
-  std::string agent_;
 };
 
 TEST_F(TrapStageTest, FormFollowsVersionMapAndSenderOid) {
@@ -159,34 +147,6 @@ TEST_F(TrapStageTest, StripCrlfReplacesLineBreaksOfIncludedTextsInTheEvent) {
     EXPECT_STREQ(expected.user, event.user);
     EXPECT_STREQ(expected.description, event.description);
   }
-}
-
-TEST_F(TrapStageTest, UnresolvableDestinationTracesTheFailureAndZeroBytes) {
-  SetNumber("iet", 0);
-  SetNumber("iecn", 0);
-  SetNumber("stripCRLF", 1);
-  OwnedEvent event = StartedEvent();
-  Run(event, 0, true, "nothing.invalid");
-  EXPECT_EQ("e.EventId<6005> is not mapped\r\nSenderIP is <" + agent_ +
-                ">\r\n"
-                "added event number varbind\r\n"
-                "added event source varbind\r\nstripping event source\r\n"
-                "added event user varbind\r\nstripping user\r\n"
-                "added event description varbind\r\nstripping description\r\n"
-                "added event category varbind\r\n"
-                "failed to communicate with destination <11001>\r\nSent 0 bytes\r\n",
-            Trace());
-}
-
-TEST_F(TrapStageTest, ReachableDestinationTracesReadyAndTheBytesSent) {
-  AddMap(6005);
-  for (const char* flag : kFlags) SetNumber(flag, 0);
-  OwnedEvent event = StartedEvent();
-  Run(event, 1, true);
-  const Bytes trap = ReceiveTrap();
-  EXPECT_EQ("e.EventId<6005> is mapped\r\nready to communicate with destination <0>\r\nSent " +
-                std::to_string(trap.size()) + " bytes\r\n",
-            Trace());
 }
 
 TEST_F(TrapStageTest, UnreadableTrapOptionsFallBackToTheirDefaults) {

@@ -3,15 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "snmp/Ber.h"
 #include "snmp/SnmpInteger.h"
 #include "snmp/SnmpIpAddress.h"
 #include "snmp/SnmpMessage.h"
 #include "snmp/SnmpOid.h"
-#include "snmp/SnmpRequestPdu.h"
 #include "snmp/SnmpString.h"
 #include "snmp/SnmpTestHex.h"
 
@@ -34,6 +35,9 @@ TEST(SnmpMessage, FreshMessageWithVersionIsVersionAndPublicCommunity) {
   EXPECT_EQ(13u, message.EncodedSize());
   EXPECT_EQ("30 0B 02 01 00 04 06 70 75 62 6C 69 63", Hex(EncodeExactly(message)));
   EXPECT_EQ(255, message.GetPduType());
+  EXPECT_EQ(0, message.GetVersion());
+  EXPECT_EQ("public", message.GetCommunity());
+  EXPECT_THROW(SnmpMessage().GetVersion(), snmp::SnmpMissingVersion);
 }
 
 TEST(SnmpMessage, V1TrapLayout) {
@@ -48,6 +52,9 @@ TEST(SnmpMessage, V1TrapLayout) {
   message.SetSpecificTrap(1);
   message.AddVarBind(Binding("1.3.6.1.4.1.5309.6.1.1.1", std::make_unique<SnmpInteger>(7)));
   message.AddVarBind(Binding("1.3.6.1.4.1.5309.6.1.1.3", std::make_unique<SnmpString>("S")));
+  // Fields the trap body lacks are not set, and read as 0.
+  message.SetRequestId(5), message.SetErrorStatus(5), message.SetErrorIndex(5);
+  EXPECT_EQ(0, message.GetRequestId() + message.GetErrorStatus() + message.GetErrorIndex());
   EXPECT_EQ(
       "30 4B 02 01 00 04 02 61 62 "
       "A4 42 06 0B 2B 06 01 04 01 A9 3D 06 01 02 01 40 04 F0 1E 14 0A "
@@ -73,6 +80,9 @@ TEST(SnmpMessage, V2TrapLayoutWithHeaderBindingsFirst) {
   message.SetErrorIndex(0);
   message.AddTrapHeader(100, "1.3.6.1.4.1.5309.6.1.2.1", 6, 12);
   message.AddVarBind(Binding("1.3.6.1.4.1.5309.6.1.1.1", std::make_unique<SnmpInteger>(7)));
+  message.SetTimeStamp(5), message.SetGenericTrap(5), message.SetSpecificTrap(5);
+  message.SetEnterprise("1.3.6"), message.SetAgentAddress("1.2.3.4");
+  EXPECT_EQ(0, message.GetTimeStamp() + message.GetErrorStatus() + message.GetErrorIndex());
   EXPECT_EQ(
       "30 53 02 01 01 04 02 61 62 "
       "A7 4A 02 02 03 E8 02 01 00 02 01 00 "
@@ -86,6 +96,11 @@ TEST(SnmpMessage, V2TrapLayoutWithHeaderBindingsFirst) {
   EXPECT_EQ("100", message.GetVarBindValue(1));
   EXPECT_EQ("1.3.6.1.4.1.5309.6.1.2.1.0.12", message.GetVarBindValue(2));
   EXPECT_EQ("1.3.6.1.4.1.5309.6.1.1.1", message.GetVarBindName(3));
+  for (std::size_t outside : {std::size_t{0}, std::size_t{4}}) {
+    EXPECT_EQ("NULL", message.GetVarBindName(outside));
+    EXPECT_EQ("NULL", message.GetVarBindTypeName(outside));
+    EXPECT_EQ("NULL", message.GetVarBindValue(outside));
+  }
   EXPECT_EQ(6, message.GetGenericTrap());
   EXPECT_EQ(12, message.GetSpecificTrap());
   EXPECT_EQ("1.3.6.1.4.1.5309.6.1.2.1.0.12", message.GetEnterprise().value_or("?"));
@@ -94,27 +109,45 @@ TEST(SnmpMessage, V2TrapLayoutWithHeaderBindingsFirst) {
 }
 
 TEST(SnmpMessage, TrapHeaderMapsGenericTrapsToTheirIdentifiers) {
+  const std::string standard = "1.3.6.1.6.3.1.1.5.";
+  const std::string ours = "1.3.6.1.4.1.5309.6.1.2.1";
+  // Longer than the room the identifier's text has on the stack.
+  const std::string long_enterprise = "1.3" + Repeat(".5309", 100);
   struct Case {
-    std::int32_t generic;
-    std::int32_t specific;
-    const char* trap_oid;
+    std::int32_t generic, specific;
+    std::string enterprise, trap_oid;
   };
   const Case cases[] = {
-      {0, 9, "1.3.6.1.6.3.1.1.5.1"},          {1, 9, "1.3.6.1.6.3.1.1.5.2"},
-      {2, 9, "1.3.6.1.6.3.1.1.5.3"},          {3, 9, "1.3.6.1.6.3.1.1.5.4"},
-      {4, 9, "1.3.6.1.6.3.1.1.5.5"},          {5, 9, "1.3.6.1.6.3.1.1.5.6"},
-      {6, 1, "1.3.6.1.4.1.5309.6.1.2.1.0.1"}, {-1, 3, "1.3.6.1.4.1.5309.6.1.2.1.0.3"},
-      {7, 4, "1.3.6.1.4.1.5309.6.1.2.1.0.4"},
+      {0, 9, ours, standard + "1"},
+      {1, 9, ours, standard + "2"},
+      {2, 9, ours, standard + "3"},
+      {3, 9, ours, standard + "4"},
+      {4, 9, ours, standard + "5"},
+      {5, 9, ours, standard + "6"},
+      {6, 1, ours, ours + ".0.1"},
+      {-1, 3, ours, ours + ".0.3"},
+      {7, 65535, ours, ours + ".0.65535"},
+      {6, -5, ours, ours + ".0.4294967291"},
+      {6, 12, long_enterprise, long_enterprise + ".0.12"},
   };
   for (const Case& c : cases) {
     for (std::int32_t type : {snmp::kPduTrapV2, snmp::kPduInformRequest}) {
       SnmpMessage message;
       message.SetPduType(type);
-      message.AddTrapHeader(0, "1.3.6.1.4.1.5309.6.1.2.1", c.generic, c.specific);
+      message.AddTrapHeader(0, c.enterprise, c.generic, c.specific);
       EXPECT_EQ(c.trap_oid, message.GetVarBindValue(2)) << c.generic;
       EXPECT_EQ("OID", message.GetVarBindTypeName(2));
+      EXPECT_EQ(6, message.GetGenericTrap());
+      // The specific code read back from the identifier, negative ones too.
+      if (c.generic == 6) {
+        EXPECT_EQ(c.specific, message.GetSpecificTrap());
+      }
     }
   }
+  SnmpMessage without_header;
+  without_header.SetPduType(snmp::kPduTrapV2);
+  EXPECT_EQ(0, without_header.GetSpecificTrap());
+  EXPECT_FALSE(without_header.GetEnterprise().has_value());
 }
 
 TEST(SnmpMessage, TrapHeaderGoesInFrontOfExistingBindingsInTheirOrder) {
@@ -136,17 +169,6 @@ TEST(SnmpMessage, TrapHeaderIsIgnoredOutsideV2Notifications) {
     if (type != 0) message.SetPduType(type);
     message.AddTrapHeader(5, "1.3.6", 6, 2);
     EXPECT_EQ(0u, message.GetVarBindCount()) << type;
-  }
-}
-
-TEST(SnmpMessage, BindingAccessorsOutsideTheListReadNull) {
-  SnmpMessage message;
-  message.SetPduType(snmp::kPduTrapV2);
-  message.AddTrapHeader(5, "1.3.6", 6, 2);
-  for (std::size_t index : {std::size_t{0}, std::size_t{3}, std::size_t{1000}}) {
-    EXPECT_EQ("NULL", message.GetVarBindName(index));
-    EXPECT_EQ("NULL", message.GetVarBindTypeName(index));
-    EXPECT_EQ("NULL", message.GetVarBindValue(index));
   }
 }
 
@@ -191,69 +213,20 @@ TEST(SnmpMessage, UnsupportedPduTypeLeavesNoBodyAndSettersInert) {
   EXPECT_EQ("30 0B 02 01 01 04 06 70 75 62 6C 69 63", Hex(EncodeExactly(message)));
 }
 
-TEST(SnmpMessage, SecondPduTypeReplacesTheBodyUnlessUnsupported) {
-  SnmpMessage message;
-  message.SetPduType(snmp::kPduTrapV1);
-  message.SetGenericTrap(3);
-  message.SetPduType(snmp::kPduGetBulkRequest);  // keeps the trap body
-  EXPECT_EQ(164, message.GetPduType());
-  EXPECT_EQ(3, message.GetGenericTrap());
-  message.SetPduType(snmp::kPduGetRequest);
-  EXPECT_EQ(160, message.GetPduType());
-  EXPECT_EQ(0, message.GetGenericTrap());
-}
-
-TEST(SnmpMessage, VersionIsRequiredToReadIt) {
-  SnmpMessage message;
-  EXPECT_THROW(message.GetVersion(), snmp::SnmpMissingVersion);
-  message.SetVersion(2);
-  EXPECT_EQ(2, message.GetVersion());
-  EXPECT_EQ("public", message.GetCommunity());
-}
-
-TEST(SnmpMessage, V2SpecificTrapComesBackFromTheTrapIdentifier) {
-  for (std::int32_t specific : {1, 65535, -5}) {
-    SnmpMessage message;
-    message.SetPduType(snmp::kPduTrapV2);
-    message.AddTrapHeader(0, "1.3.6.1.4.1.5309.6.1.2.1", 6, specific);
-    EXPECT_EQ(specific, message.GetSpecificTrap());
-  }
-  SnmpMessage without_header;
-  without_header.SetPduType(snmp::kPduTrapV2);
-  EXPECT_EQ(0, without_header.GetSpecificTrap());
-  EXPECT_FALSE(without_header.GetEnterprise().has_value());
-}
-
-TEST(SnmpMessage, RequestBodyCanBecomeAResponse) {
-  snmp::SnmpRequestPdu body(snmp::kPduGetRequest);
-  body.MakeResponse();
-  EXPECT_EQ(snmp::kPduGetResponse, body.GetType());
-}
-
+// A binding keeps its name inside itself; a long one, beyond the inline
+// room, and a missing one (the OID of the empty text) as well.
 TEST(SnmpVarBind, KeepsTheNameItWasGivenWhateverItsSize) {
-  std::string long_text = "1.3";
-  for (int i = 0; i < 100; ++i) long_text += ".5309";  // content far beyond the inline room
-  struct Case {
-    std::string label;
-    std::unique_ptr<SnmpOid> name;
-    std::string expected_text;
-  };
-  Case cases[] = {
-      {"short", std::make_unique<SnmpOid>("1.3.6.1.2.1.1.3.0"), "1.3.6.1.2.1.1.3.0"},
-      {"long", std::make_unique<SnmpOid>(long_text), long_text},
-      {"none", nullptr, "0.0."},
-  };
-  for (Case& c : cases) {
-    const std::vector<std::uint8_t> name_octets =
-        EncodeExactly(SnmpOid(c.expected_text == "0.0." ? "" : c.expected_text));
-    if (c.name) c.name->ToText();  // a cached text does not travel with the content
-    const SnmpVarBind binding(std::move(c.name), std::make_unique<SnmpInteger>(1));
-    EXPECT_EQ(c.expected_text, binding.Name().ToText()) << c.label;
+  const std::string long_text = "1.3" + Repeat(".5309", 100);
+  for (const std::string& text : {std::string("1.3.6.1.2.1.1.3.0"), long_text, std::string()}) {
+    auto name = text.empty() ? nullptr : std::make_unique<SnmpOid>(text);
+    if (name) name->ToText();  // a cached text does not travel with the content
+    const SnmpVarBind binding(std::move(name), std::make_unique<SnmpInteger>(1));
+    const std::vector<std::uint8_t> name_octets = EncodeExactly(SnmpOid(text));
     const std::vector<std::uint8_t> octets = EncodeExactly(binding);
-    ASSERT_FALSE(octets.empty()) << c.label;
-    EXPECT_EQ(Hex(name_octets),
-              Hex({octets.begin() + (octets.size() - 3 - name_octets.size()), octets.end() - 3}))
-        << c.label;
+    ASSERT_EQ(snmp::BerElementSize(name_octets.size() + 3), octets.size()) << text;
+    EXPECT_TRUE(
+        std::equal(name_octets.begin(), name_octets.end(), octets.end() - 3 - name_octets.size()));
+    EXPECT_EQ(SnmpOid(text).ToText(), binding.Name().ToText());
   }
 }
 

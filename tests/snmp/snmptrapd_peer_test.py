@@ -4,7 +4,7 @@ builds and sends, and every decoded field is checked.
 
     snmptrapd_peer_test.py SENDER [ARG...]
 
-SENDER (with its arguments, for example scripts/wine-run kivo_trap_sender.exe)
+SENDER (with its arguments, for example scripts/wine-run kivo_forwarding_driver.exe)
 is run with a port appended; it sends two SNMPv1 and two SNMPv2c traps to
 127.0.0.1 on that port and prints "agent A.B.C.D" first. snmptrapd runs in
 the foreground on 127.0.0.1 on a free unprivileged port found at run time,

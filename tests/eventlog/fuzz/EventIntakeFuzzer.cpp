@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to what parses outside data in event intake. The
 // first byte chooses the target: even, the rest is one record as the event
-// log returns it, decoded by the reader; odd, the rest is an .evt file, read
+// log returns it, fetched and decoded by the reader; odd, the rest is an .evt file, read
 // record by record by the .evt-file event log and then appended to.
 
 #include <chrono>
@@ -30,7 +30,7 @@ struct Platform {
   Platform() {
     config::RegistryConfig config(registry, nullptr);
     config.SetLogging(0);
-    for (const char* log : eventlog::EventLogReader::kLogNames) event_log.AddLog(log);
+    for (const char* log : eventlog::kLogNames) event_log.AddLog(log);
     messages.AddModule("m.dll", {{1000, "text %1 %2 %3 %99\r\n"}, {7, "p %1"}});
     std::unique_ptr<platform::RegistryKey> key;
     const std::string sources = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\";
@@ -63,7 +63,7 @@ struct Platform {
 
 void DecodeRecord(Platform& p, const std::uint8_t* data, std::size_t size) {
   p.event_log.Append("Application", std::vector<unsigned char>(data, data + size));
-  if (!p.reader->ReadFromLog(0) && size < eventlog::EventLogReader::kRecordBufferSize) {
+  if (!p.reader->FetchNext() && size < eventlog::RecordBuffer::kSize) {
     std::abort();  // a record that fits must always be read and decoded
   }
   p.event_log.DropOldest("Application", 1);

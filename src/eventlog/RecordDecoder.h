@@ -1,0 +1,77 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "config/TraceFile.h"
+#include "platform/Messages.h"
+#include "platform/Registry.h"
+
+namespace kivo::eventlog {
+
+class RawEventRecord;
+
+// The seven fields of a decoded record. The text buffers are writable (the
+// trap stage edits them in place) and always zero-terminated within their
+// sizes.
+struct DecodedEvent {
+  static constexpr std::uint32_t kNameSize = 256;
+  static constexpr std::uint32_t kDescriptionSize = 8196;
+
+  std::int32_t event_id = 0;
+  std::int32_t event_type = 0;
+  std::int32_t category = 0;
+  char source[kNameSize] = {};
+  char computer[kNameSize] = {};
+  char user[kNameSize] = {};
+  char description[kDescriptionSize] = {};
+};
+
+// Turns one raw event record into its seven fields. The description is the
+// event's message text, formatted from the message files that the source
+// names in the registry with the record's insertion strings (each "%%n"
+// first replaced by parameter text n of the source's parameter files); a
+// source without message files gets its insertion strings joined instead.
+// Nothing is kept between records: every decode reads the registry again
+// and loads and unloads every module it uses.
+//
+// The platform pieces are injected and must outlive the decoder.
+class RecordDecoder {
+ public:
+  static constexpr std::uint32_t kMessageBufferSize = 4096;
+  static constexpr std::uint32_t kExpandedPathSize = 8196;
+  static constexpr int kParameterSlots = 30;
+
+  RecordDecoder(platform::Messages& messages, platform::Registry& registry);
+
+  // Fills `event` from the record of `size` bytes that log `log_index` of
+  // the log table returned. Every offset in the record is checked.
+  void DecodeRecord(int log_index, const unsigned char* record, std::uint32_t size,
+                    DecodedEvent& event);
+
+ private:
+  void DecodeDescription(int log_index, const RawEventRecord& record, DecodedEvent& event,
+                         config::TraceFile& trace);
+  bool FormatFromModule(int log_index, const RawEventRecord& record, const char* module_path,
+                        DecodedEvent& event, config::TraceFile& trace);
+  // A module path with its environment references expanded, through an
+  // 8196-byte buffer.
+  std::string ExpandModulePath(const char* module_path);
+  void JoinInsertionStrings(const RawEventRecord& record, DecodedEvent& event,
+                            config::TraceFile& trace);
+  void DecodeUser(const RawEventRecord& record, DecodedEvent& event, config::TraceFile& trace);
+  // The parameter text `message_number` of the source being decoded, from
+  // its "ParameterMessageFile" modules, kept in a parameter slot until the
+  // end of the decode; null when there is none.
+  const char* getParm(int log_index, std::uint32_t message_number);
+  void ClearParameterSlots();
+
+  platform::Messages& messages_;
+  platform::Registry& registry_;
+  std::string decoding_source_;
+  std::array<std::string, kParameterSlots> parameter_slots_;
+  std::array<bool, kParameterSlots> slot_used_{};
+};
+
+}  // namespace kivo::eventlog
