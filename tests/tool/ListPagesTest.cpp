@@ -6,6 +6,8 @@
 #include "tool/FilterConfigDialog.h"
 #include "tool/Filters.h"
 #include "tool/StoreFixture.h"
+#include "tool/SyslogDestinationDialog.h"
+#include "tool/SyslogPage.h"
 #include "tool/TrapTypeMap.h"
 
 namespace kivo::testing {
@@ -13,87 +15,61 @@ namespace {
 
 using tool::FilterConfigDialog;
 using tool::FilterRow;
-using tool::Filters;
+using tool::SyslogDestinationDialog;
+using tool::SyslogPage;
+using tool::SyslogRow;
 using tool::TrapTypeMap;
-using Strings = std::vector<std::string>;
+using ListPages = ToolStore;
+using Filters = std::vector<FilterRow>;
+using Destinations = std::vector<SyslogRow>;
 
-class ListPages : public StoreFixture {
- protected:
-  void StoreFilter(int number, const FilterRow& row) {
-    const std::string entry = "Filters\\" + std::to_string(number);
-    SetText(entry, "filterOn", row.on);
-    SetText(entry, "filterType", row.type);
-    SetText(entry, "filterList", row.list);
+TEST_F(ListPages, FiltersLoadEndsAtAGapOrAtTheFirstUnreadableValue) {
+  Defaults();
+  for (const char* entry : {"Filters\\0", "Filters\\1", "Filters\\3"}) {
+    Set(entry, "filterOn", "EventId");
+    Set(entry, "filterType", "Include");
+    Set(entry, "filterList", entry);
   }
-  std::vector<FilterRow> LoadFilters() {
-    Filters page(registry);
-    page.Load();
-    return page.rows();
-  }
-};
-
-TEST_F(ListPages, FiltersLoadStopsAtAGapInTheNumbering) {
-  CreateDefaultStore();
-  StoreFilter(0, {"EventId", "Include", "1,2"});
-  StoreFilter(1, {"EventSource", "Exclude", "Foo"});
-  StoreFilter(3, {"EventUser", "Include", "bob"});
-  EXPECT_EQ(
-      (std::vector<FilterRow>{{"EventId", "Include", "1,2"}, {"EventSource", "Exclude", "Foo"}}),
-      LoadFilters());
+  tool::Filters page(registry);
+  page.Load();
+  EXPECT_EQ((Filters{{"EventId", "Include", "Filters\\0"}, {"EventId", "Include", "Filters\\1"}}),
+            page.rows());
+  Set("Filters\\1", "filterList", std::string(128, 'x'));  // cannot be read back
+  page.Load();
+  EXPECT_EQ((Filters{{"EventId", "Include", "Filters\\0"}, {"EventId", "Include", ""}}),
+            page.rows());
 }
 
-TEST_F(ListPages, FiltersLoadKeepsThePartOfTheFilterReadBeforeAFailure) {
-  CreateDefaultStore();
-  StoreFilter(0, {"EventId", "Include", "1"});
-  SetText("Filters\\1", "filterOn", "EventUser");
-  SetText("Filters\\1", "filterType", "Exclude");
-  SetText("Filters\\1", "filterList", std::string(128, 'x'));  // cannot be read back
-  StoreFilter(2, {"EventType", "Include", "1"});
-  EXPECT_EQ((std::vector<FilterRow>{{"EventId", "Include", "1"}, {"EventUser", "Exclude", ""}}),
-            LoadFilters());
-}
-
-TEST_F(ListPages, FiltersSaveClearsThenAddsRowsInOrderDroppingRepeatedFieldAndType) {
-  CreateDefaultStore();
-  StoreFilter(0, {"EventType", "Include", "old"});
-  Filters page(registry);
-  page.Append({"EventId", "Include", "a"});
+TEST_F(ListPages, FiltersSaveRenumbersTheRowsAndDropsARepeatedFieldAndType) {
+  Defaults();
+  Set("Filters\\0", "filterOn", "EventType");  // replaced by the save
+  tool::Filters page(registry);
+  page.Append({"EventUser", "Include", "gone"});
+  page.Replace(0, {"EventId", "Include", "a"});
   page.Append({"EventId", "Include", "b"});
   page.Append({"EventId", "Exclude", "c"});
+  page.Append(FilterRow{});  // nothing is checked
   page.Save();
-  EXPECT_EQ((Strings{"delete Filters\\0", "set Filters\\0:filterOn", "set Filters\\0:filterType",
-                     "set Filters\\0:filterList", "set Filters\\1:filterOn",
-                     "set Filters\\1:filterType", "set Filters\\1:filterList"}),
-            registry.log());
-  EXPECT_EQ((std::vector<FilterRow>{{"EventId", "Include", "a"}, {"EventId", "Exclude", "c"}}),
-            LoadFilters());
+  EXPECT_EQ(
+      "Filters\n"
+      "Filters\\0 filterOn=\"EventId\" filterType=\"Include\" filterList=\"a\"\n"
+      "Filters\\1 filterOn=\"EventId\" filterType=\"Exclude\" filterList=\"c\"\n"
+      "Filters\\2 filterOn=\"\" filterType=\"\" filterList=\"\"\n",
+      DumpTree("Filters"));
+  while (!page.rows().empty()) page.Remove(0);
+  page.Save();
+  EXPECT_EQ("Filters\n", DumpTree("Filters"));  // the key itself stays
 }
 
-TEST_F(ListPages, FiltersSavedEmptyLeaveAnEmptyKeyAndEmptyRowsAreKept) {
-  CreateDefaultStore();
-  StoreFilter(0, {"EventId", "Include", "a"});
-  Filters page(registry);
-  page.Load();
-  page.Remove(0);
-  page.Save();
-  EXPECT_TRUE(Exists("Filters"));
-  EXPECT_TRUE(Subkeys("Filters").empty());
-
-  page.Append(FilterRow{});
-  page.Save();
-  EXPECT_EQ((std::vector<FilterRow>{FilterRow{}}), LoadFilters());
-}
-
-TEST(FilterDialog, ModifyModeSelectsStoredTextsAsTheListsOfferThem) {
+TEST(FilterDialog, StartsEmptyOrFromTheRowAsTheListsOfferItAndRefusesLongTexts) {
   const struct {
     FilterRow row;
     int on_index;
     const char* type;
   } cases[] = {
-      {{"EventId", "Include", "1"}, 2, "Include"},
       {{"EventCategory", "exc", "1"}, 6, "Exclude"},
       {{"eventid", "INCLUDE", "1"}, 0, "Include"},  // on: exact match only
-      {{"Whatever", "Other", "1"}, 0, "Other"},
+      {{"Whatever", "Includes", "1"}, 0, "Includes"},
       {{"EventUser", "", ""}, 5, "Exclude"},  // every entry begins with ""
   };
   for (const auto& c : cases) {
@@ -105,48 +81,114 @@ TEST(FilterDialog, ModifyModeSelectsStoredTextsAsTheListsOfferThem) {
   }
   FilterConfigDialog add(FilterConfigDialog::Mode::kAdd, {"EventId", "Include", "1"});
   EXPECT_EQ(-1, add.initial_filter_on_index());
-  EXPECT_EQ("", add.initial_filter_type());
-  EXPECT_EQ("", add.initial_filter_list());
+  EXPECT_EQ("", add.initial_filter_type() + add.initial_filter_list());
   EXPECT_STREQ("Add", add.confirm_caption());
+  EXPECT_EQ(
+      "The filter type must not be longer than 127 characters.\n"
+      "The filter list must not be longer than 127 characters.\n",
+      add.Confirm({"EventId", std::string(128, 'I'), std::string(128, '1')}));
+  EXPECT_EQ("", add.Confirm({"EventId", "Include", std::string(127, '1')}));
+  EXPECT_EQ(std::string(127, '1'), add.result().list);
 }
 
-TEST(FilterDialog, ConfirmRefusesTextsTheStoreCannotReadBack) {
-  FilterConfigDialog dialog(FilterConfigDialog::Mode::kAdd, {});
-  EXPECT_EQ("The filter list must not be longer than 127 characters.\n",
-            dialog.Confirm({"EventId", "Include", std::string(128, '1')}));
-  EXPECT_EQ("", dialog.Confirm({"EventId", "Include", std::string(127, '1')}));
-  EXPECT_EQ(std::string(127, '1'), dialog.result().list);
-}
-
-TEST_F(ListPages, MapLoadListsStoredIdsAndAddDropsRepeatsIgnoringCase) {
-  CreateDefaultStore();
-  Key("Maps\\4624");
-  Key("Maps\\17");
+TEST_F(ListPages, MapListsStoredIdsAddsNewOnesAndSavesThemAsNumbers) {
+  Defaults();
+  for (const char* entry : {"Maps\\4624", "Maps\\17", "Maps\\abc"}) Key(entry);
   TrapTypeMap page(registry);
   page.Load();
-  EXPECT_EQ((Strings{"17", "4624"}), page.entries());  // the store's enumeration order
-  EXPECT_EQ(TrapTypeMap::AddResult::kDuplicate, page.Add("4624"));
+  EXPECT_EQ((std::vector<std::string>{"17", "4624", "abc"}), page.entries());
+  EXPECT_EQ(TrapTypeMap::AddResult::kDuplicate, page.Add("ABC"));
   EXPECT_EQ(TrapTypeMap::AddResult::kAdded, page.Add("0017"));
   EXPECT_EQ(TrapTypeMap::AddResult::kAdded, page.Add("65535"));
   EXPECT_EQ(TrapTypeMap::AddResult::kOutOfRange, page.Add("65536"));
   EXPECT_EQ(TrapTypeMap::AddResult::kOutOfRange, page.Add("000001"));
-  EXPECT_EQ((Strings{"17", "4624", "0017", "65535"}), page.entries());
+  page.Remove(1);
+  page.Save();  // "abc" is stored as 0, "17" and "0017" as one entry
+  EXPECT_EQ("Maps\nMaps\\0\nMaps\\17\nMaps\\65535\n", DumpTree("Maps"));
 }
 
-TEST_F(ListPages, MapSaveClearsThenAddsEachIdAsANumber) {
-  CreateDefaultStore();
-  Key("Maps\\100");
-  Key("Maps\\abc");  // made outside the tool
-  TrapTypeMap page(registry);
+TEST_F(ListPages, SyslogLoadWritesNothingUnlessAnEntryFailsThenResetsTheChoice) {
+  Defaults();
+  const std::string stored = DumpTree();
+  SyslogPage page(registry);
+  page.Load();  // no "Syslog" key yet
+  EXPECT_EQ(Destinations{}, page.rows());
+  EXPECT_EQ(stored, DumpTree());
+
+  Set("Syslog", "usefilters", 2);  // neither radio button
+  for (const char* entry : {"Syslog\\0", "Syslog\\1", "Syslog\\2"}) Set(entry, "sysloghost", entry);
+  Set("Syslog\\0", "syslogport", 514);
+  Set("Syslog\\2", "syslogport", 1514);
   page.Load();
-  ASSERT_EQ((Strings{"100", "abc"}), page.entries());
-  page.Remove(0);
-  page.Add("7");
-  page.Add("007");
+  EXPECT_EQ((Destinations{{"Syslog\\0", "514"}, {"Syslog\\1", ""}}), page.rows());
+  EXPECT_EQ(SyslogPage::kForwardEverything, page.use_filters());
+  EXPECT_EQ("Syslog usefilters=0", DumpKey("Syslog"));
+  Set("Syslog", "usefilters", 2);
+  Set("Syslog\\1", "syslogport", 1);
+  page.Load();
+  EXPECT_EQ(3u, page.rows().size());
+  EXPECT_EQ(2, page.use_filters());
+}
+
+TEST_F(ListPages, SyslogSaveCreatesTheKeyAndRenumbersTheRowsDroppingExactRepeats) {
+  Defaults();
+  SyslogPage page(registry);
+  page.set_use_filters(SyslogPage::ChoiceFromRadios(false, true));
+  page.Append({"LOGHOST", "514"});
+  page.Append({"LogHost", "514"});
+  page.Append({"LOGHOST", " 514"});  // the same port once converted
+  page.Append({"", "0x10"});
   page.Save();
-  // Every stored id goes first; AddMap writes no values.
-  EXPECT_EQ((Strings{"delete Maps\\100", "delete Maps\\abc"}), registry.log());
-  EXPECT_EQ((Strings{"0", "7"}), Subkeys("Maps"));
+  EXPECT_EQ(
+      "Syslog usefilters=1\n"
+      "Syslog\\0 sysloghost=\"LOGHOST\" syslogport=514\n"
+      "Syslog\\1 sysloghost=\"LogHost\" syslogport=514\n"
+      "Syslog\\2 sysloghost=\"\" syslogport=0\n",
+      DumpTree("Syslog"));
+  page.Replace(0, {"c", "3"});  // row 2 repeats it no longer
+  EXPECT_EQ(SyslogPage::kForwardEverything, SyslogPage::ChoiceFromRadios(true, false));
+  page.set_use_filters(SyslogPage::ChoiceFromRadios(false, false));
+  page.Save();
+  EXPECT_EQ(
+      "Syslog usefilters=-1\n"  // all 32 bits set
+      "Syslog\\0 sysloghost=\"c\" syslogport=3\n"
+      "Syslog\\1 sysloghost=\"LogHost\" syslogport=514\n"
+      "Syslog\\2 sysloghost=\"LOGHOST\" syslogport=514\n"
+      "Syslog\\3 sysloghost=\"\" syslogport=0\n",
+      DumpTree("Syslog"));
+  while (!page.rows().empty()) page.Remove(0);
+  page.Save();
+  EXPECT_EQ("Syslog usefilters=-1\n", DumpTree("Syslog"));
+}
+
+TEST(SyslogDialog, StartsFromTheProposalOrTheRowAndTakesOnlyAWholePort) {
+  SyslogDestinationDialog add(SyslogDestinationDialog::Mode::kAdd, {"ignored", "1"});
+  EXPECT_EQ(" 514 OK",
+            add.initial_host() + " " + add.initial_port_text() + " " + add.confirm_caption());
+  SyslogDestinationDialog modify(SyslogDestinationDialog::Mode::kModify, {"host", " 12x"});
+  EXPECT_EQ("host 12 Modify", modify.initial_host() + " " + modify.initial_port_text() + " " +
+                                  modify.confirm_caption());
+  const struct {
+    std::string host;
+    const char* port;
+    const char* message;
+    const char* stored;  // the port of the row, when taken
+  } cases[] = {
+      {"", "", "Please enter an integer.", ""},
+      {"", "51a", "Please enter an integer.", ""},
+      {"", " 514 ", "", "514"},
+      {"", "99999", "", "99999"},
+      {std::string(128, 'h'), "514",
+       "The host name or IP address must not be longer than 127 characters.", ""},
+  };
+  for (const auto& c : cases) {
+    SyslogDestinationDialog dialog(SyslogDestinationDialog::Mode::kAdd, {});
+    EXPECT_EQ(c.message, dialog.Confirm(c.host, c.port)) << '"' << c.port << '"';
+    EXPECT_EQ(std::string(c.message) == "Please enter an integer.", dialog.port_refused());
+    if (*c.message == '\0') {
+      EXPECT_EQ((SyslogRow{c.host, c.stored}), dialog.result());
+    }
+  }
 }
 
 }  // namespace

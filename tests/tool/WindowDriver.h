@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <functional>
 #include <string>
 
@@ -15,38 +17,32 @@ namespace kivo::testing {
 // itself instead of waiting for a manager to acknowledge every window it
 // hides. Programs started afterwards read this setting.
 void UseWineOwnWindowFrames();
-
-// The folder of the running test program, with its final backslash.
-std::string DirectoryOfThisProgram();
-
-// Polls `condition` until it holds or `timeout_ms` has passed.
+std::string DirectoryOfThisProgram();  // with its final backslash
 bool Eventually(const std::function<bool()>& condition, DWORD timeout_ms = 15000);
 
-// A visible top-level dialog with this caption, or null.
+// A visible top-level dialog with this caption (now, or once it shows), or null.
 HWND FindDialog(const char* caption);
 HWND WaitForDialog(const char* caption);
-bool WaitUntilGone(HWND window);
-
-std::string TextOf(HWND window);
-// The message a message box shows (its text control, not its caption).
-std::string MessageBoxText(HWND box);
-// The message box kivocfg shows next: its text, after pressing one of its
+// Clicks a button and waits for the dialog that it opens.
+HWND OpenDialog(HWND button, const char* caption);
+// Clicks a button of a dialog and waits for the dialog to go.
+bool CloseDialog(HWND dialog, int button);
+// The text of the message box kivocfg shows next, after pressing one of its
 // buttons ("(no message box)" when none comes).
 std::string AnswerMessageBox(int button);
+
+std::string TextOf(HWND window);
+HWND FocusOf(HWND window);  // the control with the keyboard focus in its thread
 void SetText(HWND control, const std::string& text);
-// Types the text key by key (WM_CHAR), as a user at the keyboard would. The
-// keys are queued: wait for their effect before relying on it.
+// Keys are posted, as the keyboard would: wait for their effect.
 void Type(HWND control, const std::string& text);
 void PressKey(HWND control, UINT virtual_key);
-// Clicks a button without waiting for what the click starts (a modal dialog
-// would block a sent click).
+// Clicks without waiting for what the click starts (a modal dialog).
 void Click(HWND button);
 // Selects a drop-down list entry and tells the owner as the list would.
 void Choose(HWND combo, int index);
-
-// Report-view lists: the number of rows, and choosing the first row from
-// the keyboard (true once the list shows it chosen).
-int RowCount(HWND list);
+int RowCount(HWND list);  // of a report-view list
+// Chooses the first row from the keyboard; true once the list shows it chosen.
 bool SelectFirstRow(HWND list);
 
 // kivocfg.exe, started by the test and ended by it if still running.
@@ -57,26 +53,20 @@ class Kivocfg {
   Kivocfg(const Kivocfg&) = delete;
   Kivocfg& operator=(const Kivocfg&) = delete;
 
-  bool Running() const;
-  bool WaitForExit();
-
-  // The property sheet "Kivo Configuration".
-  HWND WaitForSheet();
+  HWND WaitForSheet();  // the property sheet "Kivo Configuration"
   HWND sheet() const { return sheet_; }
-  // Shows a page (0 SNMP, 1 Filters, 2 Trap Type Map, 3 Syslog) and returns it.
-  HWND ShowPage(int index);
-  HWND Control(int id) const;  // a control of the current page
-  HWND ApplyButton() const;
-  // Presses Apply and waits for the sheet to disable it again.
+  // Shows a page: 0 SNMP, 1 Filters, 2 Trap Type Map, 3 Syslog.
+  void ShowPage(int index) { SendMessageA(sheet_, PSM_SETCURSEL, index, 0); }
+  HWND Control(int id) const;  // of the page shown
+  HWND ApplyButton() const { return GetDlgItem(sheet_, 0x3021); }
+  // Presses Apply once an edit enabled it, and waits for it to be disabled again.
   bool Apply();
-  // Presses OK or Cancel and waits for the program to end.
-  bool Ok();
+  // Presses Cancel and waits for the program to end.
   bool Cancel();
 
  private:
   PROCESS_INFORMATION process_ = {};
   HWND sheet_ = nullptr;
-  HWND page_ = nullptr;
 };
 
 }  // namespace kivo::testing
