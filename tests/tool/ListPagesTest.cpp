@@ -18,10 +18,8 @@ using tool::FilterRow;
 using tool::SyslogDestinationDialog;
 using tool::SyslogPage;
 using tool::SyslogRow;
-using tool::TrapTypeMap;
 using ListPages = ToolStore;
-using Filters = std::vector<FilterRow>;
-using Destinations = std::vector<SyslogRow>;
+using Rows = std::vector<FilterRow>;
 
 TEST_F(ListPages, FiltersLoadEndsAtAGapOrAtTheFirstUnreadableValue) {
   Defaults();
@@ -32,12 +30,11 @@ TEST_F(ListPages, FiltersLoadEndsAtAGapOrAtTheFirstUnreadableValue) {
   }
   tool::Filters page(registry);
   page.Load();
-  EXPECT_EQ((Filters{{"EventId", "Include", "Filters\\0"}, {"EventId", "Include", "Filters\\1"}}),
+  EXPECT_EQ((Rows{{"EventId", "Include", "Filters\\0"}, {"EventId", "Include", "Filters\\1"}}),
             page.rows());
   Set("Filters\\1", "filterList", std::string(128, 'x'));  // cannot be read back
   page.Load();
-  EXPECT_EQ((Filters{{"EventId", "Include", "Filters\\0"}, {"EventId", "Include", ""}}),
-            page.rows());
+  EXPECT_EQ((Rows{{"EventId", "Include", "Filters\\0"}, {"EventId", "Include", ""}}), page.rows());
 }
 
 TEST_F(ListPages, FiltersSaveRenumbersTheRowsAndDropsARepeatedFieldAndType) {
@@ -64,25 +61,23 @@ TEST_F(ListPages, FiltersSaveRenumbersTheRowsAndDropsARepeatedFieldAndType) {
 TEST(FilterDialog, StartsEmptyOrFromTheRowAsTheListsOfferItAndRefusesLongTexts) {
   const struct {
     FilterRow row;
-    int on_index;
-    const char* type;
+    const char* shown;  // the index of the "Filter On:" entry, the "Filter Type:" text
   } cases[] = {
-      {{"EventCategory", "exc", "1"}, 6, "Exclude"},
-      {{"eventid", "INCLUDE", "1"}, 0, "Include"},  // on: exact match only
-      {{"Whatever", "Includes", "1"}, 0, "Includes"},
-      {{"EventUser", "", ""}, 5, "Exclude"},  // every entry begins with ""
+      {{"EventCategory", "exc", "1"}, "6 Exclude"},
+      {{"eventid", "INCLUDE", "1"}, "0 Include"},  // on: exact match only
+      {{"Whatever", "Includes", "1"}, "0 Includes"},
+      {{"EventUser", "", "1"}, "5 Exclude"},  // every entry begins with ""
   };
   for (const auto& c : cases) {
     FilterConfigDialog dialog(FilterConfigDialog::Mode::kModify, c.row);
-    EXPECT_EQ(c.on_index, dialog.initial_filter_on_index()) << c.row.on;
-    EXPECT_EQ(c.type, dialog.initial_filter_type()) << c.row.type;
-    EXPECT_EQ(c.row.list, dialog.initial_filter_list());
-    EXPECT_STREQ("Modify", dialog.confirm_caption());
+    EXPECT_EQ(c.shown, std::to_string(dialog.initial_filter_on_index()) + " " +
+                           dialog.initial_filter_type());
+    EXPECT_EQ("1 Modify", dialog.initial_filter_list() + " " + dialog.confirm_caption());
   }
   FilterConfigDialog add(FilterConfigDialog::Mode::kAdd, {"EventId", "Include", "1"});
-  EXPECT_EQ(-1, add.initial_filter_on_index());
-  EXPECT_EQ("", add.initial_filter_type() + add.initial_filter_list());
-  EXPECT_STREQ("Add", add.confirm_caption());
+  EXPECT_EQ("-1  Add", std::to_string(add.initial_filter_on_index()) + " " +
+                           add.initial_filter_type() + add.initial_filter_list() + " " +
+                           add.confirm_caption());
   EXPECT_EQ(
       "The filter type must not be longer than 127 characters.\n"
       "The filter list must not be longer than 127 characters.\n",
@@ -92,16 +87,17 @@ TEST(FilterDialog, StartsEmptyOrFromTheRowAsTheListsOfferItAndRefusesLongTexts) 
 }
 
 TEST_F(ListPages, MapListsStoredIdsAddsNewOnesAndSavesThemAsNumbers) {
+  using Result = tool::TrapTypeMap::AddResult;
   Defaults();
   for (const char* entry : {"Maps\\4624", "Maps\\17", "Maps\\abc"}) Key(entry);
-  TrapTypeMap page(registry);
+  tool::TrapTypeMap page(registry);
   page.Load();
   EXPECT_EQ((std::vector<std::string>{"17", "4624", "abc"}), page.entries());
-  EXPECT_EQ(TrapTypeMap::AddResult::kDuplicate, page.Add("ABC"));
-  EXPECT_EQ(TrapTypeMap::AddResult::kAdded, page.Add("0017"));
-  EXPECT_EQ(TrapTypeMap::AddResult::kAdded, page.Add("65535"));
-  EXPECT_EQ(TrapTypeMap::AddResult::kOutOfRange, page.Add("65536"));
-  EXPECT_EQ(TrapTypeMap::AddResult::kOutOfRange, page.Add("000001"));
+  EXPECT_EQ(Result::kDuplicate, page.Add("ABC"));
+  EXPECT_EQ(Result::kAdded, page.Add("0017"));
+  EXPECT_EQ(Result::kAdded, page.Add("65535"));
+  EXPECT_EQ(Result::kOutOfRange, page.Add("65536"));
+  EXPECT_EQ(Result::kOutOfRange, page.Add("000001"));
   page.Remove(1);
   page.Save();  // "abc" is stored as 0, "17" and "0017" as one entry
   EXPECT_EQ("Maps\nMaps\\0\nMaps\\17\nMaps\\65535\n", DumpTree("Maps"));
@@ -112,15 +108,14 @@ TEST_F(ListPages, SyslogLoadWritesNothingUnlessAnEntryFailsThenResetsTheChoice) 
   const std::string stored = DumpTree();
   SyslogPage page(registry);
   page.Load();  // no "Syslog" key yet
-  EXPECT_EQ(Destinations{}, page.rows());
+  EXPECT_TRUE(page.rows().empty());
   EXPECT_EQ(stored, DumpTree());
-
   Set("Syslog", "usefilters", 2);  // neither radio button
   for (const char* entry : {"Syslog\\0", "Syslog\\1", "Syslog\\2"}) Set(entry, "sysloghost", entry);
   Set("Syslog\\0", "syslogport", 514);
   Set("Syslog\\2", "syslogport", 1514);
   page.Load();
-  EXPECT_EQ((Destinations{{"Syslog\\0", "514"}, {"Syslog\\1", ""}}), page.rows());
+  EXPECT_EQ((std::vector<SyslogRow>{{"Syslog\\0", "514"}, {"Syslog\\1", ""}}), page.rows());
   EXPECT_EQ(SyslogPage::kForwardEverything, page.use_filters());
   EXPECT_EQ("Syslog usefilters=0", DumpKey("Syslog"));
   Set("Syslog", "usefilters", 2);
@@ -134,10 +129,10 @@ TEST_F(ListPages, SyslogSaveCreatesTheKeyAndRenumbersTheRowsDroppingExactRepeats
   Defaults();
   SyslogPage page(registry);
   page.set_use_filters(SyslogPage::ChoiceFromRadios(false, true));
-  page.Append({"LOGHOST", "514"});
-  page.Append({"LogHost", "514"});
-  page.Append({"LOGHOST", " 514"});  // the same port once converted
-  page.Append({"", "0x10"});
+  for (const SyslogRow& row : std::vector<SyslogRow>{
+           {"LOGHOST", "514"}, {"LogHost", "514"}, {"LOGHOST", " 514"}, {"", "0x10"}}) {
+    page.Append(row);
+  }
   page.Save();
   EXPECT_EQ(
       "Syslog usefilters=1\n"
@@ -145,20 +140,12 @@ TEST_F(ListPages, SyslogSaveCreatesTheKeyAndRenumbersTheRowsDroppingExactRepeats
       "Syslog\\1 sysloghost=\"LogHost\" syslogport=514\n"
       "Syslog\\2 sysloghost=\"\" syslogport=0\n",
       DumpTree("Syslog"));
-  page.Replace(0, {"c", "3"});  // row 2 repeats it no longer
   EXPECT_EQ(SyslogPage::kForwardEverything, SyslogPage::ChoiceFromRadios(true, false));
   page.set_use_filters(SyslogPage::ChoiceFromRadios(false, false));
+  page.Replace(0, {"c", "3"});
+  for (int i = 0; i < 3; ++i) page.Remove(1);
   page.Save();
-  EXPECT_EQ(
-      "Syslog usefilters=-1\n"  // all 32 bits set
-      "Syslog\\0 sysloghost=\"c\" syslogport=3\n"
-      "Syslog\\1 sysloghost=\"LogHost\" syslogport=514\n"
-      "Syslog\\2 sysloghost=\"LOGHOST\" syslogport=514\n"
-      "Syslog\\3 sysloghost=\"\" syslogport=0\n",
-      DumpTree("Syslog"));
-  while (!page.rows().empty()) page.Remove(0);
-  page.Save();
-  EXPECT_EQ("Syslog usefilters=-1\n", DumpTree("Syslog"));
+  EXPECT_EQ("Syslog usefilters=-1\nSyslog\\0 sysloghost=\"c\" syslogport=3\n", DumpTree("Syslog"));
 }
 
 TEST(SyslogDialog, StartsFromTheProposalOrTheRowAndTakesOnlyAWholePort) {
@@ -171,23 +158,21 @@ TEST(SyslogDialog, StartsFromTheProposalOrTheRowAndTakesOnlyAWholePort) {
   const struct {
     std::string host;
     const char* port;
-    const char* message;
-    const char* stored;  // the port of the row, when taken
+    const char* message;  // or, when taken, the port of the row
   } cases[] = {
-      {"", "", "Please enter an integer.", ""},
-      {"", "51a", "Please enter an integer.", ""},
-      {"", " 514 ", "", "514"},
-      {"", "99999", "", "99999"},
+      {"", "", "Please enter an integer."},
+      {"", "51a", "Please enter an integer."},
+      {"h", " 514 ", "514"},
+      {"h", "99999", "99999"},
       {std::string(128, 'h'), "514",
-       "The host name or IP address must not be longer than 127 characters.", ""},
+       "The host name or IP address must not be longer than 127 characters."},
   };
   for (const auto& c : cases) {
     SyslogDestinationDialog dialog(SyslogDestinationDialog::Mode::kAdd, {});
-    EXPECT_EQ(c.message, dialog.Confirm(c.host, c.port)) << '"' << c.port << '"';
-    EXPECT_EQ(std::string(c.message) == "Please enter an integer.", dialog.port_refused());
-    if (*c.message == '\0') {
-      EXPECT_EQ((SyslogRow{c.host, c.stored}), dialog.result());
-    }
+    const std::string message = dialog.Confirm(c.host, c.port);
+    EXPECT_EQ(c.message, message.empty() ? dialog.result().port_text : message) << c.port;
+    EXPECT_EQ(message.empty() ? c.host : "", dialog.result().host);
+    EXPECT_EQ(message == "Please enter an integer.", dialog.port_refused());
   }
 }
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "tool/AdvancedSnmpDialog.h"
 #include "tool/CfgSnmp.h"
@@ -19,6 +18,7 @@ using SnmpPage = ToolStore;
 
 constexpr char kDefaultRoot[] =
     "root version=0 destination=\"192.1.1.1\" port=162 community=\"public\"";
+constexpr char kErrorHeader[] = "There is an error in the data:\n\n";
 
 std::string Shown(const SnmpSettings& s) {
   return std::to_string(s.version_index) + " " + s.destination + " " + s.port_text + " " +
@@ -32,43 +32,32 @@ TEST_F(SnmpPage, LoadShowsTheStoreUpToTheFirstFailedRead) {
   Set("", "version", 7);  // outside the list: no entry chosen
   page.Load();
   EXPECT_EQ("-1 192.1.1.1 162 public", Shown(page.settings()));
-  // Without "destination", "port" and "version" behind it stay unread.
-  registry.DeleteValue(StorePath(""), "destination");
+  registry.DeleteValue(StorePath(""), "destination");  // "port" and "version" behind it stay unread
   CfgSnmp fresh(registry);
   fresh.Load();
   EXPECT_EQ("-1   public", Shown(fresh.settings()));
 }
 
-TEST_F(SnmpPage, SaveRefusesEmptyAndTooLongTextsInOrderAndThenWritesNothing) {
-  Defaults();
-  const struct {
-    SnmpSettings settings;
-    const char* lines;
-  } cases[] = {
-      {{SnmpSettings::kNoVersion, "", "", ""},
-       "An SNMP Version must be specified\n"
-       "A destination IP address or host must be specified\n"
-       "A destination port must be specified\n"
-       "An SNMP Community must be specified\n"},
-      {{0, std::string(128, 'd'), "162", std::string(128, 'c')},
-       "The destination IP address or host must not be longer than 127 characters\n"
-       "The SNMP Community must not be longer than 127 characters\n"},
-  };
-  for (const auto& c : cases) {
-    CfgSnmp page(registry);
-    page.settings() = c.settings;
-    std::string refusal;
-    EXPECT_FALSE(page.Save(&refusal));
-    EXPECT_EQ(std::string("There is an error in the data:\n\n") + c.lines, refusal);
-  }
-  EXPECT_EQ(kDefaultRoot, DumpKey(""));
-}
-
-TEST_F(SnmpPage, SaveWritesTheFourValuesWithThePortTextConvertedNotChecked) {
+TEST_F(SnmpPage, SaveRefusesEmptyAndTooLongTextsOrWritesTheFourValues) {
   Defaults();
   CfgSnmp page(registry);
-  page.settings() = SnmpSettings{1, std::string(127, 'd'), "12ab", "private"};
   std::string refusal;
+  page.settings() = {SnmpSettings::kNoVersion, "", "", ""};
+  EXPECT_FALSE(page.Save(&refusal));
+  EXPECT_EQ(std::string(kErrorHeader) +
+                "An SNMP Version must be specified\n"
+                "A destination IP address or host must be specified\n"
+                "A destination port must be specified\n"
+                "An SNMP Community must be specified\n",
+            refusal);
+  page.settings() = {0, std::string(128, 'd'), "162", std::string(128, 'c')};
+  EXPECT_FALSE(page.Save(&refusal));
+  EXPECT_EQ(std::string(kErrorHeader) +
+                "The destination IP address or host must not be longer than 127 characters\n"
+                "The SNMP Community must not be longer than 127 characters\n",
+            refusal);
+  EXPECT_EQ(kDefaultRoot, DumpKey(""));
+  page.settings() = {1, std::string(127, 'd'), "12ab", "private"};  // the port text is not checked
   ASSERT_TRUE(page.Save(&refusal));
   EXPECT_EQ(
       "root version=1 destination=\"" + std::string(127, 'd') + "\" port=12 community=\"private\"",
@@ -82,7 +71,7 @@ TEST_F(SnmpPage, AdvancedDialogRepairsAMissingFlagAndWritesNoMoreUntilAValidOk) 
   Set("", "ien", 0);  // behind the missing "ied": never read
   AdvancedSnmpDialog dialog(registry);
   dialog.Load();
-  const auto& s = dialog.settings();
+  auto& s = dialog.settings();
   EXPECT_FALSE(s.event_category || s.event_computer_name || s.strip_crlf);
   EXPECT_TRUE(s.event_description && s.event_number && s.event_source && s.event_type &&
               s.event_user);
@@ -90,15 +79,14 @@ TEST_F(SnmpPage, AdvancedDialogRepairsAMissingFlagAndWritesNoMoreUntilAValidOk) 
       std::string(kDefaultRoot) +
       " ien=1 iet=1 ies=1 iecn=1 ieu=1 ied=1 iec=1 senderOID=\"\" stripCRLF=0";
   EXPECT_EQ(repaired, DumpKey(""));
-
-  dialog.settings().sender_oid = std::string(128, '1');
+  s.sender_oid = std::string(128, '1');
   std::string refusal;
   EXPECT_FALSE(dialog.Save(&refusal));
   EXPECT_EQ("The Sender's OID must not be longer than 127 characters.", refusal);
   EXPECT_EQ(repaired, DumpKey(""));
-  dialog.settings().event_user = false;
-  dialog.settings().sender_oid = "1.3.6.1.4.1.5";
-  dialog.settings().strip_crlf = true;
+  s.event_user = false;
+  s.sender_oid = "1.3.6.1.4.1.5";
+  s.strip_crlf = true;
   ASSERT_TRUE(dialog.Save(&refusal));
   const std::string saved = DumpKey("");
   EXPECT_EQ(std::string(kDefaultRoot) +
@@ -108,31 +96,22 @@ TEST_F(SnmpPage, AdvancedDialogRepairsAMissingFlagAndWritesNoMoreUntilAValidOk) 
   AdvancedSnmpDialog again(registry);
   again.Load();  // a complete store: read, not written
   EXPECT_EQ(saved, DumpKey(""));
-  EXPECT_EQ("1.3.6.1.4.1.5", again.settings().sender_oid);
   EXPECT_TRUE(again.settings().strip_crlf && !again.settings().event_user);
+  EXPECT_EQ("1.3.6.1.4.1.5", again.settings().sender_oid);
 }
 
-TEST(LoggingSwitchKeys, OnlyCtrlThenF5WithoutOtherMessagesBetweenToggles) {
+TEST_F(SnmpPage, LoggingSwitchTogglesOnCtrlThenF5AndFlipsAMissingOrAnyValue) {
+  // Ctrl arms it, F5 while armed toggles (again while held), another key
+  // leaves it armed, anything that is no key-down (a key-up) disarms it.
   using M = LoggingSwitch::Message;
-  const struct {
-    std::vector<M> messages;
-    int toggles;
-  } cases[] = {
-      {{M::kCtrlKeyDown, M::kF5KeyDown}, 1},
-      {{M::kF5KeyDown}, 0},
-      {{M::kCtrlKeyDown, M::kOtherKeyDown, M::kF5KeyDown}, 1},
-      {{M::kCtrlKeyDown, M::kOther, M::kF5KeyDown}, 0},      // a key-up between
-      {{M::kCtrlKeyDown, M::kF5KeyDown, M::kF5KeyDown}, 2},  // F5 held: repeated key-downs
-  };
-  for (const auto& c : cases) {
-    LoggingSwitch logging_switch;
-    int toggles = 0;
-    for (M m : c.messages) toggles += logging_switch.Inspect(m) ? 1 : 0;
-    EXPECT_EQ(c.toggles, toggles) << &c - cases;
+  LoggingSwitch logging_switch;
+  std::string toggles;
+  for (M m : {M::kF5KeyDown, M::kCtrlKeyDown, M::kF5KeyDown, M::kF5KeyDown, M::kOther,
+              M::kF5KeyDown, M::kCtrlKeyDown, M::kOtherKeyDown, M::kF5KeyDown, M::kOther,
+              M::kCtrlKeyDown, M::kOther, M::kF5KeyDown}) {
+    toggles += logging_switch.Inspect(m) ? 'T' : '.';
   }
-}
-
-TEST_F(SnmpPage, LoggingToggleFlipsAMissingOrAnyValue) {
+  EXPECT_EQ("..TT....T....", toggles);
   Defaults();
   EXPECT_EQ("Logging is now on", LoggingSwitch::Toggle(registry));
   EXPECT_EQ(1, StoredNumber(registry, "", "logging"));

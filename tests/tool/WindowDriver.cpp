@@ -37,11 +37,6 @@ HWND WaitForDialog(const char* caption) {
   return window;
 }
 
-HWND OpenDialog(HWND button, const char* caption) {
-  Click(button);
-  return WaitForDialog(caption);
-}
-
 bool CloseDialog(HWND dialog, int button) {
   Click(GetDlgItem(dialog, button));
   return Eventually([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
@@ -79,38 +74,15 @@ HWND FocusOf(HWND window) {
                                                                             : nullptr;
 }
 
-void SetText(HWND control, const std::string& text) {
-  SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-void Type(HWND control, const std::string& text) {
-  for (char c : text) PostMessageA(control, WM_CHAR, static_cast<unsigned char>(c), 1);
-}
-
-void PressKey(HWND control, UINT virtual_key) {
-  PostMessageA(control, WM_KEYDOWN, virtual_key, 1);
-  PostMessageA(control, WM_KEYUP, virtual_key, 0xC0000001);
-}
-
-void Click(HWND button) {
-  PostMessageA(button, BM_CLICK, 0, 0);
-}
-
 void Choose(HWND combo, int index) {
   SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(combo));
 }
 
-int RowCount(HWND list) {
-  return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-}
-
 bool SelectFirstRow(HWND list) {
   PressKey(list, VK_HOME);
-  return Eventually([&] {
-    return SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 0;
-  });
+  return Eventually([&] { return ListView_GetNextItem(list, -1, LVNI_SELECTED) == 0; });
 }
 
 Kivocfg::Kivocfg() {
@@ -137,10 +109,6 @@ HWND Kivocfg::WaitForSheet() {
   if (sheet_ != nullptr)
     Eventually([&] { return PropSheet_GetCurrentPageHwnd(sheet_) != nullptr; });
   return sheet_;
-}
-
-HWND Kivocfg::Control(int id) const {
-  return GetDlgItem(PropSheet_GetCurrentPageHwnd(sheet_), id);
 }
 
 bool Kivocfg::Apply() {

@@ -23,8 +23,6 @@ bool Eventually(const std::function<bool()>& condition, DWORD timeout_ms = 15000
 // A visible top-level dialog with this caption (now, or once it shows), or null.
 HWND FindDialog(const char* caption);
 HWND WaitForDialog(const char* caption);
-// Clicks a button and waits for the dialog that it opens.
-HWND OpenDialog(HWND button, const char* caption);
 // Clicks a button of a dialog and waits for the dialog to go.
 bool CloseDialog(HWND dialog, int button);
 // The text of the message box kivocfg shows next, after pressing one of its
@@ -33,17 +31,35 @@ std::string AnswerMessageBox(int button);
 
 std::string TextOf(HWND window);
 HWND FocusOf(HWND window);  // the control with the keyboard focus in its thread
-void SetText(HWND control, const std::string& text);
-// Keys are posted, as the keyboard would: wait for their effect.
-void Type(HWND control, const std::string& text);
-void PressKey(HWND control, UINT virtual_key);
-// Clicks without waiting for what the click starts (a modal dialog).
-void Click(HWND button);
 // Selects a drop-down list entry and tells the owner as the list would.
 void Choose(HWND combo, int index);
-int RowCount(HWND list);  // of a report-view list
-// Chooses the first row from the keyboard; true once the list shows it chosen.
+// Chooses the first row of a report-view list from the keyboard; true once
+// the list shows it chosen.
 bool SelectFirstRow(HWND list);
+
+inline void SetText(HWND control, const std::string& text) {
+  SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+// Keys and clicks are posted, as the keyboard and mouse would: wait for their
+// effect (a click may open a modal dialog).
+inline void Type(HWND control, const std::string& text) {
+  for (char c : text) PostMessageA(control, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+inline void PressKey(HWND control, UINT key) {
+  PostMessageA(control, WM_KEYDOWN, key, 1);
+  PostMessageA(control, WM_KEYUP, key, 0xC0000001);
+}
+inline void Click(HWND button) {
+  PostMessageA(button, BM_CLICK, 0, 0);
+}
+// Clicks a button and waits for the dialog that it opens.
+inline HWND OpenDialog(HWND button, const char* caption) {
+  Click(button);
+  return WaitForDialog(caption);
+}
+inline int RowCount(HWND list) {
+  return static_cast<int>(ListView_GetItemCount(list));
+}
 
 // kivocfg.exe, started by the test and ended by it if still running.
 class Kivocfg {
@@ -56,8 +72,8 @@ class Kivocfg {
   HWND WaitForSheet();  // the property sheet "Kivo Configuration"
   HWND sheet() const { return sheet_; }
   // Shows a page: 0 SNMP, 1 Filters, 2 Trap Type Map, 3 Syslog.
-  void ShowPage(int index) { SendMessageA(sheet_, PSM_SETCURSEL, index, 0); }
-  HWND Control(int id) const;  // of the page shown
+  void ShowPage(int index) { PropSheet_SetCurSel(sheet_, nullptr, index); }
+  HWND Control(int id) const { return GetDlgItem(PropSheet_GetCurrentPageHwnd(sheet_), id); }
   HWND ApplyButton() const { return GetDlgItem(sheet_, 0x3021); }
   // Presses Apply once an edit enabled it, and waits for it to be disabled again.
   bool Apply();

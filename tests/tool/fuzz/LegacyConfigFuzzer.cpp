@@ -12,6 +12,8 @@
 
 #include "config/RegistryConfig.h"
 #include "platform/fake/FakeRegistry.h"
+#include "tool/CfgSnmp.h"
+#include "tool/Filters.h"
 #include "tool/LegacyConfigFile.h"
 #include "tool/LegacyImport.h"
 
@@ -39,21 +41,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   kivo::tool::LegacyConfigFile file(input.path);
   if (!file.opened()) return 0;
   kivo::tool::ImportLegacyConfig(file, registry);
-  namespace names = kivo::config::names;
-  kivo::config::RegistryConfig store(registry, nullptr);
-  try {
-    for (const char* name : {names::kVersion, names::kPort}) store.ReadNumber(name);
-    for (const char* name : {names::kDestination, names::kCommunity}) store.ReadText(name);
-    store.Open(names::kFilters);
-    const std::uint32_t filters = store.CountSubkeys();
-    for (std::uint32_t i = 0; i < filters; ++i) {
-      store.OpenEntry(static_cast<std::int32_t>(i));
-      for (const char* name : {names::kFilterOn, names::kFilterType, names::kFilterList}) {
-        store.ReadText(name);
-      }
-    }
-  } catch (const kivo::config::RegistryReadError&) {
-    std::abort();  // the import wrote a value that cannot be read back
+  // Every value it wrote can be read back: the pages then load all of it.
+  kivo::tool::CfgSnmp snmp(registry);
+  snmp.Load();
+  kivo::tool::Filters filters(registry);
+  filters.Load();
+  kivo::config::RegistryConfig filter_list(registry, kivo::config::names::kFilters);
+  if (snmp.settings().port_text.empty() || filters.rows().size() != filter_list.CountSubkeys()) {
+    std::abort();
   }
   return 0;
 }
