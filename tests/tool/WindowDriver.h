@@ -28,18 +28,12 @@ bool CloseDialog(HWND dialog, int button);
 // The text of the message box kivocfg shows next, after pressing one of its
 // buttons ("(no message box)" when none comes).
 std::string AnswerMessageBox(int button);
-
 std::string TextOf(HWND window);
-HWND FocusOf(HWND window);  // the control with the keyboard focus in its thread
 // Selects a drop-down list entry and tells the owner as the list would.
 void Choose(HWND combo, int index);
-// Chooses the first row of a report-view list from the keyboard; true once
-// the list shows it chosen.
+// Chooses the first row of a report-view list from the keyboard.
 bool SelectFirstRow(HWND list);
 
-inline void SetText(HWND control, const std::string& text) {
-  SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
 // Keys and clicks are posted, as the keyboard and mouse would: wait for their
 // effect (a click may open a modal dialog).
 inline void Type(HWND control, const std::string& text) {
@@ -52,13 +46,12 @@ inline void PressKey(HWND control, UINT key) {
 inline void Click(HWND button) {
   PostMessageA(button, BM_CLICK, 0, 0);
 }
-// Clicks a button and waits for the dialog that it opens.
 inline HWND OpenDialog(HWND button, const char* caption) {
   Click(button);
   return WaitForDialog(caption);
 }
-inline int RowCount(HWND list) {
-  return static_cast<int>(ListView_GetItemCount(list));
+inline void SetText(HWND control, const std::string& text) {
+  SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 // kivocfg.exe, started by the test and ended by it if still running.
@@ -77,8 +70,7 @@ class Kivocfg {
   HWND ApplyButton() const { return GetDlgItem(sheet_, 0x3021); }
   // Presses Apply once an edit enabled it, and waits for it to be disabled again.
   bool Apply();
-  // Presses Cancel and waits for the program to end.
-  bool Cancel();
+  bool Cancel();  // and waits for the program to end
 
  private:
   PROCESS_INFORMATION process_ = {};
