@@ -44,6 +44,9 @@ TEST(ServiceStarter, StartsTheServiceOnlyWhenInstalledAndNotRunning) {
       EXPECT_EQ(c.last_error, starter.last_error()) << c.name;
     }
     EXPECT_EQ(c.start_requests, manager.StartRequests("kivo")) << c.name;
+    if (c.installed && c.start_requests == 0) {  // neither started nor restarted
+      EXPECT_EQ(*c.installed, manager.ServiceState("kivo")) << c.name;
+    }
     EXPECT_EQ(0, manager.open_handles()) << c.name;
   }
 }
