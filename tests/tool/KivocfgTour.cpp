@@ -5,10 +5,7 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <cstdio>
-#include <string>
 
 #include "config/RegistryConfig.h"
 #include "platform/win32/Win32Registry.h"
@@ -49,16 +46,10 @@ void AddSampleSettings(kivo::platform::Registry& registry) {
   config.SetUseFilters(1);
 }
 
-// Opens a dialog with a button of the current page, pictures it, cancels it.
+// Opens a dialog with a button of the page shown, pictures it, cancels it.
 bool ShotOfDialog(const char* name, HWND button, const char* caption) {
-  Click(button);
-  HWND dialog = WaitForDialog(caption);
-  const bool taken = Shot(name, dialog);
-  if (dialog != nullptr) {
-    Click(GetDlgItem(dialog, IDCANCEL));
-    WaitUntilGone(dialog);
-  }
-  return taken;
+  HWND dialog = OpenDialog(button, caption);
+  return Shot(name, dialog) && CloseDialog(dialog, IDCANCEL);
 }
 
 bool Tour() {
@@ -67,8 +58,7 @@ bool Tour() {
   Kivocfg tool;
   HWND question = WaitForDialog("kivocfg");
   if (!Shot("import-question", question)) return false;
-  Click(GetDlgItem(question, IDYES));
-  HWND migration = WaitForDialog("Kivo Migration Utility");
+  HWND migration = OpenDialog(GetDlgItem(question, IDYES), "Kivo Migration Utility");
   if (!Shot("migration-dialog", migration)) return false;
   Click(GetDlgItem(migration, IDCANCEL));
   if (tool.WaitForSheet() == nullptr) return false;
@@ -88,8 +78,7 @@ bool Tour() {
   taken = taken && Shot("syslog-page", tool.sheet()) &&
           ShotOfDialog("syslog-destination-dialog", tool.Control(IDC_SYSLOG_ADD),
                        "Add Syslog Destination");
-  tool.Cancel();
-  return taken;
+  return tool.Cancel() && taken;
 }
 
 }  // namespace

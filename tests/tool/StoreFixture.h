@@ -1,54 +1,85 @@
 #pragma once
 
+// The configuration store as the tool's tests see it: its keys and values as
+// text, so that a test compares a whole store (or one key) at once, natively
+// and under Wine; and an in-memory store to seed for the pages under test.
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "config/RegistryConfig.h"
 #include "platform/fake/FakeRegistry.h"
 #include "support/TestSupport.h"
-#include "tool/RecordingRegistry.h"
 
 namespace kivo::testing {
 
-// An in-memory store with helpers that seed and inspect it by paths relative
-// to the root key ("" is the root key, "Filters\0" an entry). Pages under
-// test use `registry`, which records every write into `registry.log()`.
-class StoreFixture : public ::testing::Test {
- protected:
-  platform::FakeRegistry fake;
-  RecordingRegistry registry{fake};
+// One key below the root key ("" the root key, "Filters\\0" an entry) as a
+// line: its path ("root" for the root key), then each value of a name the
+// store uses that the key holds, texts quoted, numbers in decimal.
+inline std::string DumpKey(platform::Registry& registry, const std::string& sub) {
+  namespace n = config::names;
+  static const char* const kNames[] = {
+      n::kVersion,    n::kDestination, n::kPort,       n::kCommunity,  n::kLogging,
+      n::kIen,        n::kIet,         n::kIes,        n::kIecn,       n::kIeu,
+      n::kIed,        n::kIec,         n::kSenderOid,  n::kStripCrlf,  n::kFilterOn,
+      n::kFilterType, n::kFilterList,  n::kUseFilters, n::kSyslogHost, n::kSyslogPort};
+  std::string line = sub.empty() ? "root" : sub;
+  std::unique_ptr<platform::RegistryKey> key;
+  if (registry.Open(StorePath(sub), &key) != platform::kRegSuccess) return line + " (no key)";
+  for (const char* name : kNames) {
+    char data[4096];
+    std::uint32_t size = sizeof(data);
+    platform::RegType type = platform::RegType::kNone;
+    const platform::RegStatus status = key->QueryValue(name, &type, data, &size);
+    if (status == platform::kErrorFileNotFound) continue;
+    std::string value = "?";
+    std::int32_t number = 0;
+    if (status == platform::kRegSuccess && type == platform::RegType::kText && size > 0) {
+      value = '"' + std::string(data, size - 1) + '"';
+    } else if (status == platform::kRegSuccess && type == platform::RegType::kNumber &&
+               size == sizeof(number)) {
+      std::memcpy(&number, data, sizeof(number));
+      value = std::to_string(number);
+    }
+    line += std::string(" ") + name + "=" + value;
+  }
+  return line;
+}
 
+// A key and everything below it, one line per key in enumeration order.
+inline std::string DumpTree(platform::Registry& registry, const std::string& sub = "") {
+  std::string text = DumpKey(registry, sub) + "\n";
+  for (const std::string& name : SubkeyNames(registry, StorePath(sub))) {
+    text += DumpTree(registry, sub.empty() ? name : sub + "\\" + name);
+  }
+  return text;
+}
+
+// An in-memory store for the pages under test, seeded by key paths.
+class ToolStore : public ::testing::Test {
+ protected:
+  // The default configuration, as the first use of the store creates it.
+  void Defaults() { config::RegistryConfig store(registry, nullptr); }
   std::unique_ptr<platform::RegistryKey> Key(const std::string& sub) {
     std::unique_ptr<platform::RegistryKey> key;
-    EXPECT_EQ(platform::kRegSuccess, fake.Create(StorePath(sub), &key)) << sub;
+    registry.Create(StorePath(sub), &key);
     return key;
   }
-  bool Exists(const std::string& sub) { return KeyExists(fake, StorePath(sub)); }
-  // The default configuration, as the first use of the store creates it.
-  void CreateDefaultStore() { config::RegistryConfig config(fake, nullptr); }
-
-  void SetText(const std::string& sub, const std::string& name, const std::string& text) {
+  void Set(const std::string& sub, const char* name, const std::string& text) {
     Key(sub)->SetValue(name, platform::RegType::kText, text.c_str(),
                        static_cast<std::uint32_t>(text.size() + 1));
   }
-  void SetNumber(const std::string& sub, const std::string& name, std::int32_t number) {
-    const auto value = static_cast<std::uint32_t>(number);
-    Key(sub)->SetValue(name, platform::RegType::kNumber, &value, sizeof(value));
+  void Set(const std::string& sub, const char* name, std::int32_t number) {
+    Key(sub)->SetValue(name, platform::RegType::kNumber, &number, sizeof(number));
   }
-  std::optional<std::string> Text(const std::string& sub, const char* name) {
-    return StoredText(fake, sub, name);
-  }
-  std::optional<std::int32_t> Number(const std::string& sub, const char* name) {
-    return StoredNumber(fake, sub, name);
-  }
-  std::vector<std::string> Subkeys(const std::string& sub) {
-    return SubkeyNames(fake, StorePath(sub));
-  }
+  std::string DumpKey(const std::string& sub) { return testing::DumpKey(registry, sub); }
+  std::string DumpTree(const std::string& sub = "") { return testing::DumpTree(registry, sub); }
+
+  platform::FakeRegistry registry;
 };
 
 }  // namespace kivo::testing

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <functional>
 #include <string>
 
@@ -15,39 +17,42 @@ namespace kivo::testing {
 // itself instead of waiting for a manager to acknowledge every window it
 // hides. Programs started afterwards read this setting.
 void UseWineOwnWindowFrames();
-
-// The folder of the running test program, with its final backslash.
-std::string DirectoryOfThisProgram();
-
-// Polls `condition` until it holds or `timeout_ms` has passed.
+std::string DirectoryOfThisProgram();  // with its final backslash
 bool Eventually(const std::function<bool()>& condition, DWORD timeout_ms = 15000);
 
-// A visible top-level dialog with this caption, or null.
+// A visible top-level dialog with this caption (now, or once it shows), or null.
 HWND FindDialog(const char* caption);
 HWND WaitForDialog(const char* caption);
-bool WaitUntilGone(HWND window);
-
-std::string TextOf(HWND window);
-// The message a message box shows (its text control, not its caption).
-std::string MessageBoxText(HWND box);
-// The message box kivocfg shows next: its text, after pressing one of its
+// Clicks a button of a dialog and waits for the dialog to go.
+bool CloseDialog(HWND dialog, int button);
+// The text of the message box kivocfg shows next, after pressing one of its
 // buttons ("(no message box)" when none comes).
 std::string AnswerMessageBox(int button);
-void SetText(HWND control, const std::string& text);
-// Types the text key by key (WM_CHAR), as a user at the keyboard would. The
-// keys are queued: wait for their effect before relying on it.
-void Type(HWND control, const std::string& text);
-void PressKey(HWND control, UINT virtual_key);
-// Clicks a button without waiting for what the click starts (a modal dialog
-// would block a sent click).
-void Click(HWND button);
+std::string TextOf(HWND window);
 // Selects a drop-down list entry and tells the owner as the list would.
 void Choose(HWND combo, int index);
-
-// Report-view lists: the number of rows, and choosing the first row from
-// the keyboard (true once the list shows it chosen).
-int RowCount(HWND list);
+// Chooses the first row of a report-view list from the keyboard.
 bool SelectFirstRow(HWND list);
+
+// Keys and clicks are posted, as the keyboard and mouse would: wait for their
+// effect (a click may open a modal dialog).
+inline void Type(HWND control, const std::string& text) {
+  for (char c : text) PostMessageA(control, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+inline void PressKey(HWND control, UINT key) {
+  PostMessageA(control, WM_KEYDOWN, key, 1);
+  PostMessageA(control, WM_KEYUP, key, 0xC0000001);
+}
+inline void Click(HWND button) {
+  PostMessageA(button, BM_CLICK, 0, 0);
+}
+inline HWND OpenDialog(HWND button, const char* caption) {
+  Click(button);
+  return WaitForDialog(caption);
+}
+inline void SetText(HWND control, const std::string& text) {
+  SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
 
 // kivocfg.exe, started by the test and ended by it if still running.
 class Kivocfg {
@@ -57,26 +62,19 @@ class Kivocfg {
   Kivocfg(const Kivocfg&) = delete;
   Kivocfg& operator=(const Kivocfg&) = delete;
 
-  bool Running() const;
-  bool WaitForExit();
-
-  // The property sheet "Kivo Configuration".
-  HWND WaitForSheet();
+  HWND WaitForSheet();  // the property sheet "Kivo Configuration"
   HWND sheet() const { return sheet_; }
-  // Shows a page (0 SNMP, 1 Filters, 2 Trap Type Map, 3 Syslog) and returns it.
-  HWND ShowPage(int index);
-  HWND Control(int id) const;  // a control of the current page
-  HWND ApplyButton() const;
-  // Presses Apply and waits for the sheet to disable it again.
+  // Shows a page: 0 SNMP, 1 Filters, 2 Trap Type Map, 3 Syslog.
+  void ShowPage(int index) { PropSheet_SetCurSel(sheet_, nullptr, index); }
+  HWND Control(int id) const { return GetDlgItem(PropSheet_GetCurrentPageHwnd(sheet_), id); }
+  HWND ApplyButton() const { return GetDlgItem(sheet_, 0x3021); }
+  // Presses Apply once an edit enabled it, and waits for it to be disabled again.
   bool Apply();
-  // Presses OK or Cancel and waits for the program to end.
-  bool Ok();
-  bool Cancel();
+  bool Cancel();  // and waits for the program to end
 
  private:
   PROCESS_INFORMATION process_ = {};
   HWND sheet_ = nullptr;
-  HWND page_ = nullptr;
 };
 
 }  // namespace kivo::testing

@@ -1,0 +1,290 @@
+// The pages' and dialogs' logic over an in-memory store: what each loads,
+// refuses and saves, checked in the store itself.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tool/AdvancedSnmpDialog.h"
+#include "tool/CfgSnmp.h"
+#include "tool/FilterConfigDialog.h"
+#include "tool/Filters.h"
+#include "tool/LoggingSwitch.h"
+#include "tool/StoreFixture.h"
+#include "tool/SyslogDestinationDialog.h"
+#include "tool/SyslogPage.h"
+#include "tool/TrapTypeMap.h"
+
+namespace kivo::tool {
+namespace {
+
+using testing::StoredNumber;
+using testing::StorePath;
+using SnmpPage = testing::ToolStore;
+using ListPages = testing::ToolStore;
+
+constexpr char kDefaultRoot[] =
+    "root version=0 destination=\"192.1.1.1\" port=162 community=\"public\"";
+constexpr char kErrorHeader[] = "There is an error in the data:\n\n";
+
+std::string Shown(const SnmpSettings& s) {
+  return std::to_string(s.version_index) + " " + s.destination + " " + s.port_text + " " +
+         s.community;
+}
+
+TEST_F(SnmpPage, LoadShowsTheStoreUpToTheFirstFailedRead) {
+  CfgSnmp page(registry);
+  page.Load();  // the first use of the store creates the defaults
+  EXPECT_EQ("0 192.1.1.1 162 public", Shown(page.settings()));
+  Set("", "version", 7);  // outside the list: no entry chosen
+  page.Load();
+  EXPECT_EQ("-1 192.1.1.1 162 public", Shown(page.settings()));
+  registry.DeleteValue(StorePath(""), "destination");  // "port" and "version" behind it stay unread
+  CfgSnmp fresh(registry);
+  fresh.Load();
+  EXPECT_EQ("-1   public", Shown(fresh.settings()));
+}
+
+TEST_F(SnmpPage, SaveRefusesEmptyAndTooLongTextsOrWritesTheFourValues) {
+  Defaults();
+  CfgSnmp page(registry);
+  std::string refusal;
+  page.settings() = {SnmpSettings::kNoVersion, "", "", ""};
+  EXPECT_FALSE(page.Save(&refusal));
+  EXPECT_EQ(std::string(kErrorHeader) +
+                "An SNMP Version must be specified\n"
+                "A destination IP address or host must be specified\n"
+                "A destination port must be specified\n"
+                "An SNMP Community must be specified\n",
+            refusal);
+  page.settings() = {0, std::string(128, 'd'), "162", std::string(128, 'c')};
+  EXPECT_FALSE(page.Save(&refusal));
+  EXPECT_EQ(std::string(kErrorHeader) +
+                "The destination IP address or host must not be longer than 127 characters\n"
+                "The SNMP Community must not be longer than 127 characters\n",
+            refusal);
+  EXPECT_EQ(kDefaultRoot, DumpKey(""));
+  page.settings() = {1, std::string(127, 'd'), "12ab", "private"};  // the port text is not checked
+  ASSERT_TRUE(page.Save(&refusal));
+  EXPECT_EQ(
+      "root version=1 destination=\"" + std::string(127, 'd') + "\" port=12 community=\"private\"",
+      DumpKey(""));
+}
+
+TEST_F(SnmpPage, AdvancedDialogRepairsAMissingFlagAndWritesNoMoreUntilAValidOk) {
+  Defaults();
+  Set("", "iec", 0);
+  Set("", "iecn", 0);
+  Set("", "ien", 0);  // behind the missing "ied": never read
+  AdvancedSnmpDialog dialog(registry);
+  dialog.Load();
+  auto& s = dialog.settings();
+  EXPECT_FALSE(s.event_category || s.event_computer_name || s.strip_crlf);
+  EXPECT_TRUE(s.event_description && s.event_number && s.event_source && s.event_type &&
+              s.event_user);
+  const std::string repaired =
+      std::string(kDefaultRoot) +
+      " ien=1 iet=1 ies=1 iecn=1 ieu=1 ied=1 iec=1 senderOID=\"\" stripCRLF=0";
+  EXPECT_EQ(repaired, DumpKey(""));
+  s.sender_oid = std::string(128, '1');
+  std::string refusal;
+  EXPECT_FALSE(dialog.Save(&refusal));
+  EXPECT_EQ("The Sender's OID must not be longer than 127 characters.", refusal);
+  EXPECT_EQ(repaired, DumpKey(""));
+  s.event_user = false;
+  s.sender_oid = "1.3.6.1.4.1.5";
+  s.strip_crlf = true;
+  ASSERT_TRUE(dialog.Save(&refusal));
+  const std::string saved = DumpKey("");
+  EXPECT_EQ(std::string(kDefaultRoot) +
+                " ien=1 iet=1 ies=1 iecn=0 ieu=0 ied=1 iec=0 senderOID=\"1.3.6.1.4.1.5\" "
+                "stripCRLF=1",
+            saved);
+  AdvancedSnmpDialog again(registry);
+  again.Load();  // a complete store: read, not written
+  EXPECT_EQ(saved, DumpKey(""));
+  EXPECT_TRUE(again.settings().strip_crlf && !again.settings().event_user);
+  EXPECT_EQ("1.3.6.1.4.1.5", again.settings().sender_oid);
+}
+
+TEST_F(SnmpPage, LoggingSwitchTogglesOnCtrlThenF5AndFlipsAMissingOrAnyValue) {
+  // Ctrl arms it, F5 while armed toggles (again while held), another key
+  // leaves it armed, anything that is no key-down (a key-up) disarms it.
+  using M = LoggingSwitch::Message;
+  LoggingSwitch logging_switch;
+  std::string toggles;
+  for (M m : {M::kF5KeyDown, M::kCtrlKeyDown, M::kF5KeyDown, M::kF5KeyDown, M::kOther,
+              M::kF5KeyDown, M::kCtrlKeyDown, M::kOtherKeyDown, M::kF5KeyDown, M::kOther,
+              M::kCtrlKeyDown, M::kOther, M::kF5KeyDown}) {
+    toggles += logging_switch.Inspect(m) ? 'T' : '.';
+  }
+  EXPECT_EQ("..TT....T....", toggles);
+  Defaults();
+  EXPECT_EQ("Logging is now on", LoggingSwitch::Toggle(registry));
+  EXPECT_EQ(1, StoredNumber(registry, "", "logging"));
+  EXPECT_EQ("Logging is now off", LoggingSwitch::Toggle(registry));
+  EXPECT_EQ(0, StoredNumber(registry, "", "logging"));
+  Set("", "logging", 5);
+  EXPECT_EQ("Logging is now off", LoggingSwitch::Toggle(registry));
+}
+
+using Rows = std::vector<FilterRow>;
+
+TEST_F(ListPages, FiltersLoadEndsAtAGapOrAtTheFirstUnreadableValue) {
+  Defaults();
+  for (const char* entry : {"Filters\\0", "Filters\\1", "Filters\\3"}) {
+    Set(entry, "filterOn", "EventId");
+    Set(entry, "filterType", "Include");
+    Set(entry, "filterList", entry);
+  }
+  Filters page(registry);
+  page.Load();
+  EXPECT_EQ((Rows{{"EventId", "Include", "Filters\\0"}, {"EventId", "Include", "Filters\\1"}}),
+            page.rows());
+  Set("Filters\\1", "filterList", std::string(128, 'x'));  // cannot be read back
+  page.Load();
+  EXPECT_EQ((Rows{{"EventId", "Include", "Filters\\0"}, {"EventId", "Include", ""}}), page.rows());
+}
+
+TEST_F(ListPages, FiltersSaveRenumbersTheRowsAndDropsARepeatedFieldAndType) {
+  Defaults();
+  Set("Filters\\0", "filterOn", "EventType");  // replaced by the save
+  Filters page(registry);
+  page.Append({"EventUser", "Include", "gone"});
+  page.Replace(0, {"EventId", "Include", "a"});
+  page.Append({"EventId", "Include", "b"});
+  page.Append({"EventId", "Exclude", "c"});
+  page.Append(FilterRow{});  // nothing is checked
+  page.Save();
+  EXPECT_EQ(
+      "Filters\n"
+      "Filters\\0 filterOn=\"EventId\" filterType=\"Include\" filterList=\"a\"\n"
+      "Filters\\1 filterOn=\"EventId\" filterType=\"Exclude\" filterList=\"c\"\n"
+      "Filters\\2 filterOn=\"\" filterType=\"\" filterList=\"\"\n",
+      DumpTree("Filters"));
+  while (!page.rows().empty()) page.Remove(0);
+  page.Save();
+  EXPECT_EQ("Filters\n", DumpTree("Filters"));  // the key itself stays
+}
+
+TEST(FilterDialog, StartsEmptyOrFromTheRowAsTheListsOfferItAndRefusesLongTexts) {
+  const struct {
+    FilterRow row;
+    const char* shown;  // the index of the "Filter On:" entry, the "Filter Type:" text
+  } cases[] = {
+      {{"EventCategory", "exc", "1"}, "6 Exclude"},
+      {{"eventid", "INCLUDE", "1"}, "0 Include"},  // on: exact match only
+      {{"Whatever", "Includes", "1"}, "0 Includes"},
+      {{"EventUser", "", "1"}, "5 Exclude"},  // every entry begins with ""
+  };
+  for (const auto& c : cases) {
+    FilterConfigDialog dialog(FilterConfigDialog::Mode::kModify, c.row);
+    EXPECT_EQ(c.shown, std::to_string(dialog.initial_filter_on_index()) + " " +
+                           dialog.initial_filter_type());
+    EXPECT_EQ("1 Modify", dialog.initial_filter_list() + " " + dialog.confirm_caption());
+  }
+  FilterConfigDialog add(FilterConfigDialog::Mode::kAdd, {"EventId", "Include", "1"});
+  EXPECT_EQ("-1  Add", std::to_string(add.initial_filter_on_index()) + " " +
+                           add.initial_filter_type() + add.initial_filter_list() + " " +
+                           add.confirm_caption());
+  EXPECT_EQ(
+      "The filter type must not be longer than 127 characters.\n"
+      "The filter list must not be longer than 127 characters.\n",
+      add.Confirm({"EventId", std::string(128, 'I'), std::string(128, '1')}));
+  EXPECT_EQ("", add.Confirm({"EventId", "Include", std::string(127, '1')}));
+  EXPECT_EQ(std::string(127, '1'), add.result().list);
+}
+
+TEST_F(ListPages, MapListsStoredIdsAddsNewOnesAndSavesThemAsNumbers) {
+  using Result = TrapTypeMap::AddResult;
+  Defaults();
+  for (const char* entry : {"Maps\\4624", "Maps\\17", "Maps\\abc"}) Key(entry);
+  TrapTypeMap page(registry);
+  page.Load();
+  EXPECT_EQ((std::vector<std::string>{"17", "4624", "abc"}), page.entries());
+  EXPECT_EQ(Result::kDuplicate, page.Add("ABC"));
+  EXPECT_EQ(Result::kAdded, page.Add("0017"));
+  EXPECT_EQ(Result::kAdded, page.Add("65535"));
+  EXPECT_EQ(Result::kOutOfRange, page.Add("65536"));
+  EXPECT_EQ(Result::kOutOfRange, page.Add("000001"));
+  page.Remove(1);
+  page.Save();  // "abc" is stored as 0, "17" and "0017" as one entry
+  EXPECT_EQ("Maps\nMaps\\0\nMaps\\17\nMaps\\65535\n", DumpTree("Maps"));
+}
+
+TEST_F(ListPages, SyslogLoadWritesNothingUnlessAnEntryFailsThenResetsTheChoice) {
+  Defaults();
+  const std::string stored = DumpTree();
+  SyslogPage page(registry);
+  page.Load();  // no "Syslog" key yet
+  EXPECT_TRUE(page.rows().empty());
+  EXPECT_EQ(stored, DumpTree());
+  Set("Syslog", "usefilters", 2);  // neither radio button
+  for (const char* entry : {"Syslog\\0", "Syslog\\1", "Syslog\\2"}) Set(entry, "sysloghost", entry);
+  Set("Syslog\\0", "syslogport", 514);
+  Set("Syslog\\2", "syslogport", 1514);
+  page.Load();
+  EXPECT_EQ((std::vector<SyslogRow>{{"Syslog\\0", "514"}, {"Syslog\\1", ""}}), page.rows());
+  EXPECT_EQ(SyslogPage::kForwardEverything, page.use_filters());
+  EXPECT_EQ("Syslog usefilters=0", DumpKey("Syslog"));
+  Set("Syslog", "usefilters", 2);
+  Set("Syslog\\1", "syslogport", 1);
+  page.Load();
+  EXPECT_EQ(3u, page.rows().size());
+  EXPECT_EQ(2, page.use_filters());
+}
+
+TEST_F(ListPages, SyslogSaveCreatesTheKeyAndRenumbersTheRowsDroppingExactRepeats) {
+  Defaults();
+  SyslogPage page(registry);
+  page.set_use_filters(SyslogPage::ChoiceFromRadios(false, true));
+  for (const SyslogRow& row : std::vector<SyslogRow>{
+           {"LOGHOST", "514"}, {"LogHost", "514"}, {"LOGHOST", " 514"}, {"", "0x10"}}) {
+    page.Append(row);
+  }
+  page.Save();
+  EXPECT_EQ(
+      "Syslog usefilters=1\n"
+      "Syslog\\0 sysloghost=\"LOGHOST\" syslogport=514\n"
+      "Syslog\\1 sysloghost=\"LogHost\" syslogport=514\n"
+      "Syslog\\2 sysloghost=\"\" syslogport=0\n",
+      DumpTree("Syslog"));
+  EXPECT_EQ(SyslogPage::kForwardEverything, SyslogPage::ChoiceFromRadios(true, false));
+  page.set_use_filters(SyslogPage::ChoiceFromRadios(false, false));
+  page.Replace(0, {"c", "3"});
+  for (int i = 0; i < 3; ++i) page.Remove(1);
+  page.Save();
+  EXPECT_EQ("Syslog usefilters=-1\nSyslog\\0 sysloghost=\"c\" syslogport=3\n", DumpTree("Syslog"));
+}
+
+TEST(SyslogDialog, StartsFromTheProposalOrTheRowAndTakesOnlyAWholePort) {
+  SyslogDestinationDialog add(SyslogDestinationDialog::Mode::kAdd, {"ignored", "1"});
+  EXPECT_EQ(" 514 OK",
+            add.initial_host() + " " + add.initial_port_text() + " " + add.confirm_caption());
+  SyslogDestinationDialog modify(SyslogDestinationDialog::Mode::kModify, {"host", " 12x"});
+  EXPECT_EQ("host 12 Modify", modify.initial_host() + " " + modify.initial_port_text() + " " +
+                                  modify.confirm_caption());
+  const struct {
+    std::string host;
+    const char* port;
+    const char* message;  // or, when taken, the port of the row
+  } cases[] = {
+      {"", "", "Please enter an integer."},
+      {"", "51a", "Please enter an integer."},
+      {"h", " 514 ", "514"},
+      {"h", "99999", "99999"},
+      {std::string(128, 'h'), "514",
+       "The host name or IP address must not be longer than 127 characters."},
+  };
+  for (const auto& c : cases) {
+    SyslogDestinationDialog dialog(SyslogDestinationDialog::Mode::kAdd, {});
+    const std::string message = dialog.Confirm(c.host, c.port);
+    EXPECT_EQ(c.message, message.empty() ? dialog.result().port_text : message) << c.port;
+    EXPECT_EQ(message.empty() ? c.host : "", dialog.result().host);
+    EXPECT_EQ(message == "Please enter an integer.", dialog.port_refused());
+  }
+}
+
+}  // namespace
+}  // namespace kivo::tool
