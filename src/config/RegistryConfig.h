@@ -32,6 +32,8 @@ constexpr char kIed[] = "ied";
 constexpr char kIec[] = "iec";
 constexpr char kSenderOid[] = "senderOID";
 constexpr char kStripCrlf[] = "stripCRLF";
+constexpr char kBurst[] = "burst";
+constexpr char kResume[] = "resume";
 
 constexpr char kFilterOn[] = "filterOn";
 constexpr char kFilterType[] = "filterType";

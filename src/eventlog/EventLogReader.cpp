@@ -9,11 +9,13 @@ using config::TraceFile;
 static_assert(kLogCount == 3, "one cursor per log of the log table");
 
 EventLogReader::EventLogReader(platform::EventLog& event_log, platform::Messages& messages,
-                               platform::Pause& pause, platform::Registry& registry)
+                               platform::Pause& pause, platform::Registry& registry,
+                               LogPositions* positions)
     : pause_(pause),
       registry_(registry),
       decoder_(messages, registry),
-      logs_{LogCursor(event_log, 0), LogCursor(event_log, 1), LogCursor(event_log, 2)} {
+      logs_{LogCursor(event_log, 0, positions), LogCursor(event_log, 1, positions),
+            LogCursor(event_log, 2, positions)} {
   for (LogCursor& log : logs_) log.Start();
 }
 
@@ -26,9 +28,13 @@ void EventLogReader::CloseAll() {
 }
 
 bool EventLogReader::FetchNext() {
-  pause_.Wait(kPauseMilliseconds);
+  if (!burst_ || !found_last_) pause_.Wait(kPauseMilliseconds);
+  found_last_ = false;
+  delivered_ = nullptr;
   TraceFile trace = TraceFile::OpenIf(TracingOn(registry_, true));
-  for (LogCursor& log : logs_) {
+  const int first = burst_ ? next_first_ : 0;
+  for (int turn = 0; turn < kLogCount; ++turn) {
+    LogCursor& log = logs_[(first + turn) % kLogCount];
     if (!log.IsInitialised()) {
       trace.Line("eventlog ", log.name(), " is NOT initialized");
       continue;
@@ -36,6 +42,9 @@ bool EventLogReader::FetchNext() {
     trace.Line("eventlog ", log.name(), " is initialized");
     if (ReadAndDecode(log)) {
       trace.Line("ReadEvent(", log.index(), ") was successful ");
+      found_last_ = true;
+      delivered_ = &log;
+      next_first_ = (log.index() + 1) % kLogCount;
       return true;
     }
     trace.Line("ReadEvent(", log.index(), ") was unsuccessful ");
@@ -43,11 +52,15 @@ bool EventLogReader::FetchNext() {
   return false;
 }
 
+void EventLogReader::KeepPosition() {
+  if (delivered_ != nullptr) delivered_->KeepPosition();
+}
+
 bool EventLogReader::ReadAndDecode(LogCursor& log) {
   // The read's trace stays open through the decode, which opens its own.
   TraceFile trace = TraceFile::OpenIf(TracingOn(registry_, false));
   if (!log.ReadFromLog(record_, trace)) return false;
-  decoder_.DecodeRecord(log.index(), record_.bytes, record_.length, event_);
+  decoder_.DecodeRecord(log.index(), record_.bytes.data(), record_.length, event_);
   return true;
 }
 

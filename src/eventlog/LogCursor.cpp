@@ -1,7 +1,7 @@
 #include "eventlog/LogCursor.h"
 
 #include <algorithm>
-#include <cstring>
+#include <string>
 
 #include "eventlog/LogTable.h"
 
@@ -21,8 +21,11 @@ bool IsClearedOrDamaged(std::uint32_t error) {
 
 }  // namespace
 
-LogCursor::LogCursor(platform::EventLog& event_log, int log_index)
-    : event_log_(event_log), index_(log_index), name_(kLogNames[log_index]) {}
+LogCursor::LogCursor(platform::EventLog& event_log, int log_index, LogPositions* positions)
+    : event_log_(event_log),
+      index_(log_index),
+      name_(kLogNames[log_index]),
+      positions_(positions) {}
 
 LogCursor::~LogCursor() {
   CloseLog();
@@ -38,6 +41,18 @@ void LogCursor::Start() {
     TraceFile trace(TraceFile::kFileName);
     trace.Line("Could not get log count for ", index_ + 1);
     trace.Line("Error is ", last_error_);
+  } else if (positions_ != nullptr) {
+    if (const std::optional<LogPosition> kept = positions_->Load(name_)) {
+      if (const std::optional<std::string> lost = GoOnFrom(*kept)) {
+        TraceFile(TraceFile::kFileName).Line(*lost);
+      }
+    }
+    // Kept at once, with the check of the record before it, so that a run
+    // that forwards nothing still leaves the next start a position to check.
+    if (check_ == 0 && next_record_ > first_record_) {
+      check_ = CheckOf(next_record_ - 1).value_or(0);
+    }
+    KeepPosition();
   }
 }
 
@@ -64,6 +79,8 @@ bool LogCursor::ResetPosition() {
   if (!found) return false;
   next_record_ = oldest + count;
   if (next_record_ == 0) next_record_ = 1;
+  first_record_ = count == 0 ? next_record_ : oldest;
+  check_ = 0;
   initialised_ = true;
   return true;
 }
@@ -73,12 +90,12 @@ bool LogCursor::ReadFromLog(RecordBuffer& record, TraceFile& trace) {
   std::uint32_t bytes_read = 0;
   bool read = false;
   for (int attempt = 0; !read; ++attempt) {
-    std::memset(record.bytes, 0, sizeof(record.bytes));
+    std::fill(record.bytes.begin(), record.bytes.end(), 0);
     record.length = 0;
     std::uint32_t bytes_needed = 0;
     bytes_read = 0;
-    read = event_log_.Read(handle_, kSeekForwards, next_record_, record.bytes, 0, &bytes_read,
-                           &bytes_needed);
+    read = event_log_.Read(handle_, kSeekForwards, next_record_, record.bytes.data(), 0,
+                           &bytes_read, &bytes_needed);
     if (read) break;
 
     const std::uint32_t error = event_log_.LastError();
@@ -92,13 +109,15 @@ bool LogCursor::ReadFromLog(RecordBuffer& record, TraceFile& trace) {
 
     if (error == platform::kErrorInsufficientBuffer) {
       trace.Line("read size success: size is ", bytes_needed);
-      if (bytes_needed >= RecordBuffer::kSize) {
+      if (bytes_needed > RecordBuffer::kMaxSize) {
         trace.Line("size is too big, skipping");
         ++next_record_;
+        check_ = 0;
         return false;
       }
-      read = event_log_.Read(handle_, kSeekForwards, next_record_, record.bytes, bytes_needed,
-                             &bytes_read, &bytes_needed);
+      if (bytes_needed > record.bytes.size()) record.bytes.resize(bytes_needed);
+      read = event_log_.Read(handle_, kSeekForwards, next_record_, record.bytes.data(),
+                             bytes_needed, &bytes_read, &bytes_needed);
       if (read) break;
       const std::uint32_t second = event_log_.LastError();
       trace.Line("tried to read record, status is <", 0, "> and error is <", second, ">");
@@ -118,11 +137,17 @@ bool LogCursor::ReadFromLog(RecordBuffer& record, TraceFile& trace) {
 
   ++next_record_;
   trace.Line("Read <", bytes_read, "> bytes");
-  record.length = std::min(bytes_read, RecordBuffer::kSize);
+  record.length = std::min(bytes_read, static_cast<std::uint32_t>(record.bytes.size()));
+  if (positions_ != nullptr) check_ = RecordCheck(record.bytes.data(), record.length);
   return true;
 }
 
+void LogCursor::KeepPosition() {
+  if (positions_ != nullptr && initialised_) positions_->Save(name_, {next_record_, check_});
+}
+
 void LogCursor::ReopenLog(TraceFile& trace) {
+  const LogPosition was{next_record_, check_};
   CloseLog();
   OpenLog();
   if (handle_ == platform::kNoEventLog) {
@@ -131,6 +156,8 @@ void LogCursor::ReopenLog(TraceFile& trace) {
   if (!ResetPosition()) {
     trace.Line("Could not re-get log count for ", name_);
     trace.Line("Error is ", last_error_);
+  } else if (positions_ != nullptr) {
+    if (const std::optional<std::string> lost = GoOnFrom(was)) trace.Line(*lost);
   }
 }
 
@@ -141,10 +168,60 @@ bool LogCursor::SkipOverwrittenRecords(TraceFile& trace) {
       !event_log_.OldestRecord(handle_, &oldest) || next_record_ >= oldest) {
     return false;
   }
-  trace.Line("records ", next_record_, " to ", oldest - 1, " of ", name_,
-             " were overwritten before they were read, going on with record ", oldest);
+  trace.Line(OverwrittenLine(next_record_, oldest));
   next_record_ = oldest;
+  check_ = 0;
   return true;
+}
+
+std::string LogCursor::OverwrittenLine(std::uint32_t from, std::uint32_t oldest) const {
+  return "records " + std::to_string(from) + " to " + std::to_string(oldest - 1) + " of " + name_ +
+         " were overwritten before they were read, going on with record " + std::to_string(oldest);
+}
+
+std::optional<std::string> LogCursor::GoOnFrom(const LogPosition& position) {
+  const std::uint32_t from = position.next_record;
+  std::optional<std::string> lost;
+  if (from < first_record_) {
+    lost = OverwrittenLine(from, first_record_);
+  } else {
+    // A position past the newest record, or one whose record before it is
+    // not the one read last, belongs to a log that was cleared since.
+    bool cleared = from > next_record_;
+    if (!cleared && from > first_record_ && position.check != 0) {
+      const std::optional<std::uint32_t> check = CheckOf(from - 1);
+      cleared = check.has_value() && *check != position.check;
+    }
+    if (!cleared) {
+      next_record_ = from;
+      check_ = position.check;
+      return std::nullopt;
+    }
+    lost = "records from " + std::to_string(from) + " on of " + name_ +
+           " were cleared before they were read, going on with record " +
+           std::to_string(first_record_);
+  }
+  next_record_ = first_record_;
+  check_ = 0;
+  return lost;
+}
+
+std::optional<std::uint32_t> LogCursor::CheckOf(std::uint32_t number) {
+  // Read as the reader reads: the size first, then exactly one record.
+  unsigned char probe = 0;
+  std::uint32_t bytes_read = 0;
+  std::uint32_t bytes_needed = 0;
+  if (event_log_.Read(handle_, kSeekForwards, number, &probe, 0, &bytes_read, &bytes_needed) ||
+      event_log_.LastError() != platform::kErrorInsufficientBuffer ||
+      bytes_needed > RecordBuffer::kMaxSize) {
+    return std::nullopt;
+  }
+  std::vector<unsigned char> bytes(bytes_needed);
+  if (!event_log_.Read(handle_, kSeekForwards, number, bytes.data(), bytes_needed, &bytes_read,
+                       &bytes_needed)) {
+    return std::nullopt;
+  }
+  return RecordCheck(bytes.data(), std::min(bytes_read, static_cast<std::uint32_t>(bytes.size())));
 }
 
 }  // namespace kivo::eventlog

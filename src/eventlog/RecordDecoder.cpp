@@ -32,16 +32,6 @@ void CopyCut(char (&buffer)[N], std::string_view text) {
   buffer[length] = '\0';
 }
 
-// Appends text to the zero-terminated content of a fixed buffer, cutting
-// what does not fit.
-template <std::size_t N>
-void AppendCut(char (&buffer)[N], std::string_view text) {
-  const std::size_t used = std::strlen(buffer);
-  const std::size_t length = std::min(text.size(), N - 1 - used);
-  if (length > 0) std::memcpy(buffer + used, text.data(), length);
-  buffer[used + length] = '\0';
-}
-
 std::int32_t TypeCode(std::uint16_t event_type) {
   switch (event_type) {
     case 0:
@@ -112,7 +102,7 @@ void RecordDecoder::DecodeRecord(int log_index, const unsigned char* bytes, std:
   std::memset(event.source, 0, sizeof(event.source));
   std::memset(event.computer, 0, sizeof(event.computer));
   std::memset(event.user, 0, sizeof(event.user));
-  std::memset(event.description, 0, sizeof(event.description));
+  event.description.clear();
   TraceFile trace = TraceFile::OpenIf(TracingOn(registry_, false));
   const RawEventRecord record(bytes, size);
 
@@ -149,8 +139,10 @@ void RecordDecoder::DecodeDescription(int log_index, const RawEventRecord& recor
   }
   trace.Line("ModuleList  <", list, ">");
   for (const std::string& module : SplitModuleList(list)) {
-    if (FormatFromModule(log_index, record, module.c_str(), event, trace)) return;
+    if (FormatFromModule(log_index, record, module.c_str(), event, trace)) break;
   }
+  // Without a message text the insertion strings still carry what happened.
+  if (event.description.empty()) JoinInsertionStrings(record, event, trace);
 }
 
 std::string RecordDecoder::ExpandModulePath(const char* module_path) {
@@ -201,7 +193,7 @@ bool RecordDecoder::FormatFromModule(int log_index, const RawEventRecord& record
   trace.Line("msgFormat 2  <", message, ">");
   messages_.UnloadModule(module);
   if (second == 0) return false;
-  CopyCut(event.description, message);
+  event.description = message;
   return true;
 }
 
@@ -210,7 +202,7 @@ void RecordDecoder::JoinInsertionStrings(const RawEventRecord& record, DecodedEv
   const auto& strings = record.InsertionStrings();
   for (std::size_t k = 0; k < strings.size(); ++k) {
     trace.Line("string ", k + 1, " <", strings[k], ">");
-    AppendCut(event.description, strings[k]);
+    event.description += strings[k];
   }
 }
 

@@ -13,11 +13,10 @@ namespace kivo::eventlog {
 class RawEventRecord;
 
 // The seven fields of a decoded record. The text buffers are writable (the
-// trap stage edits them in place) and always zero-terminated within their
-// sizes.
+// trap stage edits them in place) and always zero-terminated: the names
+// within their fixed size, the description as long as the record's texts.
 struct DecodedEvent {
   static constexpr std::uint32_t kNameSize = 256;
-  static constexpr std::uint32_t kDescriptionSize = 8196;
 
   std::int32_t event_id = 0;
   std::int32_t event_type = 0;
@@ -25,14 +24,16 @@ struct DecodedEvent {
   char source[kNameSize] = {};
   char computer[kNameSize] = {};
   char user[kNameSize] = {};
-  char description[kDescriptionSize] = {};
+  std::string description;
 };
 
 // Turns one raw event record into its seven fields. The description is the
 // event's message text, formatted from the message files that the source
 // names in the registry with the record's insertion strings (each "%%n"
-// first replaced by parameter text n of the source's parameter files); a
-// source without message files gets its insertion strings joined instead.
+// first replaced by parameter text n of the source's parameter files). When
+// no message text is found (a source without message files, modules that
+// lack the id, a text too long for the formatting buffer), the insertion
+// strings joined are the description instead.
 // Nothing is kept between records: every decode reads the registry again
 // and loads and unloads every module it uses.
 //

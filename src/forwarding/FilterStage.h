@@ -14,9 +14,10 @@ namespace kivo::forwarding {
 // filter whose list matches it, rejects the event and ends the stage.
 //
 // A filter that cannot be read (a value missing or longer than the read
-// buffer, or a gap in the numbering) is skipped with a trace line, as a
-// filter on an unknown field is: while the configuration is broken the
-// service forwards more rather than silently dropping events.
+// buffer) is skipped with a trace line, as a filter on an unknown field is:
+// while the configuration is broken the service forwards more rather than
+// silently dropping events. A gap in the numbering is no filter: every entry
+// that exists applies, in number order.
 class FilterStage {
  public:
   // True when no filter rejects the event.

@@ -6,6 +6,7 @@
 
 #include "config/RegistryConfig.h"
 #include "eventlog/EventLogReader.h"
+#include "eventlog/LogPositions.h"
 #include "forwarding/EventPipeline.h"
 #include "forwarding/OptionalReads.h"
 #include "perf/UptimeCounter.h"
@@ -35,6 +36,13 @@ void Forward(EventPipeline& pipeline, eventlog::EventLogReader& reader) {
   }
 }
 
+// A switch of the root key ("burst", "resume"): on when it is non-zero; a
+// value that is missing or cannot be read is off and is not written.
+bool IsSwitchedOn(config::RegistryConfig& config, const char* name) {
+  config.Open("");
+  return TryReadNumber(config, name).value_or(0) != 0;
+}
+
 }  // namespace
 
 ForwardingLoop::ForwardingLoop(LoopPlatform platform) : platform_(std::move(platform)) {}
@@ -62,18 +70,38 @@ void ForwardingLoop::Work(LoopHost& host) {
 void ForwardingLoop::Run(LoopHost& host) {
   perf::UptimeCounter& uptime =
       host.KeepUptimeCounter(std::make_unique<perf::UptimeCounter>(platform_.perf_data));
-  auto reader = std::make_unique<eventlog::EventLogReader>(platform_.event_log, platform_.messages,
-                                                           platform_.pause, platform_.registry);
   auto config = std::make_unique<config::RegistryConfig>(platform_.registry, nullptr);
   EnsureTrapOptions(*config);
+  std::unique_ptr<eventlog::LogPositions> positions;
+  if (IsSwitchedOn(*config, names::kResume)) {
+    positions = std::make_unique<eventlog::LogPositions>(platform_.registry, host.ServiceKey());
+  } else {
+    eventlog::LogPositions::Forget(platform_.registry, host.ServiceKey());
+  }
+  auto reader = std::make_unique<eventlog::EventLogReader>(platform_.event_log, platform_.messages,
+                                                           platform_.pause, platform_.registry,
+                                                           positions.get());
 
   {
     EventPipeline pipeline(*config, uptime, platform_.sockets, platform_.clock);
-    // A stop takes effect at the first fetch that finds nothing, never in
-    // the middle of a burst of events.
     while (host.IsRunning()) {
-      while (FetchNext(*reader)) Forward(pipeline, *reader);
-      host.CountIdleRound();
+      // By default a stop takes effect at the first fetch that finds
+      // nothing, never in the middle of a burst of events; in burst mode
+      // the running flag is tested after every event.
+      const bool burst = IsSwitchedOn(*config, names::kBurst);
+      reader->set_burst(burst);
+      bool idle = true;
+      while (FetchNext(*reader)) {
+        Forward(pipeline, *reader);
+        // Only once the event is out: a restart sends it again rather than
+        // lose it.
+        reader->KeepPosition();
+        if (burst) {
+          idle = false;
+          break;
+        }
+      }
+      if (idle) host.CountIdleRound();
     }
   }
   config.reset();

@@ -25,7 +25,11 @@ struct LoopPlatform {
 
 // The working life of the service: pulls new event-log records one at a
 // time and runs each through the event pipeline, until the host's running
-// flag is found cleared after a round that found nothing.
+// flag is found cleared after a round that found nothing (in burst mode,
+// after any event). Two switches of the store choose its policy: "burst"
+// (read before every round) the reader's pace, and "resume" (read at the
+// start) whether the read positions are kept for the next start, each
+// saved once its event has been forwarded.
 class ForwardingLoop {
  public:
   explicit ForwardingLoop(LoopPlatform platform);

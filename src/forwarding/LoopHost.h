@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "perf/UptimeCounter.h"
 
@@ -8,8 +9,10 @@ namespace kivo::forwarding {
 
 // What the forwarding run loop needs of the service that runs it: the running
 // flag it tests between bursts of events, the idle counter it advances after
-// every round that found nothing, and the slot that keeps the uptime counter
-// for the rest of the service's life (the loop creates it, the service owns it).
+// every round that found nothing, the slot that keeps the uptime counter
+// for the rest of the service's life (the loop creates it, the service owns
+// it), and the service's own registry key, below which the read positions
+// are kept for a restart.
 class LoopHost {
  public:
   virtual ~LoopHost() = default;
@@ -19,6 +22,8 @@ class LoopHost {
   virtual void CountIdleRound() = 0;
   // Takes ownership of the counter and returns it for the loop's use.
   virtual perf::UptimeCounter& KeepUptimeCounter(std::unique_ptr<perf::UptimeCounter> counter) = 0;
+  // The service's key, a path below HKEY_LOCAL_MACHINE.
+  virtual std::string ServiceKey() const = 0;
 };
 
 }  // namespace kivo::forwarding

@@ -1,5 +1,6 @@
 #include "forwarding/SyslogStage.h"
 
+#include <cstring>
 #include <optional>
 
 #include "forwarding/OptionalReads.h"
@@ -72,7 +73,14 @@ void SyslogStage::SendTo(const std::string& host, std::int32_t port, const Event
     trace.Line("error is ", endpoint.LastError());
     return;
   }
-  const std::string message = Message(event);
+  std::string message = Message(event);
+  if (message.size() > snmp::UdpEndpoint::kMaxDatagramSize) {
+    // The description ends the message, so it is what is cut.
+    const std::size_t excess = message.size() - snmp::UdpEndpoint::kMaxDatagramSize;
+    trace.Line("description cut to ", std::strlen(event.description) - excess,
+               " bytes to fit one datagram");
+    message.resize(snmp::UdpEndpoint::kMaxDatagramSize);
+  }
   trace.Line("sending <", message, ">");
   const std::int32_t sent =
       endpoint.SendBytes(message.data(), static_cast<std::int32_t>(message.size()));

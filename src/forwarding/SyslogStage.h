@@ -12,7 +12,8 @@ namespace kivo::forwarding {
 
 // Sends an event as one plain-text syslog datagram, "<priority>source: user:
 // description" without time stamp, host name or line end, to every
-// destination listed under the "Syslog" key, each through its own socket.
+// destination listed under the "Syslog" key, each through its own socket. A
+// description too long for one datagram is cut to fit, with a trace line.
 // "usefilters" decides whether events the filters rejected are sent too.
 //
 // When a value of the stage cannot be read the stage ends for this event:

@@ -1,5 +1,8 @@
 #include "forwarding/TrapStage.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -61,8 +64,29 @@ TrapStage::TrapStage(platform::Sockets& sockets, CalendarClock clock)
 void TrapStage::Run(config::RegistryConfig& config, EventRecord& event,
                     const TrapSettings& settings, std::int32_t uptime, config::TraceFile& trace) {
   const std::int32_t specific = SpecificCode(config, event.event_id, trace);
+  // An OCTET STRING holds at most kMaxContentLength octets anyway.
+  const std::size_t length = std::min(std::strlen(event.description), snmp::kMaxContentLength);
+  auto message = Compose(config, event, settings, uptime, specific, trace, length);
+  const std::size_t size = message->EncodedSize();
+  if (size > snmp::UdpEndpoint::kMaxDatagramSize) {
+    // Only a description can be this long: it loses what is too much, and
+    // the trap is composed again around it, without tracing it twice.
+    const std::size_t keep = length - std::min(length, size - snmp::UdpEndpoint::kMaxDatagramSize);
+    trace.Line("description cut to ", keep, " bytes to fit one datagram");
+    config::TraceFile untraced;
+    message = Compose(config, event, settings, uptime, specific, untraced, keep);
+  }
+  Send(*message, settings, trace);
+}
 
-  snmp::SnmpMessage message;
+std::unique_ptr<snmp::SnmpMessage> TrapStage::Compose(config::RegistryConfig& config,
+                                                      EventRecord& event,
+                                                      const TrapSettings& settings,
+                                                      std::int32_t uptime, std::int32_t specific,
+                                                      config::TraceFile& trace,
+                                                      std::size_t description_limit) {
+  auto composed = std::make_unique<snmp::SnmpMessage>();
+  snmp::SnmpMessage& message = *composed;
   message.SetVersion(settings.version);
   message.SetCommunity(settings.community);
   const std::string enterprise = Enterprise(config, trace);
@@ -85,8 +109,8 @@ void TrapStage::Run(config::RegistryConfig& config, EventRecord& event,
     // come first.
     message.AddTrapHeader(uptime, enterprise, kGenericTrap, specific);
   }
-  AddEventBindings(config, event, message, trace);
-  Send(message, settings, trace);
+  AddEventBindings(config, event, message, trace, description_limit);
+  return composed;
 }
 
 std::int32_t TrapStage::SpecificCode(config::RegistryConfig& config, std::int32_t event_id,
@@ -110,7 +134,8 @@ std::string TrapStage::Enterprise(config::RegistryConfig& config, config::TraceF
 }
 
 void TrapStage::AddEventBindings(config::RegistryConfig& config, EventRecord& event,
-                                 snmp::SnmpMessage& message, config::TraceFile& trace) {
+                                 snmp::SnmpMessage& message, config::TraceFile& trace,
+                                 std::size_t description_limit) {
   std::optional<std::int32_t> strip = TryReadNumber(config, names::kStripCrlf);
   if (!strip) {
     trace.Line("cannot read ", names::kStripCrlf, ", line breaks kept");
@@ -130,7 +155,9 @@ void TrapStage::AddEventBindings(config::RegistryConfig& config, EventRecord& ev
         trace.Line(row.stripped_line);
         ReplaceLineBreaks(text);
       }
-      value = std::make_unique<snmp::SnmpString>(static_cast<const char*>(text));
+      std::size_t length = std::strlen(text);
+      if (row.field == EventField::kDescription) length = std::min(length, description_limit);
+      value = std::make_unique<snmp::SnmpString>(std::string_view(text, length));
     } else {
       value = std::make_unique<snmp::SnmpInteger>(event.Number(row.field));
     }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "config/RegistryConfig.h"
@@ -22,7 +24,8 @@ namespace kivo::forwarding {
 // "Maps", else 1; the enterprise is "senderOID" or the default; the event's
 // fields travel as bindings as the include flags say; with "stripCRLF" on,
 // the line breaks of the included text fields are replaced by blanks in the
-// event itself, so that the syslog stage sends the same text.
+// event itself, so that the syslog stage sends the same text. A description
+// too long for one datagram is cut to fit, with a trace line.
 //
 // Values read here that cannot be read fall back to their defaults, with a
 // trace line: "senderOID" to the default enterprise, "stripCRLF" to 0 (line
@@ -42,9 +45,15 @@ class TrapStage {
  private:
   std::int32_t SpecificCode(config::RegistryConfig& config, std::int32_t event_id,
                             config::TraceFile& trace);
+  // The trap, its description binding cut to `description_limit` octets.
+  std::unique_ptr<snmp::SnmpMessage> Compose(config::RegistryConfig& config, EventRecord& event,
+                                             const TrapSettings& settings, std::int32_t uptime,
+                                             std::int32_t specific, config::TraceFile& trace,
+                                             std::size_t description_limit);
   std::string Enterprise(config::RegistryConfig& config, config::TraceFile& trace);
   void AddEventBindings(config::RegistryConfig& config, EventRecord& event,
-                        snmp::SnmpMessage& message, config::TraceFile& trace);
+                        snmp::SnmpMessage& message, config::TraceFile& trace,
+                        std::size_t description_limit);
   void Send(const snmp::SnmpMessage& message, const TrapSettings& settings,
             config::TraceFile& trace);
 

@@ -15,8 +15,9 @@ class UptimeCounter {
   explicit UptimeCounter(platform::PerfData& pdh);
   virtual ~UptimeCounter();
 
-  // Takes a fresh sample: seconds * 100 - 6000, wrapping in 32 bits. The
-  // failure codes -999, -998 and -997 come out as -105900, -105800, -105700.
+  // Takes a fresh sample: seconds * 100 - 6000, wrapping in 32 bits, and 0
+  // during the first minute. The failure codes -999, -998 and -997 come out
+  // as -105900, -105800, -105700.
   std::int32_t GetUptimeTicks();
 
  private:

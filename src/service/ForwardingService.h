@@ -32,6 +32,7 @@ class ForwardingService : public ServiceHost, public forwarding::LoopHost {
   bool IsRunning() const override { return ServiceHost::IsRunning(); }
   void CountIdleRound() override;
   perf::UptimeCounter& KeepUptimeCounter(std::unique_ptr<perf::UptimeCounter> counter) override;
+  std::string ServiceKey() const override { return ServiceKeyPath(nullptr); }
 
   // Writes the idle counter's current value as "Current" under the
   // service's status key.

@@ -38,7 +38,8 @@ void ServiceHost::ControlHandler(std::uint32_t control) {
 }
 
 std::string ServiceHost::ServiceKeyPath(const char* subkey) const {
-  return kServicesPath + name_ + "\\" + subkey;
+  const std::string key = kServicesPath + name_;
+  return subkey != nullptr ? key + "\\" + subkey : key;
 }
 
 }  // namespace kivo::service

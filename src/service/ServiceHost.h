@@ -85,7 +85,8 @@ class ServiceHost {
   virtual bool HandleUserControl(std::uint32_t control) { return false; }
 
   platform::Registry& registry() { return registry_; }
-  // "SYSTEM\CurrentControlSet\Services\<name>\<subkey>".
+  // "SYSTEM\CurrentControlSet\Services\<name>\<subkey>"; the service's key
+  // itself when `subkey` is null.
   std::string ServiceKeyPath(const char* subkey) const;
 
  private:

@@ -30,6 +30,10 @@ namespace kivo::snmp {
 // this header only from portable code (as the forwarding engine is).
 class UdpEndpoint {
  public:
+  // The most octets one UDP datagram carries over IPv4 (65535 less the IP
+  // and UDP headers): a longer send fails.
+  static constexpr std::size_t kMaxDatagramSize = 65507;
+
   UdpEndpoint(platform::Sockets& sockets, std::int32_t port, const std::string& host);
   ~UdpEndpoint();
   UdpEndpoint(const UdpEndpoint&) = delete;

@@ -12,6 +12,7 @@
 
 #include "config/RegistryConfig.h"
 #include "eventlog/EventLogReader.h"
+#include "eventlog/LogPositions.h"
 #include "evtfile/EvtLogFixture.h"
 #include "platform/fake/FakeEventLog.h"
 #include "platform/fake/FakePause.h"
@@ -183,14 +184,12 @@ TEST_P(ReaderScenarios, FetchOfNothingNewAndOfARecordTraceEveryStep) {
   EXPECT_STREQ("diskfull", reader_->GetDescription());
 }
 
-TEST_P(ReaderScenarios, SkipsARecordOf8196BytesOrMoreAndReadsOneBelow) {
-  SetLogging(1);
+TEST_P(ReaderScenarios, ReadsRecordsOfAnySizeWithTheirWholeText) {
   MakeReader();
-  logs_->Write("Application", Sized("too big", 8196));
-  logs_->Write("Application", Sized("fits", 8192));
-  EXPECT_FALSE(reader_->FetchNext());
-  EXPECT_THAT(Trace(), HasSubstr("\nsize is too big, skipping\n"));
-  EXPECT_THAT(FetchAll(), ElementsAre("fits"));
+  const std::string long_text(8500, 'n');
+  logs_->Write("Application", Sized(long_text, 9000));
+  logs_->Write("Application", Sized("forty", 40000));
+  EXPECT_THAT(FetchAll(), ElementsAre(long_text, "forty"));
 }
 
 TEST_P(ReaderScenarios, PicksUpAClearedLogAtItsNewEnd) {
@@ -228,6 +227,61 @@ TEST_P(ReaderScenarios, GoesOnWithTheOldestRecordAfterAWrapPastItsPosition) {
                                  " of Application were overwritten before they were read, going "
                                  "on with record " +
                                  std::to_string(oldest) + "\n"));
+}
+
+// Runs of a service that keeps its positions: each run forwards what is new
+// (keeping the position after every record), while the log changes between
+// and during runs.
+TEST_P(ReaderScenarios, ResumeGoesOnFromTheKeptPositionOrTheOldestRecordNamingWhatWasLost) {
+  eventlog::LogPositions positions(registry_, "SYSTEM\\CurrentControlSet\\Services\\kivo");
+  const auto start = [&] {
+    reader_ = std::make_unique<eventlog::EventLogReader>(logs_->event_log(), messages_, pause_,
+                                                         registry_, &positions);
+  };
+  const auto fetch_all = [&] {
+    std::vector<std::string> seen;
+    for (; reader_->FetchNext(); reader_->KeepPosition()) seen.push_back(reader_->GetDescription());
+    return seen;
+  };
+  Write("Security", "before the first start");
+  start();
+  Write("Security", "sent");
+  EXPECT_THAT(fetch_all(), ElementsAre("sent"));
+  Write("Security", "while stopped 1");
+  Write("Security", "while stopped 2");
+  start();
+  EXPECT_THAT(fetch_all(), ElementsAre("while stopped 1", "while stopped 2"));
+  // Cleared, and written again past the kept position: the record before it
+  // is another one now.
+  logs_->Clear("Security");
+  for (const char* text : {"new 1", "new 2", "new 3", "new 4", "new 5"}) Write("Security", text);
+  start();
+  EXPECT_THAT(fetch_all(), ElementsAre("new 1", "new 2", "new 3", "new 4", "new 5"));
+  logs_->Clear("Security");
+  start();
+  EXPECT_THAT(fetch_all(), IsEmpty());
+  // Cleared while running: what was written since is read too.
+  Write("Security", "x 1");
+  Write("Security", "x 2");
+  EXPECT_THAT(fetch_all(), ElementsAre("x 1", "x 2"));
+  logs_->Clear("Security");
+  Write("Security", "after a clear");
+  EXPECT_THAT(fetch_all(), IsEmpty());  // the fetch that finds the log cleared
+  EXPECT_THAT(fetch_all(), ElementsAre("after a clear"));
+  logs_->WriteWrapping("Security", 100);
+  start();
+  const std::vector<std::string> wrapped = fetch_all();
+  ASSERT_FALSE(wrapped.empty());
+  EXPECT_EQ("w99", wrapped.back());
+  const std::string oldest = std::to_string(std::stoi(wrapped.front().substr(1)) + 2);
+  EXPECT_EQ(
+      "records from 5 on of Security were cleared before they were read, going on with record 1\n"
+      "records from 6 on of Security were cleared before they were read, going on with record 1\n"
+      "records 2 to " +
+          std::to_string(std::stoi(oldest) - 1) +
+          " of Security were overwritten before they were read, going on with record " + oldest +
+          "\n",
+      Trace());
 }
 
 std::unique_ptr<LogBackend> MakeInMemoryLogs(platform::Registry&, platform::FakeMessages&,

@@ -95,8 +95,9 @@ TEST_P(RecordDecoderTest, DescriptionComesFromTheModuleThatHasTheMessage) {
     std::vector<std::string> strings;
     const char* source;
     std::int32_t event_id;
-    const char* description;
+    std::string description;
   };
+  const std::string too_long(5000, 'x');
   const Case cases[] = {
       {1000, {"a"}, "KivoTestMulti", 1000, "first module a\r\n"},
       {2000, {"a", "b"}, "KivoTestMulti", 2000, "second module a and b\r\n"},
@@ -116,8 +117,10 @@ TEST_P(RecordDecoderTest, DescriptionComesFromTheModuleThatHasTheMessage) {
       {3001, {"x"}, "KivoTestMulti", 3001, "needs x %2 %3 and %12\r\n"},
       {3001, {}, "KivoTestMulti", 3001, "needs %1 %2 %3 and %12\r\n"},
       {3002, {}, "KivoTestMulti", 3002, "line one\r\r\nline two % 100%\r\ntab\tend"},
-      // No module has the message: the description stays empty.
-      {4242, {"unused"}, "KivoTestMulti", 4242, ""},
+      // No module has the message, or its text overflows the formatting
+      // buffer: the insertion strings joined, as without message files.
+      {4242, {"un", "used"}, "KivoTestMulti", 4242, "unused"},
+      {1000, {too_long}, "KivoTestMulti", 1000, too_long},
       // No message files: the insertion strings joined, parameters untouched.
       {1000, {"disk", "full", "%%1234"}, "KivoTestPlain", 1000, "diskfull%%1234"},
       {1000, {"unknown"}, "KivoNoSuchSource", 1000, "unknown"},
@@ -125,7 +128,7 @@ TEST_P(RecordDecoderTest, DescriptionComesFromTheModuleThatHasTheMessage) {
   for (const Case& c : cases) {
     Decode(c.id, c.strings, c.source);
     EXPECT_EQ(c.event_id, event_.event_id) << c.id;
-    EXPECT_STREQ(c.description, event_.description) << c.id;
+    EXPECT_EQ(c.description, event_.description) << c.id;
   }
 }
 
@@ -197,7 +200,7 @@ TEST_P(RecordDecoderTest, ThirtyParameterTextsAtMostInOneDecode) {
   Decode(1000, strings);
   SetLogging(1);
   Decode(1000, strings);
-  EXPECT_STREQ("first module parameter text\r\n", event_.description);
+  EXPECT_EQ("first module parameter text\r\n", event_.description);
   EXPECT_THAT(Trace(), HasSubstr("GP:localParmList exceeded  <30>\n"));
   // The slots are empty again for the next record; two percent signs alone
   // ask for parameter 0.

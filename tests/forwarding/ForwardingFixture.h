@@ -34,14 +34,13 @@ constexpr char kDefaultEnterprise[] = "1.3.6.1.4.1.5309.6.1.2.1";
 struct OwnedEvent {
   OwnedEvent(std::int32_t id, std::int32_t type, std::int32_t category, const std::string& source,
              const std::string& computer, const std::string& user, const std::string& description)
-      : id(id), type(type), category(category) {
+      : id(id), type(type), category(category), description(description) {
     Copy(this->source, source);
     Copy(this->computer, computer);
     Copy(this->user, user);
-    Copy(this->description, description);
   }
   forwarding::EventRecord View() {
-    return forwarding::EventRecord{id, type, category, source, computer, user, description};
+    return forwarding::EventRecord{id, type, category, source, computer, user, description.data()};
   }
   template <std::size_t N>
   static void Copy(char (&buffer)[N], const std::string& text) {
@@ -53,7 +52,7 @@ struct OwnedEvent {
   char source[256];
   char computer[256];
   char user[256];
-  char description[8196];
+  std::string description;
 };
 
 inline OwnedEvent StartedEvent() {

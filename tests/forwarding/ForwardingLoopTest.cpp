@@ -104,6 +104,51 @@ TEST_F(ForwardingLoopTest, IdleRoundsAdvanceTheCounterAndBurstsRunToTheEnd) {
   EXPECT_TRUE(Trap().has_value());
 }
 
+TEST_F(ForwardingLoopTest, BurstTakesTheLogsInTurnStopsWithinOneEventAndPausesOnlyWhenIdle) {
+  SetNumber("burst", 1);
+  ScriptedHost busy({[this] {
+                       for (const char* text : {"app 1", "app 2", "app 3"}) {
+                         AppendEvent(text, 1, "Application");
+                       }
+                       AppendEvent("sec", 1, "Security");
+                       AppendEvent("sys 1"), AppendEvent("sys 2");
+                     },
+                     [] {}, [] {}, [] {}});
+  RunLoop(busy);
+  // One event per test of the running flag, the logs in turn, no pause.
+  for (const char* text : {"app 1", "sec", "sys 1", "app 2"}) {
+    EXPECT_EQ(BytesOf(std::string("<29>EventLog: Not Specified: ") + text),
+              Syslog().value_or(Bytes()));
+  }
+  EXPECT_FALSE(Syslog(kStaysAway).has_value());
+  EXPECT_EQ(0, pause_.waits());
+  EXPECT_EQ(0, busy.idle_rounds());
+  ScriptedHost idle({[] {}, [] {}});
+  RunLoop(idle);
+  EXPECT_EQ(1, pause_.waits());  // after the first fetch that found nothing
+  EXPECT_EQ(2, idle.idle_rounds());
+}
+
+TEST_F(ForwardingLoopTest, ResumeGoesOnAfterTheLastEventSentAndAStartWithoutItForgets) {
+  SetNumber("resume", 1);
+  ScriptedHost first({[this] { AppendEvent("sent"); }});
+  RunLoop(first);
+  AppendEvent("while stopped");
+  ScriptedHost second({[] {}});
+  RunLoop(second);
+  for (const char* text : {"sent", "while stopped"}) {
+    EXPECT_EQ(BytesOf(std::string("<29>EventLog: Not Specified: ") + text),
+              Syslog().value_or(Bytes()));
+  }
+  const std::string positions = second.ServiceKey() + "\\Positions";
+  std::unique_ptr<platform::RegistryKey> key;
+  EXPECT_EQ(platform::kRegSuccess, registry_.Open(positions, &key));
+  SetNumber("resume", 0);
+  ScriptedHost third({});
+  RunLoop(third);
+  EXPECT_NE(platform::kRegSuccess, registry_.Open(positions, &key));
+}
+
 // Each fault hits one event; the next event, with the fault mended, must
 // arrive as a trap and as a syslog message.
 TEST_F(ForwardingLoopTest, FaultsAreSurvivedAndTheNextEventIsForwarded) {
@@ -122,13 +167,6 @@ TEST_F(ForwardingLoopTest, FaultsAreSurvivedAndTheNextEventIsForwarded) {
        [&] { UseSyslog(0), AddSyslog("127.0.0.1", syslog_.Port()); }},
       {[&] { SetText("destination", "nothing.invalid"); },
        [&] { SetText("destination", "127.0.0.1"); }},
-      {[&] {  // a gap in the filter numbering
-         WriteEntry("Filters", 0, {"filterOn", "filterType", "filterList"},
-                    {"EventId", "Include", "6005"});
-         WriteEntry("Filters", 2, {"filterOn", "filterType", "filterList"},
-                    {"EventId", "Include", "6005"});
-       },
-       [&] { config_->ClearFilters(); }},
       {[&] { SetNumber("port", closed_port); },  // nobody listening for traps
        [&] { SetNumber("port", trap_listener_.Port()); }},
   };
@@ -253,6 +291,19 @@ TEST_F(EventPipelineTest, GoldenTraceOfAnEventWhoseTrapFailed) {
                 syslog + ">\r\nsent " + std::to_string(syslog.size()) + " bytes\r\n",
             Trace());
   EXPECT_EQ(BytesOf(syslog), syslog_.Receive(kArrives).value_or(Bytes()));
+}
+
+TEST_F(EventPipelineTest, DescriptionTooLongForOneDatagramIsCutToFit) {
+  OwnedEvent event(6005, 3, 0, "EventLog", "KIVOHOST", "Not Specified", std::string(70000, 'd'));
+  Process(event);
+  const std::size_t trap = ReceiveTrap().size();
+  EXPECT_LE(trap, 65507u);
+  EXPECT_GE(trap, 65500u);
+  EXPECT_EQ(65507u, syslog_.Receive(kArrives).value_or(Bytes()).size());
+  const std::string trace = Trace();
+  EXPECT_NE(std::string::npos, trace.find("bytes to fit one datagram\r\nready to communicate"));
+  EXPECT_NE(std::string::npos, trace.find("description cut to 65478 bytes to fit one datagram\r\n"
+                                          "sending <<29>EventLog: Not Specified: ddd"));
 }
 
 TEST_F(EventPipelineTest, MissingLoggingKeepsThePreviousFlagOnce) {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -26,6 +27,7 @@ class ScriptedHost : public forwarding::LoopHost {
     counter_ = std::move(counter);
     return *counter_;
   }
+  std::string ServiceKey() const override { return "SYSTEM\\CurrentControlSet\\Services\\kivo"; }
 
   int idle_rounds() const { return idle_rounds_; }
   int running_checks() const { return running_checks_; }

@@ -11,16 +11,18 @@ using perf::UptimeCounter;
 using platform::FakePerfData;
 
 // One counter for every row: each reading is a fresh sample.
-TEST(UptimeCounter, TicksAreHundredthsLessOneMinuteWrappingIn32Bits) {
+TEST(UptimeCounter, TicksAreHundredthsLessOneMinuteNeverBelowZeroWrappingIn32Bits) {
   struct Case {
     std::int64_t seconds;
     std::int32_t ticks;
   };
   const Case cases[] = {
       {3600, 354000},
-      {30, -3000},
-      {0, -6000},
+      {30, 0},  // the first minute
+      {0, 0},
+      {59, 0},
       {60, 0},
+      {61, 100},
       {21474896, 2147483600},
       {21474897, -2147483596},                   // 2147483700 wrapped
       {(std::int64_t{1} << 32) + 3600, 354000},  // only the low 32 bits count
