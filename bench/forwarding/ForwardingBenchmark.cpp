@@ -5,6 +5,10 @@
 // real sockets to listeners on 127.0.0.1; once with tracing off and once
 // with it on. The store is the in-memory registry.
 //
+// ForwardInBurstMode: events per second through the whole run loop with
+// "burst" on, one trap and one syslog destination, tracing off: each round
+// 1000 records that waited in the System log ("resume" on) are forwarded.
+//
 //   cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release
 //   cmake --build build/bench --target kivo_forwarding_bench
 //   build/bench/bench/forwarding/kivo_forwarding_bench
@@ -19,6 +23,7 @@
 #include "config/RegistryConfig.h"
 #include "eventlog/EventLogReader.h"
 #include "forwarding/EventPipeline.h"
+#include "forwarding/ForwardingLoop.h"
 #include "platform/fake/FakeEventLog.h"
 #include "platform/fake/FakeMessages.h"
 #include "platform/fake/FakePause.h"
@@ -101,6 +106,72 @@ void ForwardOneEvent(benchmark::State& state) {
 }
 
 BENCHMARK(ForwardOneEvent)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Runs the loop for a given number of rounds (in burst mode, one event each).
+class CountedHost : public forwarding::LoopHost {
+ public:
+  mutable int rounds = 0;
+  bool IsRunning() const override { return rounds-- > 0; }
+  void CountIdleRound() override {}
+  perf::UptimeCounter& KeepUptimeCounter(std::unique_ptr<perf::UptimeCounter> counter) override {
+    counter_ = std::move(counter);
+    return *counter_;
+  }
+  std::string ServiceKey() const override { return "SYSTEM\\CurrentControlSet\\Services\\kivo"; }
+
+ private:
+  std::unique_ptr<perf::UptimeCounter> counter_;
+};
+
+void ForwardInBurstMode(benchmark::State& state) {
+  constexpr int kBatch = 1000;
+  platform::FakeRegistry registry;
+  platform::PosixSockets sockets;
+  testing::LoopbackListener trap_listener, syslog_listener;
+  config::RegistryConfig config(registry, nullptr);
+  config.SetDestination("127.0.0.1");
+  config.SetPort(trap_listener.Port());
+  for (const char* flag : {"iec", "iecn", "ied", "ien", "ies", "iet", "ieu", "burst", "resume"}) {
+    config.WriteNumber(flag, 1);
+  }
+  config.SetSenderOid("");
+  config.SetStripCrlf(0);
+  config.SetLogging(0);
+  config.set_create(true);
+  config.Open("Syslog");
+  config.SetUseFilters(0);
+  config.set_create(false);
+  config.AddSyslogHost("127.0.0.1", syslog_listener.Port());
+
+  platform::FakeEventLog event_log;
+  for (const char* name : eventlog::kLogNames) event_log.AddLog(name);
+  platform::FakeMessages messages;
+  platform::FakePause pause;
+  platform::FakePerfData perf_data;
+  perf_data.set_uptime_seconds(86400);
+  forwarding::ForwardingLoop loop(
+      {registry, event_log, messages, pause, sockets, perf_data, forwarding::SystemCalendarTime});
+  CountedHost host;
+  loop.Work(host);  // keeps the positions the batches go on from
+
+  testing::TestEvent event;
+  event.event_id = 4624;
+  event.event_type = 8;
+  event.source = "Security";
+  event.strings = {"An account was successfully logged on.", "S-1-5-18", "SYSTEM"};
+  const std::vector<unsigned char> record = testing::AnsiRecord(event);
+  for (auto _ : state) {
+    state.PauseTiming();
+    event_log.DropOldest("System", kBatch);
+    for (int i = 0; i < kBatch; ++i) event_log.Append("System", record);
+    host.rounds = kBatch;
+    state.ResumeTiming();
+    loop.Work(host);
+  }
+  state.SetItemsProcessed(state.iterations() * kBatch);
+}
+
+BENCHMARK(ForwardInBurstMode)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -14,12 +14,22 @@ minutes, since the service forwards at most two events a second):
 Each latency record is appended at a random moment of the service's 500 ms
 polling cycle (a random pause of 0 to 500 ms after the previous trap).
 
-    measure.py BUILD_DIR [--latency-only]
+With --pace (about two minutes) it measures "burst" instead, tracing off,
+each event sent as one trap and one syslog datagram: the sustained rate
+over 10,000 Security records written while the service was stopped and
+read at its start ("resume" on), from the first to the last syslog
+datagram, how long a System record appended in the middle of that flood
+takes to arrive, and how long `net stop` takes while records still wait.
+With --profile SECONDS it also runs `perf record -g` on the service's
+process for that long during the flood (perf.data in the current folder).
+
+    measure.py BUILD_DIR [--latency-only | --pace [--profile SECONDS]]
 """
 
 import os
 import random
 import statistics
+import subprocess
 import sys
 import time
 
@@ -46,12 +56,67 @@ def rss_kib(pid):
     return 0
 
 
+def pace(session, run, profile_seconds):
+    """Burst mode: rate, a System record's way through a flood, a stop."""
+    session.net("stop", "STOPPED")
+    total = 10000
+    run.logs.append("Security", strings=("flood-{n}", "1"), repeat=total, number_from=1)
+    session.net("start", "RUNNING")
+    if not run.arrived("flood-", 2000, 120):
+        print("the flood did not arrive")
+        return 1
+    perf = None
+    if profile_seconds:
+        perf = subprocess.Popen(["perf", "record", "-g", "-o", "perf.data", "-p",
+                                 str(session.process_pid("kivo-evtfile.exe")), "--",
+                                 "sleep", str(profile_seconds)])
+    appended = run.logs.append("System", strings=("system-1", "1"))
+    if not kivo_wine.wait_for(lambda: run.syslog.count("system-1") > 0, 60, 0.01):
+        print("the System record did not arrive")
+        return 1
+    with run.syslog.lock:
+        arrived = next(t for t, d in run.syslog.received if b"system-1" in d)
+    print("System record appended during the flood arrived after %.2f s, %d Security "
+          "records still waiting" % (arrived - appended, total - run.syslog.count("flood-")),
+          flush=True)
+    if perf:
+        perf.wait()
+    if not run.arrived("flood-", total, 600):
+        print("only %d of the flood arrived" % run.syslog.count("flood-"))
+        return 1
+    with run.syslog.lock:
+        times = [t for t, d in run.syslog.received if b"flood-" in d]
+    print("sustained: %d events in %.1f s, %.0f events/s (trap and syslog each); traps and "
+          "syslog each whole and in order, sent again: %s"
+          % (total, times[-1] - times[0], (total - 1) / (times[-1] - times[0]),
+             [run.traps.tally("flood-", total), run.syslog.tally("flood-", total)]), flush=True)
+
+    run.logs.append("Security", strings=("stop-{n}", "1"), repeat=5000, number_from=1)
+    run.arrived("stop-", 500, 60)
+    began = time.monotonic()
+    session.net("stop", "STOPPED", 60)
+    print("net stop during a flood: STOPPED after %.2f s with %d records still waiting"
+          % (time.monotonic() - began, 5000 - run.syslog.count("stop-")), flush=True)
+    return 0
+
+
 def main():
     build = os.path.abspath(sys.argv[1])
     latency_only = "--latency-only" in sys.argv[2:]
     prefix = os.path.join(build, "measure-prefix")
     program = os.path.join(build, "kivo-evtfile.exe")
     session = kivo_wine.WineSession(prefix)
+    if "--pace" in sys.argv[2:]:
+        run = None
+        try:
+            run = kivo_wine.ForwardingRun(session, build, {"burst": 1, "resume": 1},
+                                          max_size=8 * 1024 * 1024)
+            profile = sys.argv[sys.argv.index("--profile") + 1] if "--profile" in sys.argv else 0
+            return pace(session, run, profile)
+        finally:
+            if run:
+                run.close()
+            session.close()
     traps = kivo_wine.UdpListener()
     try:
         logs = kivo_wine.EventLogFiles(session, os.path.join(build, "tools", "evtutil",

@@ -37,8 +37,9 @@ class EventLogReader {
   EventLogReader(const EventLogReader&) = delete;
   EventLogReader& operator=(const EventLogReader&) = delete;
 
-  // Pauses, then reads the next new record of the first log that has one and
-  // decodes it into the current event. False when no log had a new record.
+  // Pauses (in burst mode only after a fetch that found nothing), then reads
+  // the next new record of the first log that has one and decodes it into
+  // the current event. False when no log had a new record.
   virtual bool FetchNext();
   // Chooses the pace of the next fetches.
   void set_burst(bool burst) { burst_ = burst; }

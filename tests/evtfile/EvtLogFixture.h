@@ -29,35 +29,4 @@ inline void RegisterLogFile(platform::Registry& registry, platform::FakeMessages
                 static_cast<std::uint32_t>(value.size() + 1));
 }
 
-// Log files in a fresh directory, each registered as the file "<log>.evt" of
-// its log; the Application log from the start.
-class EvtLogFixture : public ::testing::Test {
- protected:
-  void SetUp() override { Register("Application"); }
-  void Register(const std::string& log) {
-    RegisterLogFile(registry_, messages_, log, dir_.path().string(), log + ".evt");
-  }
-  platform::evt::EvtFileWriter Writer(const std::string& log = "Application") {
-    return platform::evt::EvtFileWriter((dir_.path() / (log + ".evt")).string());
-  }
-  std::uint32_t Append(const TestEvent& event, bool dirty = false,
-                       const std::string& log = "Application") {
-    std::uint32_t number = 0;
-    auto writer = Writer(log);
-    EXPECT_TRUE(writer.Append(ToFields(event), &number, dirty)) << writer.error();
-    return number;
-  }
-  static TestEvent Event(const std::string& text, std::size_t data_size = 0) {
-    TestEvent event;
-    event.strings = {text};
-    event.data.assign(data_size, 0x5A);
-    return event;
-  }
-
-  ScopedTempDir dir_;
-  const std::string path_ = (dir_.path() / "Application.evt").string();
-  platform::FakeRegistry registry_;
-  platform::FakeMessages messages_;
-};
-
 }  // namespace kivo::testing

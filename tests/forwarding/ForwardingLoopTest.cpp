@@ -46,7 +46,7 @@ class ForwardingLoopTest : public StoreFixture {
   void RunLoop(ScriptedHost& host) { RunLoop(host, sockets_); }
   void RunLoop(ScriptedHost& host, platform::Sockets& sockets) {
     forwarding::ForwardingLoop loop(
-        {registry_, log_, messages_, pause_, sockets, perf_, [] { return kNow; }});
+        {registry_, log_, messages_, pause_, sockets, perf_, [this] { return now_; }});
     loop.Work(host);
   }
   void AppendEvent(const std::string& description = "Started", std::uint32_t id = 6005,
@@ -65,6 +65,7 @@ class ForwardingLoopTest : public StoreFixture {
   platform::FakeMessages messages_;
   platform::FakePause pause_;
   LoopbackListener syslog_;
+  std::int64_t now_ = kNow;
 };
 
 TEST_F(ForwardingLoopTest, StartWritesMissingTrapOptionsOnly) {
@@ -104,48 +105,43 @@ TEST_F(ForwardingLoopTest, IdleRoundsAdvanceTheCounterAndBurstsRunToTheEnd) {
   EXPECT_TRUE(Trap().has_value());
 }
 
-TEST_F(ForwardingLoopTest, BurstTakesTheLogsInTurnStopsWithinOneEventAndPausesOnlyWhenIdle) {
+// Both switches on: one event per test of the running flag, the logs in
+// turn, the store read again only once its second is over, a pause only
+// after a fetch that found nothing, and what a stop left is sent at the
+// next start. A start without "resume" forgets the positions.
+TEST_F(ForwardingLoopTest, BurstTakesTheLogsInTurnAndResumeSendsWhatTheStopLeft) {
   SetNumber("burst", 1);
+  SetNumber("resume", 1);
   ScriptedHost busy({[this] {
                        for (const char* text : {"app 1", "app 2", "app 3"}) {
                          AppendEvent(text, 1, "Application");
                        }
                        AppendEvent("sec", 1, "Security");
-                       AppendEvent("sys 1"), AppendEvent("sys 2");
+                       AppendEvent("sys 1"), AppendEvent("sys 2"), AppendEvent("sys 3");
                      },
                      [] {}, [] {}, [] {}});
   RunLoop(busy);
-  // One event per test of the running flag, the logs in turn, no pause.
-  for (const char* text : {"app 1", "sec", "sys 1", "app 2"}) {
+  EXPECT_EQ(0, busy.idle_rounds());
+  LoopbackListener moved;
+  ScriptedHost restarted(
+      {[] {}, [&] { SetNumber("port", moved.Port()); }, [this] { ++now_; }, [] {}, [] {}});
+  RunLoop(restarted);
+  for (int i = 0; i < 6; ++i) EXPECT_TRUE(Trap().has_value()) << "to the old port " << i;
+  EXPECT_TRUE(moved.Receive(kArrives).has_value());
+  for (const char* text : {"app 1", "sec", "sys 1", "app 2", "app 3", "sys 2", "sys 3"}) {
     EXPECT_EQ(BytesOf(std::string("<29>EventLog: Not Specified: ") + text),
               Syslog().value_or(Bytes()));
   }
   EXPECT_FALSE(Syslog(kStaysAway).has_value());
-  EXPECT_EQ(0, pause_.waits());
-  EXPECT_EQ(0, busy.idle_rounds());
-  ScriptedHost idle({[] {}, [] {}});
-  RunLoop(idle);
-  EXPECT_EQ(1, pause_.waits());  // after the first fetch that found nothing
-  EXPECT_EQ(2, idle.idle_rounds());
-}
+  EXPECT_EQ(1, pause_.waits());
+  EXPECT_EQ(2, restarted.idle_rounds());
 
-TEST_F(ForwardingLoopTest, ResumeGoesOnAfterTheLastEventSentAndAStartWithoutItForgets) {
-  SetNumber("resume", 1);
-  ScriptedHost first({[this] { AppendEvent("sent"); }});
-  RunLoop(first);
-  AppendEvent("while stopped");
-  ScriptedHost second({[] {}});
-  RunLoop(second);
-  for (const char* text : {"sent", "while stopped"}) {
-    EXPECT_EQ(BytesOf(std::string("<29>EventLog: Not Specified: ") + text),
-              Syslog().value_or(Bytes()));
-  }
-  const std::string positions = second.ServiceKey() + "\\Positions";
+  const std::string positions = busy.ServiceKey() + "\\Positions";
   std::unique_ptr<platform::RegistryKey> key;
   EXPECT_EQ(platform::kRegSuccess, registry_.Open(positions, &key));
   SetNumber("resume", 0);
-  ScriptedHost third({});
-  RunLoop(third);
+  ScriptedHost without({});
+  RunLoop(without);
   EXPECT_NE(platform::kRegSuccess, registry_.Open(positions, &key));
 }
 

@@ -4,11 +4,13 @@
 // backups with it.
 
 #include <cctype>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/evtfile/EventRecordCodec.h"
@@ -28,7 +30,8 @@ constexpr char kUsage[] =
     "  evtutil create FILE [--max-size BYTES] [--retention SECONDS]\n"
     "  evtutil append FILE --source NAME --id ID [--type TYPE] [--category N]\n"
     "                 [--computer NAME] [--sid SID] [--string TEXT]... [--data HEX]\n"
-    "                 [--time SECONDS] [--repeat N] [--dirty]\n"
+    "                 [--time SECONDS] [--repeat N [--number-from K] [--every MS]]\n"
+    "                 [--dirty]\n"
     "  evtutil clear FILE\n"
     "  evtutil dump FILE\n"
     "  evtutil --help\n"
@@ -47,6 +50,9 @@ constexpr char kUsage[] =
     "           --data      binary data as hex digits, e.g. 0a1b2c\n"
     "           --time      time generated and written, seconds since 1970 (default now)\n"
     "           --repeat    append the same record N times (default 1)\n"
+    "           --number-from  in every --string, {n} becomes K for the first record,\n"
+    "                       K+1 for the next, ...\n"
+    "           --every     wait MS milliseconds after each record but the last\n"
     "           --dirty     leave the header stale and marked dirty, as after a\n"
     "                       writer that was not shut down cleanly\n"
     "clear    empties the log, keeping its maximum size; numbering restarts at 1.\n"
@@ -141,6 +147,16 @@ bool ParseHex(const std::string& text, std::vector<unsigned char>* bytes) {
   return true;
 }
 
+// The text with every "{n}" replaced by the number.
+std::string Numbered(std::string text, std::uint64_t number) {
+  const std::string digits = std::to_string(number);
+  for (auto at = text.find("{n}"); at != std::string::npos;
+       at = text.find("{n}", at + digits.size())) {
+    text.replace(at, 3, digits);
+  }
+  return text;
+}
+
 int Create(const std::string& path, const std::vector<std::string>& options) {
   std::uint64_t max_size = EvtFileWriter::kDefaultMaxSize;
   std::uint64_t retention = 0;
@@ -168,8 +184,9 @@ int Append(const std::string& path, const std::vector<std::string>& options) {
   fields.event_type = 4;
   fields.computer = u"KIVOHOST";
   fields.time_generated = static_cast<std::uint32_t>(std::time(nullptr));
-  bool have_source = false, have_id = false, dirty = false;
-  std::uint64_t repeat = 1;
+  bool have_source = false, have_id = false, dirty = false, numbered = false;
+  std::uint64_t repeat = 1, first_number = 1, every = 0;
+  std::vector<std::string> strings;
   for (std::size_t i = 0; i < options.size(); ++i) {
     const std::string& option = options[i];
     if (option == "--dirty") {
@@ -196,7 +213,7 @@ int Append(const std::string& path, const std::vector<std::string>& options) {
     } else if (option == "--sid") {
       if (!ParseSid(value, &fields.user_sid)) return Usage("bad --sid " + value);
     } else if (option == "--string") {
-      fields.strings.push_back(Text(value));
+      strings.push_back(value);
     } else if (option == "--data") {
       if (!ParseHex(value, &fields.data)) return Usage("bad --data " + value);
     } else if (option == "--time") {
@@ -204,12 +221,18 @@ int Append(const std::string& path, const std::vector<std::string>& options) {
       fields.time_generated = static_cast<std::uint32_t>(number);
     } else if (option == "--repeat") {
       if (!ParseNumber(value, 0xFFFFFFFFu, &repeat)) return Usage("bad --repeat " + value);
+    } else if (option == "--number-from") {
+      if (!ParseNumber(value, 0xFFFFFFFFu, &first_number))
+        return Usage("bad --number-from " + value);
+      numbered = true;
+    } else if (option == "--every") {
+      if (!ParseNumber(value, 3600000, &every)) return Usage("bad --every " + value);
     } else {
       return Usage("unknown option " + option);
     }
   }
   if (!have_source || !have_id) return Usage("append needs --source and --id");
-  if (fields.strings.size() > 0xFFFF) return Usage("too many --string");
+  if (strings.size() > 0xFFFF) return Usage("too many --string");
   fields.time_written = fields.time_generated;
 
   EvtFileWriter writer(path);
@@ -220,6 +243,13 @@ int Append(const std::string& path, const std::vector<std::string>& options) {
     return 1;
   }
   for (std::uint64_t i = 0; i < repeat; ++i) {
+    if (i > 0 && every > 0) std::this_thread::sleep_for(std::chrono::milliseconds(every));
+    if (i == 0 || numbered) {
+      fields.strings.clear();
+      for (const std::string& text : strings) {
+        fields.strings.push_back(Text(numbered ? Numbered(text, first_number + i) : text));
+      }
+    }
     std::uint32_t number = 0;
     if (!writer.Append(fields, &number, dirty)) {
       std::fprintf(stderr, "evtutil: %s\n", writer.error().c_str());

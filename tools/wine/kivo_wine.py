@@ -11,6 +11,8 @@ pieces that the end-to-end tests, scripts/demo, the service benchmark
   datagram with the time it arrived: the syslog receiver.
 - EventLogFiles: the .evt files of the Application, Security and System logs,
   named by each log's "File" value and written with evtutil.exe.
+- ForwardingRun: kivo-evtfile.exe installed and running, each event sent as
+  a trap and a syslog datagram to two UdpListeners.
 - Checks: the verdicts of a test run, printed as they come.
 
 Python 3 standard library only.
@@ -19,6 +21,7 @@ Python 3 standard library only.
 import os
 import re
 import shutil
+import signal
 import socket
 import subprocess
 import tempfile
@@ -70,6 +73,10 @@ class Checks:
 
     def ok(self, text):
         print("ok %6.1fs: %s" % (time.monotonic() - self.started, text), flush=True)
+
+    def that(self, done, text):
+        """A step that passed when `done` is true."""
+        return self.ok(text) if done else self.fail(text)
 
     def equal(self, what, expected, actual):
         if expected == actual:
@@ -124,6 +131,21 @@ class WineSession:
 
     def drive_c(self, *parts):
         return os.path.join(self.prefix, "drive_c", *parts)
+
+    def start(self, args):
+        """Starts a Windows program and returns at once: its Popen, whose
+        output is thrown away."""
+        return subprocess.Popen(["wine"] + list(args), env=self.env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def kill(self, program_name):
+        """Ends this prefix's process running the program at once, as a
+        crash or a task manager would; False when there is none."""
+        pid = self.process_pid(program_name)
+        if pid is None:
+            return False
+        os.kill(pid, signal.SIGKILL)
+        return True
 
     def run(self, args, check=True, timeout=60):
         """Runs a Windows program (or Wine's own tools); bytes out."""
@@ -192,6 +214,12 @@ class WineSession:
     def wait_for_state(self, state, seconds=10, name="kivo"):
         return wait_for(lambda: self.service_state(name) == state, seconds, step=0.1)
 
+    def net(self, verb, state, seconds=30):
+        """`net start` or `net stop` kivo, then waits for the state (Wine's
+        net stop returns once the stop is sent); True when it came."""
+        self.run(["net", verb, "kivo"], check=False)
+        return self.wait_for_state(state, seconds)
+
     def process_pid(self, program_name):
         """The Linux pid of this prefix's process whose program (any argument,
         Linux or Windows path) begins with the name, or None: the Wine process
@@ -250,8 +278,12 @@ class EventLogFiles:
         return self.session.run([self.evtutil] + list(args)).stdout.decode(errors="replace")
 
     def append(self, log="Application", source="KivoSample", event_id=1000, type_="information",
-               strings=(), sid=None, computer=None, category=None, repeat=None):
-        """Appends a record; returns the time the file was last written."""
+               strings=(), sid=None, computer=None, category=None, repeat=None, number_from=None,
+               every=None, wait=True):
+        """Appends a record (`repeat` records: with `number_from`, "{n}" in
+        the strings counts up from it; with `every`, one each that many
+        milliseconds). Returns the time the file was last written, or
+        without `wait` at once the writer's Popen."""
         args = ["append", self.windows_file(log), "--source", source, "--id", str(event_id),
                 "--type", type_]
         for text in strings:
@@ -262,8 +294,12 @@ class EventLogFiles:
             args += ["--computer", computer]
         if category is not None:
             args += ["--category", str(category)]
-        if repeat:
-            args += ["--repeat", str(repeat)]
+        for option, value in (("--repeat", repeat), ("--number-from", number_from),
+                              ("--every", every)):
+            if value is not None:
+                args += [option, str(value)]
+        if not wait:
+            return self.session.start([self.evtutil] + args)
         self.tool(args)
         return os.stat(self.unix_file(log)).st_mtime
 
@@ -306,6 +342,24 @@ class UdpListener:
         def find():
             return next((m for m in self.messages() if predicate(m)), None)
         return wait_for(find, seconds)
+
+    def count(self, tag):
+        """How many datagrams hold the tag."""
+        tag = tag.encode()
+        return sum(1 for m in self.messages() if tag in m)
+
+    def numbers(self, tag):
+        """The numbers that follow the tag in the datagrams (the sequence
+        numbers "tag{n}" of appended records), in order of arrival."""
+        pattern = re.compile(re.escape(tag.encode()) + rb"(\d+)")
+        return [int(found.group(1)) for found in map(pattern.search, self.messages()) if found]
+
+    def tally(self, tag, total):
+        """How the records tag1 .. tag<total> arrived: whether each first
+        came in order and none was missing, and how many came again."""
+        numbers = self.numbers(tag)
+        firsts = list(dict.fromkeys(numbers))
+        return firsts == list(range(1, total + 1)), len(numbers) - len(firsts)
 
     def close(self):
         self.stopping = True
@@ -404,6 +458,38 @@ class TrapReceiver:
                 self.process.kill()
                 self.process.wait()
         shutil.rmtree(self.workdir, ignore_errors=True)
+
+
+class ForwardingRun:
+    """kivo-evtfile.exe installed and started in a session, with the sample
+    source in each of the three logs (of `max_size` bytes each) and each
+    event sent as a trap to `traps` and as a syslog datagram to `syslog`;
+    `settings` are more values of the store's root key."""
+
+    def __init__(self, session, build, settings, max_size=1024 * 1024):
+        self.session = session
+        self.traps, self.syslog = UdpListener(), UdpListener()
+        self.logs = EventLogFiles(session, os.path.join(build, "tools", "evtutil", "evtutil.exe"))
+        self.logs.create_all(max_size)
+        for log in LOGS:
+            self.logs.register_source(
+                "KivoSample", os.path.join(build, "tests", "messages", "KivoSample.dll"), log)
+        root = {"version": 0, "destination": "127.0.0.1", "port": self.traps.port,
+                "community": "public", "logging": 0}
+        root.update(settings)
+        session.registry({
+            CONFIG_KEY: root, CONFIG_KEY + r"\Syslog": {"usefilters": 0},
+            CONFIG_KEY + r"\Syslog\0": {"sysloghost": "127.0.0.1", "syslogport": self.syslog.port}})
+        install_and_start(session, os.path.join(build, "kivo-evtfile.exe"))
+
+    def arrived(self, tag, count, seconds):
+        """Waits until both listeners hold `count` datagrams with the tag."""
+        return wait_for(lambda: min(self.traps.count(tag), self.syslog.count(tag)) >= count,
+                        seconds, 0.5)
+
+    def close(self):
+        self.traps.close()
+        self.syslog.close()
 
 
 def install_and_start(session, program):

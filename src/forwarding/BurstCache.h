@@ -1,0 +1,126 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "forwarding/CalendarClock.h"
+#include "platform/Registry.h"
+#include "platform/Sockets.h"
+
+namespace kivo::forwarding {
+
+// What in burst mode may be up to a second old: the store (every registry
+// read of the loop, the reader and the decoder) and the host names that are
+// resolved (the trap's agent address, destinations given by name). Under a
+// flood these lookups, made for every event, would bound the rate. Anything
+// read is read again once the clock's second has changed; a write forgets
+// every read. Switched off (the default pace) every call goes straight to
+// the platform, as it always has.
+//
+// Freshness is the switch and the second of one cache.
+class Freshness {
+ public:
+  explicit Freshness(CalendarClock clock) : clock_(std::move(clock)) {}
+
+  // True when that switched it on or off: what was kept is then forgotten.
+  bool set_caching(bool on);
+  bool caching() const { return caching_; }
+  // True when what was kept must be forgotten: its second is over, or it
+  // was never kept. Marks the current second as the one kept.
+  bool Renew();
+  void Forget() { second_.reset(); }
+
+ private:
+  CalendarClock clock_;
+  bool caching_ = false;
+  std::optional<std::int64_t> second_;
+};
+
+// The registry through a Freshness.
+class CachingRegistry : public platform::Registry {
+ public:
+  CachingRegistry(platform::Registry& registry, CalendarClock clock)
+      : registry_(registry), freshness_(std::move(clock)) {}
+
+  void set_caching(bool on) {
+    if (freshness_.set_caching(on)) entries_.clear();
+  }
+
+  platform::RegStatus Open(const std::string& path,
+                           std::unique_ptr<platform::RegistryKey>* key) override;
+  platform::RegStatus Create(const std::string& path,
+                             std::unique_ptr<platform::RegistryKey>* key) override;
+
+ private:
+  class Key;
+  struct Value {
+    platform::RegStatus status = platform::kRegSuccess;
+    platform::RegType type = platform::RegType::kNone;
+    std::vector<unsigned char> data;
+  };
+  // One key as it was found: open or not, and what was read of it.
+  struct Entry {
+    platform::RegStatus status = platform::kRegSuccess;
+    std::unique_ptr<platform::RegistryKey> key;
+    std::map<std::string, Value> values;
+    std::optional<std::pair<platform::RegStatus, std::uint32_t>> count;
+    std::map<std::uint32_t, std::pair<platform::RegStatus, std::string>> names;
+  };
+
+  // The entry of a key, opened when it was not kept.
+  Entry& Find(const std::string& path);
+  // After a write: nothing read before can be trusted.
+  void Forget();
+
+  platform::Registry& registry_;
+  Freshness freshness_;
+  std::map<std::string, Entry> entries_;
+};
+
+// The name lookups of the sockets through a Freshness; everything else goes
+// straight through.
+class CachingSockets : public platform::Sockets {
+ public:
+  CachingSockets(platform::Sockets& sockets, CalendarClock clock)
+      : sockets_(sockets), freshness_(std::move(clock)) {}
+
+  void set_caching(bool on);
+
+  platform::SocketError Startup() override { return sockets_.Startup(); }
+  platform::SocketError OpenUdpSocket(platform::SocketHandle* socket) override {
+    return sockets_.OpenUdpSocket(socket);
+  }
+  platform::SocketError AllowBroadcast(platform::SocketHandle socket) override {
+    return sockets_.AllowBroadcast(socket);
+  }
+  platform::SocketError BindToAnyPort(platform::SocketHandle socket) override {
+    return sockets_.BindToAnyPort(socket);
+  }
+  platform::SocketError SendTo(platform::SocketHandle socket, const void* data, std::size_t length,
+                               const platform::Ipv4Address& address, std::uint16_t port,
+                               std::size_t* sent) override {
+    return sockets_.SendTo(socket, data, length, address, port, sent);
+  }
+  void Close(platform::SocketHandle socket) override { sockets_.Close(socket); }
+  bool ParseDottedAddress(const std::string& text, platform::Ipv4Address* address) override {
+    return sockets_.ParseDottedAddress(text, address);
+  }
+  platform::SocketError ResolveHostName(const std::string& name,
+                                        platform::Ipv4Address* address) override;
+  platform::SocketError LocalHostName(std::string* name) override;
+
+ private:
+  void Renew();
+
+  platform::Sockets& sockets_;
+  Freshness freshness_;
+  std::optional<std::pair<platform::SocketError, std::string>> local_name_;
+  std::map<std::string, std::pair<platform::SocketError, platform::Ipv4Address>> addresses_;
+};
+
+}  // namespace kivo::forwarding
