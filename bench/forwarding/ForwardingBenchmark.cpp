@@ -40,6 +40,37 @@ using namespace kivo;
 
 constexpr int kRecordsKept = 1000;  // older records are dropped from the scripted log
 
+// The trap destination on this machine with every binding included, and
+// every event to syslog on each of the ports.
+void SetUpStore(config::RegistryConfig& config, std::uint16_t trap_port, std::int32_t strip,
+                std::int32_t logging, const std::vector<std::uint16_t>& syslog_ports) {
+  config.SetDestination("127.0.0.1");
+  config.SetPort(trap_port);
+  for (const char* flag : {"iec", "iecn", "ied", "ien", "ies", "iet", "ieu"}) {
+    config.WriteNumber(flag, 1);
+  }
+  config.SetSenderOid("");
+  config.SetStripCrlf(strip);
+  config.SetLogging(logging);
+  config.set_create(true);
+  config.Open("Syslog");
+  config.SetUseFilters(0);
+  config.set_create(false);
+  for (std::uint16_t port : syslog_ports) config.AddSyslogHost("127.0.0.1", port);
+}
+
+// Scripted event logs and messages, a pause that returns at once, a day's uptime.
+struct ScriptedPlatform {
+  ScriptedPlatform() {
+    for (const char* name : eventlog::kLogNames) event_log.AddLog(name);
+    perf_data.set_uptime_seconds(86400);
+  }
+  platform::FakeEventLog event_log;
+  platform::FakeMessages messages;
+  platform::FakePause pause;
+  platform::FakePerfData perf_data;
+};
+
 void ForwardOneEvent(benchmark::State& state) {
   const bool tracing = state.range(0) != 0;
   testing::ScopedTempDir dir;
@@ -49,34 +80,19 @@ void ForwardOneEvent(benchmark::State& state) {
   testing::LoopbackListener syslog_listeners[3];
 
   config::RegistryConfig config(registry, nullptr);
-  config.SetDestination("127.0.0.1");
-  config.SetPort(trap_listener.Port());
-  for (const char* flag : {"iec", "iecn", "ied", "ien", "ies", "iet", "ieu"}) {
-    config.WriteNumber(flag, 1);
-  }
-  config.SetSenderOid("");
-  config.SetStripCrlf(1);
-  config.SetLogging(tracing ? 1 : 0);
+  SetUpStore(config, trap_listener.Port(), 1, tracing ? 1 : 0,
+             {syslog_listeners[0].Port(), syslog_listeners[1].Port(), syslog_listeners[2].Port()});
   config.AddFilter("EventId", "Include", "6005, 6006, 7036");
   config.AddFilter("EventType", "Include", "1,2,3");
   config.AddFilter("EventSource", "Exclude", "Disk,Srv ,Print");
   config.AddFilter("EventUser", "Exclude", "Guest");
   config.AddFilter("EventDescription", "Exclude", "debug,trace");
   config.AddMap(7036);
-  config.set_create(true);
-  config.Open("Syslog");
-  config.SetUseFilters(0);
-  config.set_create(false);
-  for (auto& listener : syslog_listeners) config.AddSyslogHost("127.0.0.1", listener.Port());
 
-  platform::FakeEventLog event_log;
-  for (const char* name : eventlog::kLogNames) event_log.AddLog(name);
-  platform::FakeMessages messages;
-  platform::FakePause pause;
-  platform::FakePerfData perf_data;
-  perf_data.set_uptime_seconds(86400);
-  perf::UptimeCounter uptime(perf_data);
-  eventlog::EventLogReader reader(event_log, messages, pause, registry);
+  ScriptedPlatform scripted;
+  platform::FakeEventLog& event_log = scripted.event_log;
+  perf::UptimeCounter uptime(scripted.perf_data);
+  eventlog::EventLogReader reader(event_log, scripted.messages, scripted.pause, registry);
   forwarding::EventPipeline pipeline(config, uptime, sockets, forwarding::SystemCalendarTime);
 
   testing::TestEvent event;
@@ -129,28 +145,15 @@ void ForwardInBurstMode(benchmark::State& state) {
   platform::PosixSockets sockets;
   testing::LoopbackListener trap_listener, syslog_listener;
   config::RegistryConfig config(registry, nullptr);
-  config.SetDestination("127.0.0.1");
-  config.SetPort(trap_listener.Port());
-  for (const char* flag : {"iec", "iecn", "ied", "ien", "ies", "iet", "ieu", "burst", "resume"}) {
-    config.WriteNumber(flag, 1);
-  }
-  config.SetSenderOid("");
-  config.SetStripCrlf(0);
-  config.SetLogging(0);
-  config.set_create(true);
-  config.Open("Syslog");
-  config.SetUseFilters(0);
-  config.set_create(false);
-  config.AddSyslogHost("127.0.0.1", syslog_listener.Port());
+  SetUpStore(config, trap_listener.Port(), 0, 0, {syslog_listener.Port()});
+  config.Open("");
+  config.WriteNumber("burst", 1);
+  config.WriteNumber("resume", 1);
 
-  platform::FakeEventLog event_log;
-  for (const char* name : eventlog::kLogNames) event_log.AddLog(name);
-  platform::FakeMessages messages;
-  platform::FakePause pause;
-  platform::FakePerfData perf_data;
-  perf_data.set_uptime_seconds(86400);
-  forwarding::ForwardingLoop loop(
-      {registry, event_log, messages, pause, sockets, perf_data, forwarding::SystemCalendarTime});
+  ScriptedPlatform scripted;
+  platform::FakeEventLog& event_log = scripted.event_log;
+  forwarding::ForwardingLoop loop({registry, event_log, scripted.messages, scripted.pause, sockets,
+                                   scripted.perf_data, forwarding::SystemCalendarTime});
   CountedHost host;
   loop.Work(host);  // keeps the positions the batches go on from
 
