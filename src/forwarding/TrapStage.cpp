@@ -66,27 +66,27 @@ void TrapStage::Run(config::RegistryConfig& config, EventRecord& event,
   const std::int32_t specific = SpecificCode(config, event.event_id, trace);
   // An OCTET STRING holds at most kMaxContentLength octets anyway.
   const std::size_t length = std::min(std::strlen(event.description), snmp::kMaxContentLength);
-  auto message = Compose(config, event, settings, uptime, specific, trace, length);
-  const std::size_t size = message->EncodedSize();
-  if (size > snmp::UdpEndpoint::kMaxDatagramSize) {
-    // Only a description can be this long: it loses what is too much, and
-    // the trap is composed again around it, without tracing it twice.
-    const std::size_t keep = length - std::min(length, size - snmp::UdpEndpoint::kMaxDatagramSize);
-    trace.Line("description cut to ", keep, " bytes to fit one datagram");
-    config::TraceFile untraced;
-    message = Compose(config, event, settings, uptime, specific, untraced, keep);
+  snmp::SnmpMessage message;
+  Compose(message, config, event, settings, uptime, specific, trace, length);
+  const std::size_t size = message.EncodedSize();
+  if (size <= snmp::UdpEndpoint::kMaxDatagramSize) {
+    Send(message, settings, trace);
+    return;
   }
-  Send(*message, settings, trace);
+  // Only a description can be this long: it loses what is too much, and the
+  // trap is composed again around it, without tracing that twice.
+  const std::size_t keep = length - std::min(length, size - snmp::UdpEndpoint::kMaxDatagramSize);
+  trace.Line("description cut to ", keep, " bytes to fit one datagram");
+  config::TraceFile untraced;
+  snmp::SnmpMessage smaller;
+  Compose(smaller, config, event, settings, uptime, specific, untraced, keep);
+  Send(smaller, settings, trace);
 }
 
-std::unique_ptr<snmp::SnmpMessage> TrapStage::Compose(config::RegistryConfig& config,
-                                                      EventRecord& event,
-                                                      const TrapSettings& settings,
-                                                      std::int32_t uptime, std::int32_t specific,
-                                                      config::TraceFile& trace,
-                                                      std::size_t description_limit) {
-  auto composed = std::make_unique<snmp::SnmpMessage>();
-  snmp::SnmpMessage& message = *composed;
+void TrapStage::Compose(snmp::SnmpMessage& message, config::RegistryConfig& config,
+                        EventRecord& event, const TrapSettings& settings, std::int32_t uptime,
+                        std::int32_t specific, config::TraceFile& trace,
+                        std::size_t description_limit) {
   message.SetVersion(settings.version);
   message.SetCommunity(settings.community);
   const std::string enterprise = Enterprise(config, trace);
@@ -110,7 +110,6 @@ std::unique_ptr<snmp::SnmpMessage> TrapStage::Compose(config::RegistryConfig& co
     message.AddTrapHeader(uptime, enterprise, kGenericTrap, specific);
   }
   AddEventBindings(config, event, message, trace, description_limit);
-  return composed;
 }
 
 std::int32_t TrapStage::SpecificCode(config::RegistryConfig& config, std::int32_t event_id,

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "config/RegistryConfig.h"
@@ -45,11 +44,11 @@ class TrapStage {
  private:
   std::int32_t SpecificCode(config::RegistryConfig& config, std::int32_t event_id,
                             config::TraceFile& trace);
-  // The trap, its description binding cut to `description_limit` octets.
-  std::unique_ptr<snmp::SnmpMessage> Compose(config::RegistryConfig& config, EventRecord& event,
-                                             const TrapSettings& settings, std::int32_t uptime,
-                                             std::int32_t specific, config::TraceFile& trace,
-                                             std::size_t description_limit);
+  // Builds the trap into an empty message, its description binding cut to
+  // `description_limit` octets.
+  void Compose(snmp::SnmpMessage& message, config::RegistryConfig& config, EventRecord& event,
+               const TrapSettings& settings, std::int32_t uptime, std::int32_t specific,
+               config::TraceFile& trace, std::size_t description_limit);
   std::string Enterprise(config::RegistryConfig& config, config::TraceFile& trace);
   void AddEventBindings(config::RegistryConfig& config, EventRecord& event,
                         snmp::SnmpMessage& message, config::TraceFile& trace,
