@@ -230,7 +230,7 @@ TEST_P(RegistryConfigTest, WritesIntoAKeyThatIsNotOpenHaveNoEffect) {
   RegistryConfig config(*registry_, nullptr);
   config.Open("Syslog");
   config.SetUseFilters(1);
-  config.SetSyslogHost("x");
+  EXPECT_EQ(platform::kErrorFileNotFound, config.SetSyslogHost("x"));  // why the key is missing
   EXPECT_FALSE(KeyExists("Syslog"));
 
   config.set_create(true);

@@ -10,6 +10,7 @@
 #include "config/RegistryConfig.h"
 #include "installer/ActionData.h"
 #include "installer/StoreSettings.h"
+#include "platform/fake/FakeRegistry.h"
 #include "support/TestSupport.h"
 
 namespace kivo::testing {
@@ -125,6 +126,16 @@ TEST_P(StoreSettingsWrite, ExistingStoreKeepsWhatWasNotGiven) {
   EXPECT_EQ("replaced", Text("Syslog\\0", "sysloghost"));
   EXPECT_EQ(1514, Number("Syslog\\0", "syslogport"));
   EXPECT_EQ("second", Text("Syslog\\1", "sysloghost"));
+}
+
+TEST(StoreSettingsRefused, AWriteTheStoreRefusesFailsTheInstall) {
+  platform::FakeRegistry registry;
+  config::RegistryConfig defaults(registry, nullptr);
+  registry.RefuseChanges(platform::kErrorAccessDenied);
+  for (const Properties& given :
+       {Properties{{"TRAPPORT", "1162"}}, Properties{{"SYSLOGHOST", "h"}}}) {
+    EXPECT_FALSE(installer::WriteStoreSettings(registry, *Parse(given).settings));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Fake, StoreSettingsWrite, ::testing::Values(&MakeFakeRegistry),

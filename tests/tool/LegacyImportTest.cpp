@@ -67,7 +67,7 @@ TEST_F(LegacyImportTest, ExampleFileIsAddedToTheStoreWithEitherLineEnd) {
               end + "FilterType: Include" + end + "Filter: EventId" + end + "FilterType: Exclude" +
               end + "Map: 6005" + end + "Map: 6005" + end + "Map: 7036");
     LegacyConfigFile file(kFile);
-    EXPECT_TRUE(ImportLegacyConfig(file, registry_).empty());
+    EXPECT_TRUE(ImportLegacyConfig(file, registry_).problems.empty());
     EXPECT_EQ(
         "root version=1 destination=\"127.0.0.1 # old \" port=2162 community=\"s3cret\"\n"
         "Filters\n"
@@ -79,19 +79,26 @@ TEST_F(LegacyImportTest, ExampleFileIsAddedToTheStoreWithEitherLineEnd) {
   }
 }
 
+// Too long a line or value, and a map id that could never match, are left
+// out and listed; a Ctrl-Z ends the file.
 TEST_F(LegacyImportTest, RefusedValuesKeepTheStoreAsItWasAndAreListedShortly) {
   WriteFile("Destination: " + std::string(128, 'h') + "\nPort: 2162" + std::string(4096, ' ') +
-            "\nPort: snmp\nFilter: EventId\nFilterList: " + std::string(200, '1') + "\n");
+            "\nPort: snmp\nFilter: EventId\nFilterList: " + std::string(200, '1') +
+            "\nMap: 65536\nMap: -1\nMap: 7\x1a\nMap: 8\n");
   LegacyImport import(registry_);
   ASSERT_EQ(LegacyImport::Outcome::kMigrated, import.Migrate(kFile));
-  EXPECT_EQ("root version=0 destination=\"192.1.1.1\" port=162 community=\"\"\nFilters\nMaps\n",
-            DumpTree(registry_));
   EXPECT_EQ(
-      "Some lines of the config file are too long and were not migrated. The settings they hold "
-      "keep their previous values, and a filter with such a line was left out:\n"
+      "root version=0 destination=\"192.1.1.1\" port=162 community=\"\"\nFilters\nMaps\n"
+      "Maps\\7\n",
+      DumpTree(registry_));
+  EXPECT_EQ(
+      "Some lines of the config file could not be migrated. The settings they hold keep their "
+      "previous values, and a filter with such a line was left out:\n"
       "Line 1: the value of \"Destination:\" has more than 127 characters.\n"
       "Line 2: the line has more than 4095 characters.\n"
-      "Line 5: the value of \"FilterList:\" has more than 127 characters.\n",
+      "Line 5: the value of \"FilterList:\" has more than 127 characters.\n"
+      "Line 6: the event id of \"Map:\" is not from 0 to 65535.\n"
+      "Line 7: the event id of \"Map:\" is not from 0 to 65535.\n",
       import.DescribeProblems());
   std::vector<LegacyProblem> many;
   for (std::size_t line = 1; line <= 12; ++line) many.push_back({line, "", Kind::kLineTooLong});
@@ -101,23 +108,24 @@ TEST_F(LegacyImportTest, RefusedValuesKeepTheStoreAsItWasAndAreListedShortly) {
             text.substr(text.find("Line 10: ")));
 }
 
-TEST_F(LegacyImportTest, MigrateNeedsAnExistingWritableFileAndImportsItOnce) {
+TEST_F(LegacyImportTest, MigrateNeedsAFileWithSettingsReportsAFailedWriteAndImportsOnce) {
   LegacyImport import(registry_);
   EXPECT_EQ(LegacyImport::Outcome::kNoPath, import.Migrate(""));
-  std::filesystem::create_directory("folder.cfg");
-  for (const char* path : {"missing.cfg", "folder.cfg"}) {
-    EXPECT_EQ(LegacyImport::Outcome::kCannotOpen, import.Migrate(path)) << path;
-  }
+  EXPECT_EQ(LegacyImport::Outcome::kCannotOpen, import.Migrate("missing.cfg"));
   EXPECT_FALSE(std::filesystem::exists("missing.cfg"));  // never created
+  WriteFile("# Port: 2162\nno label at all\n");
+  EXPECT_EQ(LegacyImport::Outcome::kNoSettings, import.Migrate(kFile));
+  EXPECT_EQ("kivo.cfg holds no Kivo settings.", LegacyImport::NoSettingsMessage(kFile));
   WriteFile("Port: snmp\nMap: 1\n");
-  {
-    testing::WriteProtectedFile protection(kFile);
-    if (protection.Protected()) {
-      EXPECT_EQ(LegacyImport::Outcome::kCannotOpen, import.Migrate(kFile));
-    }
-  }
+  registry_.RefuseChanges(platform::kErrorAccessDenied);
+  EXPECT_EQ(LegacyImport::Outcome::kCannotWrite, import.Migrate(kFile));
+  EXPECT_EQ(platform::kErrorAccessDenied, import.write_error());
+  registry_.RefuseChanges(platform::kRegSuccess);
   EXPECT_EQ("root (no key)\n", DumpTree(registry_)) << "failed attempts touch nothing";
-  EXPECT_EQ(LegacyImport::Outcome::kMigrated, import.Migrate(kFile));
+  {
+    testing::WriteProtectedFile protection(kFile);  // the import only reads
+    EXPECT_EQ(LegacyImport::Outcome::kMigrated, import.Migrate(kFile));
+  }
   EXPECT_TRUE(import.migrated());
   WriteFile("Map: 2\n");
   EXPECT_EQ(LegacyImport::Outcome::kClose, import.Migrate(kFile));
