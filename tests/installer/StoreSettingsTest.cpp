@@ -132,10 +132,8 @@ TEST(StoreSettingsRefused, AWriteTheStoreRefusesFailsTheInstall) {
   platform::FakeRegistry registry;
   config::RegistryConfig defaults(registry, nullptr);
   registry.RefuseChanges(platform::kErrorAccessDenied);
-  for (const Properties& given :
-       {Properties{{"TRAPPORT", "1162"}}, Properties{{"SYSLOGHOST", "h"}}}) {
-    EXPECT_FALSE(installer::WriteStoreSettings(registry, *Parse(given).settings));
-  }
+  EXPECT_FALSE(installer::WriteStoreSettings(
+      registry, *Parse({{"TRAPPORT", "1162"}, {"SYSLOGHOST", "h"}}).settings));
 }
 
 INSTANTIATE_TEST_SUITE_P(Fake, StoreSettingsWrite, ::testing::Values(&MakeFakeRegistry),
