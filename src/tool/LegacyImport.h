@@ -39,7 +39,8 @@ class LegacyImport {
 
   bool migrated() const { return migrated_; }
   platform::RegStatus write_error() const { return write_error_; }
-  // What the last import left out because it was too long.
+  // What the last import left out: too long a line or value, or a map id
+  // that could never match.
   const std::vector<LegacyProblem>& problems() const { return problems_; }
   // The text that tells the user about problems(); empty when there are none.
   std::string DescribeProblems() const;

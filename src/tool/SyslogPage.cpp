@@ -26,8 +26,9 @@ void SyslogPage::Load() {
     const auto host = config::TryRead([&] { return config.GetSyslogHost(); });
     const auto port = config::TryRead([&] { return config.GetSyslogPort(); });
     SyslogRow row{host.value_or(""), port ? std::to_string(*port) : ""};
-    if (!host || !port)
+    if (!host || !port) {
       row.kept = config.ReadStoredValues({names::kSyslogHost, names::kSyslogPort});
+    }
     rows_.push_back(std::move(row));
   }
 }
