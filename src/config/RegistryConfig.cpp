@@ -257,14 +257,14 @@ StoredValues RegistryConfig::ReadStoredValues(const std::vector<const char*>& va
   if (!key_) return values;
   for (const char* name : value_names) {
     StoredValue value{name, RegType::kNone, {}};
-    std::uint32_t size = 0;
-    if (key_->QueryValue(name, &value.type, nullptr, &size) != platform::kRegSuccess) continue;
-    value.bytes.resize(size);
-    if (key_->QueryValue(name, &value.type, value.bytes.data(), &size) != platform::kRegSuccess) {
-      continue;
+    std::uint32_t size = 0;  // first the size, then the bytes
+    RegStatus status = key_->QueryValue(name, &value.type, nullptr, &size);
+    if (status == platform::kRegSuccess) {
+      value.bytes.resize(size);
+      status = key_->QueryValue(name, &value.type, value.bytes.data(), &size);
+      value.bytes.resize(size);
     }
-    value.bytes.resize(size);
-    values.push_back(std::move(value));
+    if (status == platform::kRegSuccess) values.push_back(std::move(value));
   }
   return values;
 }
@@ -288,28 +288,38 @@ RegStatus RegistryConfig::DeleteSubkey(const std::string& name) {
   return key_->DeleteSubkey(name);
 }
 
-RegStatus RegistryConfig::ClearList(const char* list, bool first_each_time) {
+RegStatus RegistryConfig::OpenToClear(const char* list) {
   // A list key that does not exist holds nothing to clear.
-  if (RegStatus opened = Open(list)) return opened == kNotFound ? platform::kRegSuccess : opened;
-  // Either always the first name, or the highest index first so that the
-  // indexes still to come stay valid. The first subkey the registry refuses
-  // to delete ends the clearing.
-  for (std::uint32_t left = CountSubkeys(); left > 0; --left) {
-    if (RegStatus error = DeleteSubkey(SubkeyName(first_each_time ? 0 : left - 1))) return error;
+  const RegStatus opened = Open(list);
+  return opened == kNotFound ? platform::kRegSuccess : opened;
+}
+
+RegStatus RegistryConfig::ClearMaps() {
+  if (RegStatus error = OpenToClear(names::kMaps)) return error;
+  // Always the first name, until none is left; the first subkey the registry
+  // refuses to delete ends the clearing.
+  for (std::string name = SubkeyName(0); !name.empty(); name = SubkeyName(0)) {
+    if (RegStatus error = DeleteSubkey(name)) return error;
   }
   return platform::kRegSuccess;
 }
 
-RegStatus RegistryConfig::ClearMaps() {
-  return ClearList(names::kMaps, true);
+RegStatus RegistryConfig::ClearList(const char* list) {
+  if (RegStatus error = OpenToClear(list)) return error;
+  // Highest index first, so that the indexes still to come stay valid; the
+  // first subkey the registry refuses to delete ends the clearing.
+  for (std::uint32_t i = CountSubkeys(); i > 0; --i) {
+    if (RegStatus error = DeleteSubkey(SubkeyName(i - 1))) return error;
+  }
+  return platform::kRegSuccess;
 }
 
 RegStatus RegistryConfig::ClearFilters() {
-  return ClearList(names::kFilters, false);
+  return ClearList(names::kFilters);
 }
 
 RegStatus RegistryConfig::ClearSyslogHosts() {
-  return ClearList(names::kSyslog, false);
+  return ClearList(names::kSyslog);
 }
 
 }  // namespace kivo::config

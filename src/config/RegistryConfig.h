@@ -222,8 +222,10 @@ class RegistryConfig {
   // Why a write into no open key fails: the failure of the last open.
   platform::RegStatus NotOpenError() const;
   platform::RegStatus DeleteSubkey(const std::string& name);
-  // Deletes every subkey of a list key; the list key stays.
-  platform::RegStatus ClearList(const char* list, bool first_each_time);
+  // Opens a list key to clear it; a key that does not exist is success.
+  platform::RegStatus OpenToClear(const char* list);
+  // Deletes every entry of a numbered list key; the list key stays.
+  platform::RegStatus ClearList(const char* list);
   // Walks the entries of a list key in enumeration order until `matches`,
   // run on the opened entry, says yes. An entry whose values cannot be read
   // is skipped.

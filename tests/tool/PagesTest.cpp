@@ -133,14 +133,13 @@ TEST_F(SnmpPage, LoggingSwitchTogglesOnCtrlThenF5AndFlipsAMissingOrAnyValue) {
 // registry's error, and the store stays as it was.
 TEST_F(SnmpPage, EverySaveReportsAWriteTheStoreRefuses) {
   Defaults();
-  Set("Filters\\0", "filterOn", "EventId");
   registry.RefuseChanges(platform::kErrorAccessDenied);
   const std::string stored = DumpTree();
   CfgSnmp snmp(registry);
   snmp.Load();
   AdvancedSnmpDialog advanced(registry);
   Filters filters(registry);
-  filters.Load();  // a save first clears the stored filter
+  filters.Append({"EventId", "Include", "1"});
   TrapTypeMap map(registry);
   map.Add("7");
   std::string shown;
@@ -247,10 +246,11 @@ TEST_F(ListPages, SyslogListsEveryEntryAndASaveKeepsTheUnreadableOneLast) {
   Defaults();
   SyslogPage page(registry);
   page.set_use_filters(SyslogPage::ChoiceFromRadios(false, true));
-  for (const SyslogRow& row :
-       std::vector<SyslogRow>{{"LOGHOST", "514"}, {"LogHost", "514"}, {"LOGHOST", " 514"}}) {
+  for (const SyslogRow& row : std::vector<SyslogRow>{
+           {"LOGHOST", "514"}, {"gone", "1"}, {"LogHost", "514"}, {"LOGHOST", " 514"}}) {
     page.Append(row);
   }
+  page.Remove(1);
   EXPECT_EQ(platform::kRegSuccess, page.Save());
   EXPECT_EQ(
       "Syslog usefilters=1\n"
