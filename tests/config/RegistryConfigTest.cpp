@@ -117,8 +117,8 @@ TEST_P(RegistryConfigTest, TextsFitA128ByteBufferAndNumbersAreFourBytes) {
 
 TEST_P(RegistryConfigTest, AddFilterKeepsOneEntryPerFieldAndTypeNumberedByCount) {
   RegistryConfig config(*registry_, "Filters");
-  for (const char* field : {"EventId", "EventType", "EventSource", "EventComputerName",
-                            "EventUser", "EventDescription", "EventCategory"}) {
+  for (const char* field : {"EventId", "EventType", "EventSource", "EventComputerName", "EventUser",
+                            "EventDescription", "EventCategory"}) {
     EXPECT_TRUE(config.AddFilter(field, "Include", "a"));
     EXPECT_TRUE(config.AddFilter(field, "Exclude", "b"));
   }
