@@ -25,30 +25,19 @@ using snmp::SnmpTimeTicks;
 using snmp::SnmpValue;
 
 TEST(BerLength, ShortFormEndsAt126AndLongFormUsesFewestOctets) {
-  struct Case {
-    std::size_t length;
-    const char* octets;
-  };
-  const Case cases[] = {
-      {0, "00"},
-      {126, "7E"},
-      {127, "81 7F"},
-      {128, "81 80"},
-      {256, "82 01 00"},
-      {65535, "82 FF FF"},
-      {65536, "83 01 00 00"},
-      {16777215, "83 FF FF FF"},
-      {16777216, "84 01 00 00 00"},
-  };
-  for (const Case& c : cases) {
+  std::string encoded;
+  for (std::size_t length : {0, 126, 127, 128, 256, 65535, 65536, 16777215, 16777216}) {
     std::vector<std::uint8_t> buffer(16, 0);
     std::uint8_t* cursor = buffer.data();
-    snmp::BerWriteLength(cursor, c.length);
-    const std::size_t written = static_cast<std::size_t>(cursor - buffer.data());
-    buffer.resize(written);
-    EXPECT_EQ(c.octets, Hex(buffer)) << c.length;
-    EXPECT_EQ(written, snmp::BerLengthSize(c.length)) << c.length;
+    snmp::BerWriteLength(cursor, length);
+    buffer.resize(static_cast<std::size_t>(cursor - buffer.data()));
+    EXPECT_EQ(buffer.size(), snmp::BerLengthSize(length)) << length;
+    encoded += Hex(buffer) + " | ";
   }
+  EXPECT_EQ(
+      "00 | 7E | 81 7F | 81 80 | 82 01 00 | 82 FF FF | 83 01 00 00 | 83 FF FF FF | "
+      "84 01 00 00 00 | ",
+      encoded);
 }
 
 struct ValueCase {
