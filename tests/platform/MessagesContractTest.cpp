@@ -70,7 +70,6 @@ TEST_P(MessagesContract, FormatsFromTheModuleWithArgumentsOrMarkers) {
       {"KivoTestFirst", kWithArguments, 1000, {"a long argument"}, nullptr, 16},  // too long
       // Message ids hold their severity bits: this one is 0xC0000BB8.
       {"KivoTestSecond", kWithArguments, 3000, {"disk"}, nullptr},
-      {"KivoTestSecond", kIgnoringInserts, 3001, {}, "needs %1 %2 %3 and %12\r\n"},
       // Ignoring inserts keeps "%%" too, but not the other escapes.
       {"KivoTestSecond", kIgnoringInserts, 3002, {}, "line one\r\r\nline two %% 100%%\r\ntab\tend"},
       // An id the module lacks comes from the system's own table.

@@ -30,15 +30,6 @@ std::unique_ptr<SnmpVarBind> Binding(const char* name, std::unique_ptr<snmp::Snm
   return std::make_unique<SnmpVarBind>(std::make_unique<SnmpOid>(name), std::move(value));
 }
 
-TEST(SnmpMessage, FreshMessageWithVersionIsVersionAndPublicCommunity) {
-  SnmpMessage message;
-  message.SetVersion(0);
-  EXPECT_EQ("30 0B 02 01 00 04 06 70 75 62 6C 69 63", Hex(EncodeExactly(message)));
-  EXPECT_EQ(std::make_tuple(255, 0, std::string("public")),
-            std::make_tuple(message.GetPduType(), message.GetVersion(), message.GetCommunity()));
-  EXPECT_THROW(SnmpMessage().GetVersion(), snmp::SnmpMissingVersion);
-}
-
 TEST(SnmpMessage, V1TrapLayout) {
   SnmpMessage message;
   message.SetVersion(0);
@@ -140,6 +131,7 @@ TEST(SnmpMessage, TrapHeaderMapsGenericTrapsToTheirIdentifiers) {
   EXPECT_FALSE(without_header.GetEnterprise().has_value());
 }
 
+// Without a body a message is version and community ("public" at first).
 TEST(SnmpMessage, TrapHeaderIsIgnoredOutsideV2NotificationsAndSettersWithoutBodyAreInert) {
   for (std::int32_t type : {0, 160, 164, 165}) {
     SnmpMessage message;
@@ -152,7 +144,10 @@ TEST(SnmpMessage, TrapHeaderIsIgnoredOutsideV2NotificationsAndSettersWithoutBody
   message.SetPduType(snmp::kPduGetBulkRequest);
   message.SetRequestId(5), message.SetEnterprise("1.3.6"), message.SetAgentAddress("1.2.3.4");
   message.AddVarBind(Binding("1.3.6", std::make_unique<SnmpInteger>(1)));
-  EXPECT_EQ(std::make_tuple(255, 0), std::make_tuple(message.GetPduType(), message.GetRequestId()));
+  EXPECT_EQ(std::make_tuple(255, 0, 1, std::string("public")),
+            std::make_tuple(message.GetPduType(), message.GetRequestId(), message.GetVersion(),
+                            message.GetCommunity()));
+  EXPECT_THROW(SnmpMessage().GetVersion(), snmp::SnmpMissingVersion);
   EXPECT_FALSE(message.GetEnterprise().has_value() || message.GetAgentAddress().has_value());
   EXPECT_EQ("30 0B 02 01 01 04 06 70 75 62 6C 69 63", Hex(EncodeExactly(message)));
 }
