@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "config/RegistryConfig.h"
 #include "installer/ActionData.h"
@@ -32,12 +33,9 @@ TEST(StoreProperties, ValuesBecomeStoreValues) {
                              {"SYSLOGPORT", "1"}});
   ASSERT_TRUE(parsed.settings) << parsed.error;
   const StoreSettings& s = *parsed.settings;
-  EXPECT_EQ("nms.example", s.destination);
-  EXPECT_EQ(65535, s.port);
-  EXPECT_EQ("c;=x", s.community);
-  EXPECT_EQ(1, s.version);
-  EXPECT_EQ(std::string(127, 'h'), s.syslog_host);
-  EXPECT_EQ(1, s.syslog_port);
+  EXPECT_EQ(std::make_tuple("nms.example", 65535, "c;=x", 1, std::string(127, 'h'), 1),
+            std::make_tuple(*s.destination, *s.port, *s.community, *s.version, *s.syslog_host,
+                            *s.syslog_port));
   EXPECT_EQ(0, Parse({{"SNMPVERSION", "1"}}).settings->version);
   EXPECT_FALSE(Parse({}).settings->destination);
 }
@@ -92,14 +90,14 @@ class StoreSettingsWrite : public ::testing::TestWithParam<RegistryFactory> {
   std::unique_ptr<platform::Registry> registry_;
 };
 
+// The default store is the store's own first use (its cases prove it); here
+// it shows in a default that was not given and in the list keys.
 TEST_P(StoreSettingsWrite, NewStoreIsTheDefaultStoreWithTheGivenValues) {
   Write({{"TRAPDESTINATION", "10.1.2.3"}, {"SYSLOGHOST", "loghost"}});
-  EXPECT_EQ(0, Number("", "version"));
-  EXPECT_EQ(162, Number("", "port"));
   EXPECT_EQ("10.1.2.3", Text("", "destination"));
   EXPECT_EQ("public", Text("", "community"));
-  EXPECT_TRUE(KeyExists(*registry_, StorePath("Filters")));
-  EXPECT_TRUE(KeyExists(*registry_, StorePath("Maps")));
+  EXPECT_TRUE(KeyExists(*registry_, StorePath("Filters")) &&
+              KeyExists(*registry_, StorePath("Maps")));
   EXPECT_EQ(0, Number("Syslog", "usefilters"));
   EXPECT_EQ(std::vector<std::string>{"0"}, SubkeyNames(*registry_, StorePath("Syslog")));
   EXPECT_EQ("loghost", Text("Syslog\\0", "sysloghost"));
