@@ -39,8 +39,9 @@ RegistryConfig::RegistryConfig(platform::Registry& registry, const char* name)
   if (status_ == kNotFound) {
     std::unique_ptr<platform::RegistryKey> root;
     if (registry_.Open(names::kRootPath, &root) == kNotFound) {
-      CreateDefaults();
-      Open(name, false);
+      const RegStatus created = CreateDefaults();
+      // A store that could not be created is missing for that reason.
+      if (Open(name, false) == kNotFound && created != platform::kRegSuccess) status_ = created;
     }
   }
 }
@@ -105,22 +106,23 @@ std::int32_t RegistryConfig::ReadNumber(const char* value_name) {
   return static_cast<std::int32_t>(value);
 }
 
-void RegistryConfig::WriteText(const char* value_name, const std::string& text) {
-  if (!key_) {
-    status_ = platform::kErrorInvalidHandle;
-    return;
-  }
-  status_ = key_->SetValue(value_name, RegType::kText, text.c_str(),
-                           static_cast<std::uint32_t>(text.size() + 1));
+RegStatus RegistryConfig::NotOpenError() const {
+  return status_ != platform::kRegSuccess ? status_ : platform::kErrorInvalidHandle;
 }
 
-void RegistryConfig::WriteNumber(const char* value_name, std::int32_t number) {
-  if (!key_) return;
+RegStatus RegistryConfig::WriteText(const char* value_name, const std::string& text) {
+  if (!key_) return NotOpenError();
+  return key_->SetValue(value_name, RegType::kText, text.c_str(),
+                        static_cast<std::uint32_t>(text.size() + 1));
+}
+
+RegStatus RegistryConfig::WriteNumber(const char* value_name, std::int32_t number) {
+  if (!key_) return NotOpenError();
   const auto value = static_cast<std::uint32_t>(number);
   const unsigned char bytes[4] = {
       static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
       static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
-  key_->SetValue(value_name, RegType::kNumber, bytes, sizeof(bytes));
+  return key_->SetValue(value_name, RegType::kNumber, bytes, sizeof(bytes));
 }
 
 std::uint32_t RegistryConfig::CountSubkeys() const {
@@ -139,9 +141,10 @@ std::string RegistryConfig::SubkeyName(std::uint32_t index) const {
   return std::string(buffer);
 }
 
-void RegistryConfig::CreateDefaults() {
+RegStatus RegistryConfig::CreateDefaults() {
   std::unique_ptr<platform::RegistryKey> key;
-  if (registry_.Create(names::kRootPath, &key) == platform::kRegSuccess) {
+  const RegStatus created = registry_.Create(names::kRootPath, &key);
+  if (created == platform::kRegSuccess) {
     std::unique_ptr<platform::RegistryKey> keep = std::move(key_);
     key_ = std::move(key);
     WriteNumber(names::kVersion, defaults::kVersion);
@@ -153,6 +156,7 @@ void RegistryConfig::CreateDefaults() {
   registry_.Create(WithSeparator(names::kRootPath, names::kFilters), &key);
   key.reset();
   registry_.Create(WithSeparator(names::kRootPath, names::kMaps), &key);
+  return created;
 }
 
 bool RegistryConfig::MapExists(std::int32_t event_id) {
@@ -183,16 +187,19 @@ RegistryConfig::FindResult RegistryConfig::FindEntry(const char* list,
   return result;
 }
 
-bool RegistryConfig::AddEntry(const char* list, const std::function<FindResult()>& find,
-                              const std::function<void()>& write_values) {
+RegistryConfig::AddResult RegistryConfig::AddEntry(const char* list,
+                                                   const std::function<FindResult()>& find,
+                                                   const std::function<RegStatus()>& write_values) {
   Open(list);
   CreateFlagScope creating(*this);
   FindResult existing = find();
-  if (existing.found) return false;
+  if (existing.found) return AddResult();
   Open(list);
-  OpenEntry(static_cast<std::int32_t>(existing.examined));
-  write_values();
-  return true;
+  if (RegStatus opened = OpenEntry(static_cast<std::int32_t>(existing.examined))) {
+    return AddResult{false, opened};
+  }
+  const RegStatus error = write_values();
+  return AddResult{error == platform::kRegSuccess, error};
 }
 
 RegistryConfig::FindResult RegistryConfig::FindFilter(const std::string& on,
@@ -204,14 +211,16 @@ RegistryConfig::FindResult RegistryConfig::FindFilter(const std::string& on,
   });
 }
 
-bool RegistryConfig::AddFilter(const std::string& on, const std::string& type,
-                               const std::string& list) {
+RegistryConfig::AddResult RegistryConfig::AddFilter(const std::string& on, const std::string& type,
+                                                    const std::string& list) {
   return AddEntry(
       names::kFilters, [&] { return FindFilter(on, type); },
       [&] {
-        SetFilterOn(on);
-        SetFilterType(type);
-        SetFilterList(list);
+        WriteResult written;
+        written.Add(SetFilterOn(on));
+        written.Add(SetFilterType(type));
+        written.Add(SetFilterList(list));
+        return written.error();
       });
 }
 
@@ -224,46 +233,93 @@ RegistryConfig::FindResult RegistryConfig::FindSyslogHost(const std::string& hos
   });
 }
 
-bool RegistryConfig::AddSyslogHost(const std::string& host, std::int32_t port) {
+RegistryConfig::AddResult RegistryConfig::AddSyslogHost(const std::string& host,
+                                                        std::int32_t port) {
   return AddEntry(
       names::kSyslog, [&] { return FindSyslogHost(host, port); },
       [&] {
-        SetSyslogHost(host);
-        SetSyslogPort(port);
+        WriteResult written;
+        written.Add(SetSyslogHost(host));
+        written.Add(SetSyslogPort(port));
+        return written.error();
       });
 }
 
-void RegistryConfig::AddMap(std::int32_t event_id) {
-  if (MapExists(event_id)) return;
+RegStatus RegistryConfig::AddMap(std::int32_t event_id) {
+  if (MapExists(event_id)) return platform::kRegSuccess;
   CreateFlagScope creating(*this);
   Open(names::kMaps);
-  OpenEntry(event_id);
+  return OpenEntry(event_id);
 }
 
-bool RegistryConfig::DeleteSubkey(const std::string& name) {
-  return key_ && !name.empty() && key_->DeleteSubkey(name) == platform::kRegSuccess;
-}
-
-void RegistryConfig::ClearMaps() {
-  Open(names::kMaps);
-  // Always the first name, until none is left; a subkey the registry refuses
-  // to delete ends the loop instead of spinning on it.
-  while (DeleteSubkey(SubkeyName(0))) {
+StoredValues RegistryConfig::ReadStoredValues(const std::vector<const char*>& value_names) const {
+  StoredValues values;
+  if (!key_) return values;
+  for (const char* name : value_names) {
+    StoredValue value{name, RegType::kNone, {}};
+    std::uint32_t size = 0;  // first the size, then the bytes
+    RegStatus status = key_->QueryValue(name, &value.type, nullptr, &size);
+    if (status == platform::kRegSuccess) {
+      value.bytes.resize(size);
+      status = key_->QueryValue(name, &value.type, value.bytes.data(), &size);
+      value.bytes.resize(size);
+    }
+    if (status == platform::kRegSuccess) values.push_back(std::move(value));
   }
+  return values;
 }
 
-void RegistryConfig::ClearList(const char* list) {
+RegStatus RegistryConfig::AddStoredEntry(const char* list, const StoredValues& values) {
+  CreateFlagScope creating(*this);
   Open(list);
-  // Highest index first, so that the indexes still to come stay valid.
-  for (std::uint32_t i = CountSubkeys(); i > 0; --i) DeleteSubkey(SubkeyName(i - 1));
+  if (RegStatus opened = OpenEntry(static_cast<std::int32_t>(CountSubkeys()))) return opened;
+  WriteResult written;
+  for (const StoredValue& value : values) {
+    written.Add(key_->SetValue(value.name, value.type, value.bytes.data(),
+                               static_cast<std::uint32_t>(value.bytes.size())));
+  }
+  return written.error();
 }
 
-void RegistryConfig::ClearFilters() {
-  ClearList(names::kFilters);
+RegStatus RegistryConfig::DeleteSubkey(const std::string& name) {
+  if (!key_) return NotOpenError();
+  // A name that could not be enumerated cannot be deleted either.
+  if (name.empty()) return platform::kErrorInvalidParameter;
+  return key_->DeleteSubkey(name);
 }
 
-void RegistryConfig::ClearSyslogHosts() {
-  ClearList(names::kSyslog);
+RegStatus RegistryConfig::OpenToClear(const char* list) {
+  // A list key that does not exist holds nothing to clear.
+  const RegStatus opened = Open(list);
+  return opened == kNotFound ? platform::kRegSuccess : opened;
+}
+
+RegStatus RegistryConfig::ClearMaps() {
+  if (RegStatus error = OpenToClear(names::kMaps)) return error;
+  // Always the first name, until none is left; the first subkey the registry
+  // refuses to delete ends the clearing.
+  for (std::string name = SubkeyName(0); !name.empty(); name = SubkeyName(0)) {
+    if (RegStatus error = DeleteSubkey(name)) return error;
+  }
+  return platform::kRegSuccess;
+}
+
+RegStatus RegistryConfig::ClearList(const char* list) {
+  if (RegStatus error = OpenToClear(list)) return error;
+  // Highest index first, so that the indexes still to come stay valid; the
+  // first subkey the registry refuses to delete ends the clearing.
+  for (std::uint32_t i = CountSubkeys(); i > 0; --i) {
+    if (RegStatus error = DeleteSubkey(SubkeyName(i - 1))) return error;
+  }
+  return platform::kRegSuccess;
+}
+
+RegStatus RegistryConfig::ClearFilters() {
+  return ClearList(names::kFilters);
+}
+
+RegStatus RegistryConfig::ClearSyslogHosts() {
+  return ClearList(names::kSyslog);
 }
 
 }  // namespace kivo::config

@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/Registry.h"
 
@@ -66,6 +67,37 @@ class RegistryReadError : public std::runtime_error {
   platform::RegStatus status_;
 };
 
+// What `read` gives, or nothing when the read fails.
+template <typename Read>
+auto TryRead(Read read) -> std::optional<decltype(read())> {
+  try {
+    return read();
+  } catch (const RegistryReadError&) {
+    return std::nullopt;
+  }
+}
+
+// Keeps the first failure of a run of writes, so that a caller can make them
+// all in their order and report one result.
+class WriteResult {
+ public:
+  void Add(platform::RegStatus result) {
+    if (error_ == platform::kRegSuccess) error_ = result;
+  }
+  platform::RegStatus error() const { return error_; }
+
+ private:
+  platform::RegStatus error_ = platform::kRegSuccess;
+};
+
+// A value exactly as the registry holds it, whatever its type and size.
+struct StoredValue {
+  std::string name;
+  platform::RegType type = platform::RegType::kNone;
+  std::vector<unsigned char> bytes;
+};
+using StoredValues = std::vector<StoredValue>;
+
 // The one way both programs reach the configuration store: one open key below
 // the root key "SOFTWARE\Tarvenor\Kivo", moved between the root, the list keys
 // and their numbered entries. Every value access works on the key opened last.
@@ -80,6 +112,13 @@ class RegistryConfig {
   struct FindResult {
     bool found = false;
     std::uint32_t examined = 0;  // entries looked at; the list's size when not found
+  };
+  // What an add did: written; refused as a twin of a stored entry (nothing
+  // written, no error); or failed with the registry's error.
+  struct AddResult {
+    bool written = false;
+    platform::RegStatus error = platform::kRegSuccess;
+    explicit operator bool() const { return written; }
   };
 
   // Opens the root key's subkey `name` (the root key itself when name is
@@ -99,22 +138,31 @@ class RegistryConfig {
 
   std::string ReadText(const char* value_name);
   std::int32_t ReadNumber(const char* value_name);
-  void WriteText(const char* value_name, const std::string& text);
-  void WriteNumber(const char* value_name, std::int32_t number);
+  // Writes report the registry's result; into a key that is not open they
+  // write nothing and report why the key could not be opened.
+  platform::RegStatus WriteText(const char* value_name, const std::string& text);
+  platform::RegStatus WriteNumber(const char* value_name, std::int32_t number);
   std::uint32_t CountSubkeys() const;
   std::string SubkeyName(std::uint32_t index) const;
 
-  void CreateDefaults();
+  // Creates the default configuration; the result of creating the root key.
+  platform::RegStatus CreateDefaults();
   bool MapExists(std::int32_t event_id);
 
   FindResult FindFilter(const std::string& on, const std::string& type);
-  bool AddFilter(const std::string& on, const std::string& type, const std::string& list);
-  void ClearFilters();
+  AddResult AddFilter(const std::string& on, const std::string& type, const std::string& list);
+  platform::RegStatus ClearFilters();
   FindResult FindSyslogHost(const std::string& host, std::int32_t port);
-  bool AddSyslogHost(const std::string& host, std::int32_t port);
-  void ClearSyslogHosts();
-  void AddMap(std::int32_t event_id);
-  void ClearMaps();
+  AddResult AddSyslogHost(const std::string& host, std::int32_t port);
+  platform::RegStatus ClearSyslogHosts();
+  platform::RegStatus AddMap(std::int32_t event_id);
+  platform::RegStatus ClearMaps();
+
+  // The values of these names in the current key, exactly as stored (a
+  // missing one is left out): what the tool keeps of an entry it cannot read.
+  StoredValues ReadStoredValues(const std::vector<const char*>& value_names) const;
+  // Adds an entry numbered by the list's size that holds exactly these values.
+  platform::RegStatus AddStoredEntry(const char* list, const StoredValues& values);
 
   // True while the object holds an open key (the last Open or OpenEntry
   // succeeded).
@@ -123,60 +171,70 @@ class RegistryConfig {
 
   // Named accessors of the values of the key opened last.
   std::int32_t GetSnmpVersion() { return ReadNumber(names::kVersion); }
-  void SetSnmpVersion(std::int32_t v) { WriteNumber(names::kVersion, v); }
+  platform::RegStatus SetSnmpVersion(std::int32_t v) { return WriteNumber(names::kVersion, v); }
   std::string GetDestination() { return ReadText(names::kDestination); }
-  void SetDestination(const std::string& v) { WriteText(names::kDestination, v); }
+  platform::RegStatus SetDestination(const std::string& v) {
+    return WriteText(names::kDestination, v);
+  }
   std::int32_t GetPort() { return ReadNumber(names::kPort); }
-  void SetPort(std::int32_t v) { WriteNumber(names::kPort, v); }
+  platform::RegStatus SetPort(std::int32_t v) { return WriteNumber(names::kPort, v); }
   std::string GetCommunity() { return ReadText(names::kCommunity); }
-  void SetCommunity(const std::string& v) { WriteText(names::kCommunity, v); }
+  platform::RegStatus SetCommunity(const std::string& v) { return WriteText(names::kCommunity, v); }
   std::string GetFilterOn() { return ReadText(names::kFilterOn); }
-  void SetFilterOn(const std::string& v) { WriteText(names::kFilterOn, v); }
+  platform::RegStatus SetFilterOn(const std::string& v) { return WriteText(names::kFilterOn, v); }
   std::string GetFilterType() { return ReadText(names::kFilterType); }
-  void SetFilterType(const std::string& v) { WriteText(names::kFilterType, v); }
+  platform::RegStatus SetFilterType(const std::string& v) {
+    return WriteText(names::kFilterType, v);
+  }
   std::string GetFilterList() { return ReadText(names::kFilterList); }
-  void SetFilterList(const std::string& v) { WriteText(names::kFilterList, v); }
+  platform::RegStatus SetFilterList(const std::string& v) {
+    return WriteText(names::kFilterList, v);
+  }
   std::int32_t GetLogging() { return ReadNumber(names::kLogging); }
-  void SetLogging(std::int32_t v) { WriteNumber(names::kLogging, v); }
+  platform::RegStatus SetLogging(std::int32_t v) { return WriteNumber(names::kLogging, v); }
   std::int32_t GetIec() { return ReadNumber(names::kIec); }
-  void SetIec(std::int32_t v) { WriteNumber(names::kIec, v); }
+  platform::RegStatus SetIec(std::int32_t v) { return WriteNumber(names::kIec, v); }
   std::int32_t GetIecn() { return ReadNumber(names::kIecn); }
-  void SetIecn(std::int32_t v) { WriteNumber(names::kIecn, v); }
+  platform::RegStatus SetIecn(std::int32_t v) { return WriteNumber(names::kIecn, v); }
   std::int32_t GetIed() { return ReadNumber(names::kIed); }
-  void SetIed(std::int32_t v) { WriteNumber(names::kIed, v); }
+  platform::RegStatus SetIed(std::int32_t v) { return WriteNumber(names::kIed, v); }
   std::int32_t GetIen() { return ReadNumber(names::kIen); }
-  void SetIen(std::int32_t v) { WriteNumber(names::kIen, v); }
+  platform::RegStatus SetIen(std::int32_t v) { return WriteNumber(names::kIen, v); }
   std::int32_t GetIes() { return ReadNumber(names::kIes); }
-  void SetIes(std::int32_t v) { WriteNumber(names::kIes, v); }
+  platform::RegStatus SetIes(std::int32_t v) { return WriteNumber(names::kIes, v); }
   std::int32_t GetIet() { return ReadNumber(names::kIet); }
-  void SetIet(std::int32_t v) { WriteNumber(names::kIet, v); }
+  platform::RegStatus SetIet(std::int32_t v) { return WriteNumber(names::kIet, v); }
   std::int32_t GetIeu() { return ReadNumber(names::kIeu); }
-  void SetIeu(std::int32_t v) { WriteNumber(names::kIeu, v); }
+  platform::RegStatus SetIeu(std::int32_t v) { return WriteNumber(names::kIeu, v); }
   std::string GetSenderOid() { return ReadText(names::kSenderOid); }
-  void SetSenderOid(const std::string& v) { WriteText(names::kSenderOid, v); }
+  platform::RegStatus SetSenderOid(const std::string& v) { return WriteText(names::kSenderOid, v); }
   std::int32_t GetStripCrlf() { return ReadNumber(names::kStripCrlf); }
-  void SetStripCrlf(std::int32_t v) { WriteNumber(names::kStripCrlf, v); }
+  platform::RegStatus SetStripCrlf(std::int32_t v) { return WriteNumber(names::kStripCrlf, v); }
   std::string GetSyslogHost() { return ReadText(names::kSyslogHost); }
-  void SetSyslogHost(const std::string& v) { WriteText(names::kSyslogHost, v); }
+  platform::RegStatus SetSyslogHost(const std::string& v) {
+    return WriteText(names::kSyslogHost, v);
+  }
   std::int32_t GetSyslogPort() { return ReadNumber(names::kSyslogPort); }
-  void SetSyslogPort(std::int32_t v) { WriteNumber(names::kSyslogPort, v); }
+  platform::RegStatus SetSyslogPort(std::int32_t v) { return WriteNumber(names::kSyslogPort, v); }
   std::int32_t GetUseFilters() { return ReadNumber(names::kUseFilters); }
-  void SetUseFilters(std::int32_t v) { WriteNumber(names::kUseFilters, v); }
+  platform::RegStatus SetUseFilters(std::int32_t v) { return WriteNumber(names::kUseFilters, v); }
 
  private:
   platform::RegStatus OpenPath(const std::string& path);
-  // Deletes the subkey with this name of the current key; false when the
-  // registry refused, so that clearing loops always end.
-  bool DeleteSubkey(const std::string& name);
+  // Why a write into no open key fails: the failure of the last open.
+  platform::RegStatus NotOpenError() const;
+  platform::RegStatus DeleteSubkey(const std::string& name);
+  // Opens a list key to clear it; a key that does not exist is success.
+  platform::RegStatus OpenToClear(const char* list);
   // Deletes every entry of a numbered list key; the list key stays.
-  void ClearList(const char* list);
+  platform::RegStatus ClearList(const char* list);
   // Walks the entries of a list key in enumeration order until `matches`,
   // run on the opened entry, says yes. An entry whose values cannot be read
   // is skipped.
   FindResult FindEntry(const char* list, const std::function<bool()>& matches);
   // Adds an entry numbered by the list's size unless `find` finds a twin.
-  bool AddEntry(const char* list, const std::function<FindResult()>& find,
-                const std::function<void()>& write_values);
+  AddResult AddEntry(const char* list, const std::function<FindResult()>& find,
+                     const std::function<platform::RegStatus()>& write_values);
 
   platform::Registry& registry_;
   std::unique_ptr<platform::RegistryKey> key_;

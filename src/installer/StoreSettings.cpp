@@ -111,41 +111,36 @@ bool WriteStoreSettings(platform::Registry& registry, const StoreSettings& setti
     return false;
   }
   // The order in which the tool's SNMP page saves them.
+  config::WriteResult written;
   if (settings.community) {
-    store.SetCommunity(*settings.community);
+    written.Add(store.SetCommunity(*settings.community));
   }
   if (settings.destination) {
-    store.SetDestination(*settings.destination);
+    written.Add(store.SetDestination(*settings.destination));
   }
   if (settings.port) {
-    store.SetPort(*settings.port);
+    written.Add(store.SetPort(*settings.port));
   }
   if (settings.version) {
-    store.SetSnmpVersion(*settings.version);
+    written.Add(store.SetSnmpVersion(*settings.version));
   }
   if (!settings.syslog_host) {
-    return true;
+    return written.error() == platform::kRegSuccess;
   }
 
   store.set_create(true);
   store.Open(config::names::kSyslog);
-  try {
-    store.GetUseFilters();
-  } catch (const config::RegistryReadError&) {
-    store.SetUseFilters(0);
+  if (!config::TryRead([&] { return store.GetUseFilters(); })) {
+    written.Add(store.SetUseFilters(0));
   }
   store.OpenEntry(0);
-  store.SetSyslogHost(*settings.syslog_host);
+  written.Add(store.SetSyslogHost(*settings.syslog_host));
   if (settings.syslog_port) {
-    store.SetSyslogPort(*settings.syslog_port);
-  } else {
-    try {
-      store.GetSyslogPort();
-    } catch (const config::RegistryReadError&) {
-      store.SetSyslogPort(kDefaultSyslogPort);
-    }
+    written.Add(store.SetSyslogPort(*settings.syslog_port));
+  } else if (!config::TryRead([&] { return store.GetSyslogPort(); })) {
+    written.Add(store.SetSyslogPort(kDefaultSyslogPort));
   }
-  return store.IsOpen();
+  return written.error() == platform::kRegSuccess;
 }
 
 }  // namespace kivo::installer

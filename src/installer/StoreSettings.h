@@ -58,7 +58,8 @@ ParsedStoreSettings ParseStoreSettings(const PropertyLookup& property);
 // use, so the result is never a partial store. SYSLOGHOST and SYSLOGPORT set
 // the first syslog destination (entry "0"): its host, and its port when given
 // (514 for a new entry); "usefilters" is written as 0 only when missing, and
-// every other destination stays. False when the store could not be opened.
+// every other destination stays. False when the store could not be opened or
+// refused a write.
 bool WriteStoreSettings(platform::Registry& registry, const StoreSettings& settings);
 
 }  // namespace kivo::installer

@@ -5,70 +5,56 @@
 
 namespace kivo::tool {
 
+AdvancedSnmpDialog::AdvancedSnmpDialog(platform::Registry& registry) : registry_(registry) {}
+
 namespace {
 
-bool Ticked(std::int32_t value) {
-  return value != 0;
-}
-std::int32_t Flag(bool ticked) {
-  return ticked ? 1 : 0;
-}
-
-void WriteIncludeDefaults(config::RegistryConfig& config) {
-  config.SetIec(1);
-  config.SetIecn(1);
-  config.SetIed(1);
-  config.SetIen(1);
-  config.SetIes(1);
-  config.SetIet(1);
-  config.SetIeu(1);
-  config.SetSenderOid("");
-}
+// The store's flags and the settings' members, in the order they are written.
+constexpr struct {
+  const char* name;
+  bool AdvancedSnmpSettings::*flag;
+} kFlags[] = {
+    {config::names::kIec, &AdvancedSnmpSettings::event_category},
+    {config::names::kIecn, &AdvancedSnmpSettings::event_computer_name},
+    {config::names::kIed, &AdvancedSnmpSettings::event_description},
+    {config::names::kIen, &AdvancedSnmpSettings::event_number},
+    {config::names::kIes, &AdvancedSnmpSettings::event_source},
+    {config::names::kIet, &AdvancedSnmpSettings::event_type},
+    {config::names::kIeu, &AdvancedSnmpSettings::event_user},
+};
 
 }  // namespace
 
-AdvancedSnmpDialog::AdvancedSnmpDialog(platform::Registry& registry) : registry_(registry) {}
-
 void AdvancedSnmpDialog::Load() {
-  settings_ = AdvancedSnmpSettings();
+  using config::TryRead;
+  const AdvancedSnmpSettings defaults;
   config::RegistryConfig config(registry_, nullptr);
-  try {
-    settings_.event_category = Ticked(config.GetIec());
-    settings_.event_computer_name = Ticked(config.GetIecn());
-    settings_.event_description = Ticked(config.GetIed());
-    settings_.event_number = Ticked(config.GetIen());
-    settings_.event_source = Ticked(config.GetIes());
-    settings_.event_type = Ticked(config.GetIet());
-    settings_.event_user = Ticked(config.GetIeu());
-    settings_.sender_oid = config.GetSenderOid();
-  } catch (const config::RegistryReadError&) {
-    WriteIncludeDefaults(config);
+  for (const auto& flag : kFlags) {
+    const auto stored = TryRead([&] { return config.ReadNumber(flag.name); });
+    settings_.*flag.flag = stored ? *stored != 0 : defaults.*flag.flag;
   }
-  try {
-    settings_.strip_crlf = Ticked(config.GetStripCrlf());
-  } catch (const config::RegistryReadError&) {
-    config.SetStripCrlf(0);
-  }
+  settings_.sender_oid =
+      TryRead([&] { return config.GetSenderOid(); }).value_or(defaults.sender_oid);
+  const auto strip = TryRead([&] { return config.GetStripCrlf(); });
+  settings_.strip_crlf = strip ? *strip != 0 : defaults.strip_crlf;
 }
 
 std::string AdvancedSnmpDialog::ValidationMessage() const {
   return FitsStore(settings_.sender_oid) ? std::string() : TooLongText("The Sender's OID") + ".";
 }
 
-bool AdvancedSnmpDialog::Save(std::string* refusal) {
-  *refusal = ValidationMessage();
-  if (!refusal->empty()) return false;
+SaveResult AdvancedSnmpDialog::Save() {
+  SaveResult result{ValidationMessage()};
+  if (!result.refusal.empty()) return result;
   config::RegistryConfig config(registry_, nullptr);
-  config.SetIec(Flag(settings_.event_category));
-  config.SetIecn(Flag(settings_.event_computer_name));
-  config.SetIed(Flag(settings_.event_description));
-  config.SetIen(Flag(settings_.event_number));
-  config.SetIes(Flag(settings_.event_source));
-  config.SetIet(Flag(settings_.event_type));
-  config.SetIeu(Flag(settings_.event_user));
-  config.SetSenderOid(settings_.sender_oid);
-  config.SetStripCrlf(Flag(settings_.strip_crlf));
-  return true;
+  config::WriteResult written;
+  for (const auto& flag : kFlags) {
+    written.Add(config.WriteNumber(flag.name, settings_.*flag.flag ? 1 : 0));
+  }
+  written.Add(config.SetSenderOid(settings_.sender_oid));
+  written.Add(config.SetStripCrlf(settings_.strip_crlf ? 1 : 0));
+  result.error = written.error();
+  return result;
 }
 
 }  // namespace kivo::tool

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/Registry.h"
+#include "tool/SaveResult.h"
 
 namespace kivo::tool {
 
@@ -25,15 +26,13 @@ class AdvancedSnmpDialog {
  public:
   explicit AdvancedSnmpDialog(platform::Registry& registry);
 
-  // Reads the seven flags and the sender OID; at the first failed read it
-  // stops and repairs the store with the defaults of all eight. "stripCRLF"
-  // is read on its own and written as 0 when missing.
+  // Reads the nine values; one that cannot be read is shown with its
+  // default. Writes nothing: only OK writes, and then what is shown.
   void Load();
   // The empty text, or why the settings cannot be stored.
   std::string ValidationMessage() const;
-  // Writes all nine values (the OK button); false with the message when the
-  // settings are not valid.
-  bool Save(std::string* refusal);
+  // Writes all nine values (the OK button) when the settings are valid.
+  SaveResult Save();
 
   AdvancedSnmpSettings& settings() { return settings_; }
 

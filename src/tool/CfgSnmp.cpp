@@ -9,17 +9,19 @@ namespace kivo::tool {
 CfgSnmp::CfgSnmp(platform::Registry& registry) : registry_(registry) {}
 
 void CfgSnmp::Load() {
+  namespace defaults = config::defaults;
+  using config::TryRead;
   config::RegistryConfig config(registry_, nullptr);
-  try {
-    settings_.community = config.GetCommunity();
-    settings_.destination = config.GetDestination();
-    settings_.port_text = std::to_string(config.GetPort());
-    const std::int32_t version = config.GetSnmpVersion();
-    settings_.version_index =
-        version >= 0 && version < kVersionCount ? version : SnmpSettings::kNoVersion;
-  } catch (const config::RegistryReadError&) {
-    // The page shows what it could read; the store is not repaired here.
-  }
+  settings_.community =
+      TryRead([&] { return config.GetCommunity(); }).value_or(defaults::kCommunity);
+  settings_.destination =
+      TryRead([&] { return config.GetDestination(); }).value_or(defaults::kDestination);
+  settings_.port_text =
+      std::to_string(TryRead([&] { return config.GetPort(); }).value_or(defaults::kPort));
+  const std::int32_t version =
+      TryRead([&] { return config.GetSnmpVersion(); }).value_or(defaults::kVersion);
+  settings_.version_index =
+      version >= 0 && version < kVersionCount ? version : SnmpSettings::kNoVersion;
 }
 
 std::string CfgSnmp::ValidationMessage() const {
@@ -30,7 +32,11 @@ std::string CfgSnmp::ValidationMessage() const {
   if (settings_.destination.empty()) {
     lines += "A destination IP address or host must be specified\n";
   }
-  if (settings_.port_text.empty()) lines += "A destination port must be specified\n";
+  if (settings_.port_text.empty()) {
+    lines += "A destination port must be specified\n";
+  } else if (!ParsePort(settings_.port_text)) {
+    lines += "The destination port must be a whole number from 1 to 65535\n";
+  }
   if (settings_.community.empty()) lines += "An SNMP Community must be specified\n";
   // Texts the store could not read back are refused too; the page's fields
   // normally stop the typing before this point.
@@ -41,15 +47,17 @@ std::string CfgSnmp::ValidationMessage() const {
   return lines.empty() ? std::string() : "There is an error in the data:\n\n" + lines;
 }
 
-bool CfgSnmp::Save(std::string* refusal) {
-  *refusal = ValidationMessage();
-  if (!refusal->empty()) return false;
+SaveResult CfgSnmp::Save() {
+  SaveResult result{ValidationMessage()};
+  if (!result.refusal.empty()) return result;
   config::RegistryConfig config(registry_, nullptr);
-  config.SetCommunity(settings_.community);
-  config.SetDestination(settings_.destination);
-  config.SetPort(TextToNumber(settings_.port_text));
-  config.SetSnmpVersion(settings_.version_index);
-  return true;
+  config::WriteResult written;
+  written.Add(config.SetCommunity(settings_.community));
+  written.Add(config.SetDestination(settings_.destination));
+  written.Add(config.SetPort(*ParsePort(settings_.port_text)));
+  written.Add(config.SetSnmpVersion(settings_.version_index));
+  result.error = written.error();
+  return result;
 }
 
 }  // namespace kivo::tool

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Registry.h"
+#include "tool/SaveResult.h"
 
 namespace kivo::tool {
 
@@ -25,16 +26,15 @@ class CfgSnmp {
 
   explicit CfgSnmp(platform::Registry& registry);
 
-  // Reads "community", "destination", "port" and "version" in this order;
-  // the first read that fails ends the load and leaves the rest as it was.
+  // Reads "community", "destination", "port" and "version"; a value that
+  // cannot be read is shown with its default. Writes nothing.
   void Load();
   // The message that refuses a save, or the empty text when the settings
   // may be saved.
   std::string ValidationMessage() const;
   // Writes "community", "destination", "port" and "version" when the
-  // settings are valid; otherwise writes nothing and returns false with the
-  // message to show.
-  bool Save(std::string* refusal);
+  // settings are valid; otherwise writes nothing and gives the refusal.
+  SaveResult Save();
 
   SnmpSettings& settings() { return settings_; }
   const SnmpSettings& settings() const { return settings_; }

@@ -1,31 +1,36 @@
 #include "tool/Filters.h"
 
-#include "config/RegistryConfig.h"
+#include "tool/StoredList.h"
 
 namespace kivo::tool {
 
 Filters::Filters(platform::Registry& registry) : registry_(registry) {}
 
 void Filters::Load() {
+  namespace names = config::names;
   rows_.clear();
-  config::RegistryConfig config(registry_, config::names::kFilters);
-  const std::uint32_t count = config.CountSubkeys();
-  try {
-    for (std::uint32_t i = 0; i < count; ++i) {
-      config.OpenEntry(static_cast<std::int32_t>(i));
-      rows_.push_back(FilterRow{config.GetFilterOn(), "", ""});
-      rows_.back().type = config.GetFilterType();
-      rows_.back().list = config.GetFilterList();
+  config::RegistryConfig config(registry_, names::kFilters);
+  for (const std::string& name : ListEntryNames(config, names::kFilters)) {
+    config.Open(names::kFilters);
+    config.Open(name.c_str(), true);
+    const auto on = config::TryRead([&] { return config.GetFilterOn(); });
+    const auto type = config::TryRead([&] { return config.GetFilterType(); });
+    const auto list = config::TryRead([&] { return config.GetFilterList(); });
+    FilterRow row{on.value_or(""), type.value_or(""), list.value_or("")};
+    if (!on || !type || !list) {
+      row.kept =
+          config.ReadStoredValues({names::kFilterOn, names::kFilterType, names::kFilterList});
     }
-  } catch (const config::RegistryReadError&) {
-    // The list ends at the first filter that cannot be read.
+    rows_.push_back(std::move(row));
   }
 }
 
-void Filters::Save() {
+platform::RegStatus Filters::Save() {
   config::RegistryConfig config(registry_, config::names::kFilters);
-  config.ClearFilters();
-  for (const FilterRow& row : rows_) config.AddFilter(row.on, row.type, row.list);
+  if (platform::RegStatus error = config.ClearFilters()) return error;
+  return AddRowsThenKeptEntries(config, config::names::kFilters, rows_, [&](const FilterRow& row) {
+    return config.AddFilter(row.on, row.type, row.list).error;
+  });
 }
 
 void Filters::Replace(std::size_t index, const FilterRow& row) {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "config/RegistryConfig.h"
 #include "platform/Registry.h"
 
 namespace kivo::tool {
@@ -13,9 +15,14 @@ struct FilterRow {
   std::string on;
   std::string type;
   std::string list;
+  // Set for a stored entry that could not be read in full (the texts then
+  // hold what could be read): its values exactly as stored, which a save
+  // keeps unchanged.
+  std::optional<config::StoredValues> kept = std::nullopt;
 
   bool operator==(const FilterRow& other) const {
-    return on == other.on && type == other.type && list == other.list;
+    return on == other.on && type == other.type && list == other.list &&
+           kept.has_value() == other.kept.has_value();
   }
 };
 
@@ -24,12 +31,13 @@ class Filters {
  public:
   explicit Filters(platform::Registry& registry);
 
-  // Reads entries 0, 1, ... of "Filters"; the first read that fails ends
-  // the list (the row being read keeps what was read before the failure).
+  // Lists every entry of "Filters" in number order, gaps included; an entry
+  // that cannot be read in full is listed as kept. Writes nothing.
   void Load();
-  // Clears "Filters" and adds the rows top to bottom; the store drops rows
-  // that repeat the field and type of a row above them.
-  void Save();
+  // Clears "Filters", adds the rows top to bottom, renumbered from 0 (the
+  // store drops rows that repeat the field and type of a row above them),
+  // then the kept entries as stored. The first failed write ends the save.
+  platform::RegStatus Save();
 
   const std::vector<FilterRow>& rows() const { return rows_; }
   void Append(const FilterRow& row) { rows_.push_back(row); }

@@ -7,20 +7,27 @@
 namespace kivo::tool {
 
 LegacyConfigFile::LegacyConfigFile(const std::string& path)
-    : file_(path, std::ios::in | std::ios::out | std::ios::binary), opened_(file_.is_open()) {}
+    : file_(path, std::ios::in | std::ios::binary), opened_(file_.is_open()) {}
 
 LegacyConfigFile::~LegacyConfigFile() = default;
 
 bool LegacyConfigFile::ReadLine(Line* line) {
+  constexpr int kEnd = std::char_traits<char>::eof();
+  constexpr int kCtrlZ = 0x1A;
   std::streambuf* in = file_.rdbuf();
-  int c = in->sbumpc();
-  if (c == std::char_traits<char>::eof()) return false;
+  auto next = [&] {
+    const int c = at_end_ ? kEnd : in->sbumpc();
+    at_end_ = at_end_ || c == kCtrlZ;
+    return at_end_ ? kEnd : c;
+  };
+  int c = next();
+  if (c == kEnd) return false;
   line->text.clear();
   // Keep one character more than a line may hold, so that a CR before the LF
   // can still be told apart from content; count everything else.
   std::size_t length = 0;
   bool ends_with_cr = false;
-  for (; c != std::char_traits<char>::eof() && c != '\n'; c = in->sbumpc()) {
+  for (; c != kEnd && c != '\n'; c = next()) {
     if (line->text.size() < kLineBufferSize) line->text.push_back(static_cast<char>(c));
     ++length;
     ends_with_cr = c == '\r';
@@ -38,6 +45,7 @@ std::vector<LegacyConfigFile::Occurrence> LegacyConfigFile::Lookup(const std::st
   if (!opened_) return found;
   file_.clear();
   file_.seekg(0);
+  at_end_ = false;
   Line line;
   for (std::size_t number = 1; ReadLine(&line); ++number) {
     if (!line.text.empty() && line.text[0] == '#') continue;
@@ -51,6 +59,13 @@ std::vector<LegacyConfigFile::Occurrence> LegacyConfigFile::Lookup(const std::st
     found.push_back({number, line.text.substr(start), line.too_long});
   }
   return found;
+}
+
+bool LegacyConfigFile::HoldsSettings() {
+  for (const char* label : legacy_labels::kAll) {
+    if (!Lookup(label).empty()) return true;
+  }
+  return false;
 }
 
 std::optional<std::int32_t> LegacyConfigFile::TakeNumber(const Occurrence& occurrence) {
@@ -120,7 +135,12 @@ std::vector<FilterRow> LegacyConfigFile::Filters() {
 std::vector<std::int32_t> LegacyConfigFile::Maps() {
   std::vector<std::int32_t> ids;
   for (const Occurrence& occurrence : Lookup(legacy_labels::kMap)) {
-    if (std::optional<std::int32_t> id = TakeNumber(occurrence)) ids.push_back(*id);
+    const std::optional<std::int32_t> id = TakeNumber(occurrence);
+    if (id && (*id < 0 || *id > kMaxEventId)) {
+      problems_.insert({occurrence.line, legacy_labels::kMap, LegacyProblem::Kind::kIdOutOfRange});
+    } else if (id) {
+      ids.push_back(*id);
+    }
   }
   return ids;
 }

@@ -24,15 +24,18 @@ constexpr char kFilter[] = "Filter:";
 constexpr char kFilterType[] = "FilterType:";
 constexpr char kFilterList[] = "FilterList:";
 constexpr char kMap[] = "Map:";
+constexpr const char* kAll[] = {kVersion, kDestination, kCommunity,  kPort,
+                                kFilter,  kFilterType,  kFilterList, kMap};
 }  // namespace legacy_labels
 
-// A line or value of the legacy file that is too long to be taken over. Such
+// A line or value of the legacy file that cannot be taken over. Such
 // settings are left out of the import instead of being cut, because a cut
 // host name or filter list would quietly mean something else.
 struct LegacyProblem {
   enum class Kind {
     kLineTooLong,   // the line has more characters than a line may hold
     kValueTooLong,  // the text after the label does not fit a store text
+    kIdOutOfRange,  // a mapped event id outside 0 to 65535, which could never match
   };
 
   std::size_t line = 0;  // counted from 1
@@ -62,8 +65,9 @@ struct LegacyProblem {
 // an occurrence of the labels in its first 4095 characters, so that the
 // pairing of the following lines stays right, but none of its values is
 // taken; a longer text value is not taken either. A filter with any part not
-// taken is left out as a whole. Each refusal is listed in problems(). Bytes
-// from a NUL to the end of its line are ignored.
+// taken is left out as a whole, and so is a mapped id outside 0 to 65535.
+// Each refusal is listed in problems(). Bytes from a NUL to the end of its
+// line are ignored, and a Ctrl-Z ends the file, as a text-mode read does.
 class LegacyConfigFile {
  public:
   static constexpr std::size_t kLineBufferSize = 4096;
@@ -81,14 +85,16 @@ class LegacyConfigFile {
     bool line_too_long = false;
   };
 
-  // Opens the file for reading and writing without creating it, so that a
-  // missing or write-protected file counts as not opened.
+  // Opens the file for reading only: the import never writes it, so a
+  // write-protected file is read as well.
   explicit LegacyConfigFile(const std::string& path);
   virtual ~LegacyConfigFile();
   LegacyConfigFile(const LegacyConfigFile&) = delete;
   LegacyConfigFile& operator=(const LegacyConfigFile&) = delete;
 
   bool opened() const { return opened_; }
+  // True when a line carries any of the labels.
+  bool HoldsSettings();
 
   // Every non-comment line that carries the label, in file order.
   std::vector<Occurrence> Lookup(const std::string& label);
@@ -101,7 +107,8 @@ class LegacyConfigFile {
   std::optional<std::int32_t> Port();
   // One filter per "Filter:" line; filters with a refused part are left out.
   std::vector<FilterRow> Filters();
-  // One event id per "Map:" line, in file order; refused lines are left out.
+  // One event id per "Map:" line, in file order; refused lines and ids
+  // outside 0 to 65535 are left out.
   std::vector<std::int32_t> Maps();
 
   // What the lookups so far refused, ordered by line, each reported once.
@@ -119,8 +126,9 @@ class LegacyConfigFile {
   std::optional<std::int32_t> TakeNumber(const Occurrence& occurrence);
   std::optional<std::string> TakeText(const Occurrence& occurrence, const char* label);
 
-  std::fstream file_;
+  std::ifstream file_;
   bool opened_ = false;
+  bool at_end_ = false;  // a Ctrl-Z was read
   std::set<LegacyProblem> problems_;
 };
 

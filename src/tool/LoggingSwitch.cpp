@@ -20,17 +20,17 @@ bool LoggingSwitch::Inspect(Message message) {
   return false;
 }
 
-std::string LoggingSwitch::Toggle(platform::Registry& registry) {
+platform::RegStatus LoggingSwitch::Toggle(platform::Registry& registry, std::string* shown) {
   config::RegistryConfig config(registry, nullptr);
-  std::int32_t old_value = 0;
-  try {
-    old_value = config.GetLogging();
-  } catch (const config::RegistryReadError&) {
-    config.SetLogging(0);
+  config::WriteResult written;
+  const auto old_value = config::TryRead([&] { return config.GetLogging(); });
+  if (!old_value) written.Add(config.SetLogging(0));
+  const std::int32_t new_value = old_value.value_or(0) == 0 ? 1 : 0;
+  written.Add(config.SetLogging(new_value));
+  if (written.error() == platform::kRegSuccess) {
+    *shown = std::string("Logging is now ") + (new_value == 1 ? "on" : "off");
   }
-  const std::int32_t new_value = old_value == 0 ? 1 : 0;
-  config.SetLogging(new_value);
-  return std::string("Logging is now ") + (new_value == 1 ? "on" : "off");
+  return written.error();
 }
 
 }  // namespace kivo::tool

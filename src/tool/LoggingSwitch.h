@@ -20,8 +20,9 @@ class LoggingSwitch {
   bool armed() const { return armed_; }
 
   // Flips "logging" in the root key (a missing value counts as 0 and is
-  // written as 0 first) and returns the text to show.
-  static std::string Toggle(platform::Registry& registry);
+  // written as 0 first). Gives the registry's error of a failed write, or
+  // success with the text to show in *shown.
+  static platform::RegStatus Toggle(platform::Registry& registry, std::string* shown);
 
  private:
   bool armed_ = false;

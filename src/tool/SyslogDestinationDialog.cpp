@@ -12,11 +12,13 @@ SyslogDestinationDialog::SyslogDestinationDialog(Mode mode, const SyslogRow& row
 
 std::string SyslogDestinationDialog::Confirm(const std::string& host,
                                              const std::string& port_text) {
-  std::int32_t port = 0;
-  port_refused_ = !ParseWholeNumber(port_text, &port);
-  if (port_refused_) return kNotAnInteger;
+  port_refused_ = false;
+  if (host.empty()) return kNoHost;
   if (!FitsStore(host)) return TooLongText("The host name or IP address") + ".";
-  result_ = SyslogRow{host, std::to_string(port)};
+  const std::optional<std::int32_t> port = ParsePort(port_text);
+  port_refused_ = !port;
+  if (!port) return kBadPort;
+  result_ = SyslogRow{host, std::to_string(*port)};
   return std::string();
 }
 

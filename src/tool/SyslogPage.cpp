@@ -1,6 +1,6 @@
 #include "tool/SyslogPage.h"
 
-#include "config/RegistryConfig.h"
+#include "tool/StoredList.h"
 #include "tool/TextToNumber.h"
 
 namespace kivo::tool {
@@ -14,35 +14,36 @@ std::int32_t SyslogPage::ChoiceFromRadios(bool forward_everything, bool use_filt
 }
 
 void SyslogPage::Load() {
+  namespace names = config::names;
   rows_.clear();
-  use_filters_ = kForwardEverything;
-  config::RegistryConfig config(registry_, config::names::kSyslog);
-  try {
-    const std::uint32_t count = config.CountSubkeys();
-    const std::int32_t choice = config.GetUseFilters();
-    for (std::uint32_t i = 0; i < count; ++i) {
-      config.OpenEntry(static_cast<std::int32_t>(i));
-      rows_.push_back(SyslogRow{config.GetSyslogHost(), ""});
-      rows_.back().port_text = std::to_string(config.GetSyslogPort());
+  config::RegistryConfig config(registry_, names::kSyslog);
+  // Shown as the default when it cannot be read, and written only by a save.
+  use_filters_ =
+      config::TryRead([&] { return config.GetUseFilters(); }).value_or(kForwardEverything);
+  for (const std::string& name : ListEntryNames(config, names::kSyslog)) {
+    config.Open(names::kSyslog);
+    config.Open(name.c_str(), true);
+    const auto host = config::TryRead([&] { return config.GetSyslogHost(); });
+    const auto port = config::TryRead([&] { return config.GetSyslogPort(); });
+    SyslogRow row{host.value_or(""), port ? std::to_string(*port) : ""};
+    if (!host || !port) {
+      row.kept = config.ReadStoredValues({names::kSyslogHost, names::kSyslogPort});
     }
-    use_filters_ = choice;
-  } catch (const config::RegistryReadError&) {
-    // The repair belongs to the "Syslog" key itself, not to the entry that
-    // failed. Without a "Syslog" key it writes nothing.
-    config.Open(config::names::kSyslog);
-    config.SetUseFilters(kForwardEverything);
-    use_filters_ = kForwardEverything;
+    rows_.push_back(std::move(row));
   }
 }
 
-void SyslogPage::Save() {
+platform::RegStatus SyslogPage::Save() {
   config::RegistryConfig config(registry_, config::names::kSyslog);
   config.set_create(true);
   config.Open(config::names::kSyslog);
   config.set_create(false);
-  config.SetUseFilters(use_filters_);
-  config.ClearSyslogHosts();
-  for (const SyslogRow& row : rows_) config.AddSyslogHost(row.host, TextToNumber(row.port_text));
+  platform::RegStatus error = config.SetUseFilters(use_filters_);
+  if (error == platform::kRegSuccess) error = config.ClearSyslogHosts();
+  if (error != platform::kRegSuccess) return error;
+  return AddRowsThenKeptEntries(config, config::names::kSyslog, rows_, [&](const SyslogRow& row) {
+    return config.AddSyslogHost(row.host, TextToNumber(row.port_text)).error;
+  });
 }
 
 void SyslogPage::Replace(std::size_t index, const SyslogRow& row) {

@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "config/RegistryConfig.h"
 #include "platform/Registry.h"
 
 namespace kivo::tool {
@@ -13,9 +15,13 @@ namespace kivo::tool {
 struct SyslogRow {
   std::string host;
   std::string port_text;  // decimal, or empty when it could not be read
+  // Set for a stored entry that could not be read in full: its values
+  // exactly as stored, which a save keeps unchanged.
+  std::optional<config::StoredValues> kept = std::nullopt;
 
   bool operator==(const SyslogRow& other) const {
-    return host == other.host && port_text == other.port_text;
+    return host == other.host && port_text == other.port_text &&
+           kept.has_value() == other.kept.has_value();
   }
 };
 
@@ -34,13 +40,15 @@ class SyslogPage {
   // The choice as the two radio buttons show it.
   static std::int32_t ChoiceFromRadios(bool forward_everything, bool use_filters);
 
-  // Reads the entry count, "usefilters" and the entries in number order; the
-  // first failed read ends the load, resets "usefilters" to 0 in the store
-  // and leaves the rows read so far.
+  // Reads "usefilters" (0 when it cannot be read) and lists every entry in
+  // number order, gaps included; an entry that cannot be read in full is
+  // listed as kept. Writes nothing.
   void Load();
-  // Creates "Syslog" if needed, writes "usefilters", clears the destinations
-  // and adds the rows top to bottom (exact repeats of host and port dropped).
-  void Save();
+  // Creates "Syslog" if needed, writes "usefilters", clears the destinations,
+  // adds the rows top to bottom renumbered from 0 (exact repeats of host and
+  // port dropped), then the kept entries as stored. The first failed write
+  // ends the save.
+  platform::RegStatus Save();
 
   const std::vector<SyslogRow>& rows() const { return rows_; }
   void Append(const SyslogRow& row) { rows_.push_back(row); }

@@ -62,4 +62,11 @@ bool ParseWholeNumber(const std::string& text, std::int32_t* number) {
   return true;
 }
 
+std::optional<std::int32_t> ParsePort(const std::string& text) {
+  constexpr std::int32_t kHighestPort = 65535;
+  std::int32_t port = 0;
+  if (!ParseWholeNumber(text, &port) || port < 1 || port > kHighestPort) return std::nullopt;
+  return port;
+}
+
 }  // namespace kivo::tool

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kivo::tool {
@@ -17,5 +18,8 @@ std::int32_t TextToNumber(const std::string& text);
 // at least one digit), with blanks allowed before and after it and nothing
 // else; *number then holds its value, saturated like TextToNumber.
 bool ParseWholeNumber(const std::string& text, std::int32_t* number);
+
+// A UDP port as typed: a whole number as above, from 1 to 65535.
+std::optional<std::int32_t> ParsePort(const std::string& text);
 
 }  // namespace kivo::tool

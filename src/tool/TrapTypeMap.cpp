@@ -29,10 +29,13 @@ void TrapTypeMap::Load() {
   for (std::uint32_t i = 0; i < count; ++i) entries_.push_back(config.SubkeyName(i));
 }
 
-void TrapTypeMap::Save() {
+platform::RegStatus TrapTypeMap::Save() {
   config::RegistryConfig config(registry_, config::names::kMaps);
-  config.ClearMaps();
-  for (const std::string& entry : entries_) config.AddMap(TextToNumber(entry));
+  platform::RegStatus error = config.ClearMaps();
+  for (const std::string& entry : entries_) {
+    if (error == platform::kRegSuccess) error = config.AddMap(TextToNumber(entry));
+  }
+  return error;
 }
 
 TrapTypeMap::AddResult TrapTypeMap::Add(const std::string& text) {

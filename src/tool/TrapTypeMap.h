@@ -23,8 +23,9 @@ class TrapTypeMap {
 
   // Lists the subkey names of "Maps" in the order the store enumerates them.
   void Load();
-  // Clears "Maps" and adds each entry converted to a number, top to bottom.
-  void Save();
+  // Clears "Maps" and adds each entry converted to a number, top to bottom;
+  // the first failed write ends the save.
+  platform::RegStatus Save();
 
   // The text typed into the page's id field, appended at the end when new.
   AddResult Add(const std::string& text);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "config/RegistryConfig.h"
@@ -39,15 +40,13 @@ class RegistryConfigTest : public ::testing::TestWithParam<RegistryFactory> {
 
 TEST_P(RegistryConfigTest, FirstUseCreatesExactlyTheDefaults) {
   RegistryConfig config(*registry_, nullptr);
-  EXPECT_EQ(0, config.GetSnmpVersion());
-  EXPECT_EQ(162, config.GetPort());
-  EXPECT_EQ("192.1.1.1", config.GetDestination());
-  EXPECT_EQ("public", config.GetCommunity());
+  EXPECT_EQ(std::make_tuple(0, 162, std::string("192.1.1.1"), std::string("public")),
+            std::make_tuple(config.GetSnmpVersion(), config.GetPort(), config.GetDestination(),
+                            config.GetCommunity()));
   EXPECT_THROW(config.GetLogging(), RegistryReadError);
   EXPECT_THROW(config.GetIec(), RegistryReadError);
   EXPECT_EQ((std::vector<std::string>{"Filters", "Maps"}), Subkeys(""));
-  EXPECT_TRUE(Subkeys("Filters").empty());
-  EXPECT_TRUE(Subkeys("Maps").empty());
+  EXPECT_TRUE(Subkeys("Filters").empty() && Subkeys("Maps").empty());
 }
 
 TEST_P(RegistryConfigTest, ExistingRootIsNeverOverwrittenByDefaults) {
@@ -89,56 +88,37 @@ TEST_P(RegistryConfigTest, OpenBuildsPathsFromRootOrStoredPath) {
   EXPECT_FALSE(KeyExists("Missing"));
 }
 
-TEST_P(RegistryConfigTest, TextReadsFitA128ByteBuffer) {
-  RegistryConfig config(*registry_, nullptr);
-  const std::string c127(127, 'x');
-  const std::string c128(128, 'y');
+// Texts are read into a 128-byte buffer, numbers as four bytes.
+TEST_P(RegistryConfigTest, TextsFitA128ByteBufferAndNumbersAreFourBytes) {
+  const std::string c127(127, 'x'), c128(128, 'y');
   const struct {
-    const char* what;
     RegType type;
     std::string bytes;
     std::optional<std::string> text;  // nothing: the read fails
+    std::optional<std::int32_t> number;
   } cases[] = {
-      {"empty", RegType::kText, std::string(1, '\0'), ""},
-      {"127 characters", RegType::kText, c127 + '\0', c127},
-      {"128 characters", RegType::kText, c128 + '\0', std::nullopt},
-      {"127 without zero", RegType::kText, c127, c127},
-      {"128 without zero", RegType::kText, c128, std::nullopt},
-      {"expandable text", RegType::kExpandText, std::string("a%b%\0", 5), "a%b%"},
-      {"number", RegType::kNumber, Dword(1), std::nullopt},
+      {RegType::kText, std::string(1, '\0'), "", 0},
+      {RegType::kText, c127 + '\0', c127, std::nullopt},
+      {RegType::kText, c128 + '\0', std::nullopt, std::nullopt},
+      {RegType::kText, c127, c127, std::nullopt},  // without the final zero
+      {RegType::kText, c128, std::nullopt, std::nullopt},
+      {RegType::kExpandText, std::string("a%b%\0", 5), "a%b%", std::nullopt},
+      {RegType::kText, std::string("12\0", 3), "12", 0x3231},
+      {RegType::kNumber, Dword(-1), std::nullopt, -1},
+      {RegType::kBinary, std::string("\x01\x02", 2), std::nullopt, 0x0201},
+      {RegType::kBinary, std::string(8, '\x01'), std::nullopt, std::nullopt},
   };
   for (const auto& c : cases) {
-    SetRaw("", "community", c.type, c.bytes);
-    EXPECT_EQ(c.text, StoredText(*registry_, "", "community")) << c.what;
-  }
-}
-
-TEST_P(RegistryConfigTest, NumbersAreReadAsFourBytes) {
-  RegistryConfig config(*registry_, nullptr);
-  const struct {
-    const char* what;
-    RegType type;
-    std::string bytes;
-    std::optional<std::int32_t> value;  // nothing: the read fails
-  } cases[] = {
-      {"dword", RegType::kNumber, Dword(42), 42},
-      {"negative", RegType::kNumber, Dword(-1), -1},
-      {"two binary bytes", RegType::kBinary, std::string("\x01\x02", 2), 0x0201},
-      {"text of three bytes", RegType::kText, std::string("12\0", 3), 0x3231},
-      {"eight bytes", RegType::kBinary, std::string(8, '\x01'), std::nullopt},
-  };
-  for (const auto& c : cases) {
-    SetRaw("", "port", c.type, c.bytes);
-    EXPECT_EQ(c.value, StoredNumber(*registry_, "", "port")) << c.what;
+    SetRaw("", "value", c.type, c.bytes);
+    EXPECT_EQ(c.text, StoredText(*registry_, "", "value")) << c.bytes.size();
+    EXPECT_EQ(c.number, StoredNumber(*registry_, "", "value")) << c.bytes.size();
   }
 }
 
 TEST_P(RegistryConfigTest, AddFilterKeepsOneEntryPerFieldAndTypeNumberedByCount) {
   RegistryConfig config(*registry_, "Filters");
-  const char* const fields[] = {"EventId",           "EventType", "EventSource",
-                                "EventComputerName", "EventUser", "EventDescription",
-                                "EventCategory"};
-  for (const char* field : fields) {
+  for (const char* field : {"EventId", "EventType", "EventSource", "EventComputerName", "EventUser",
+                            "EventDescription", "EventCategory"}) {
     EXPECT_TRUE(config.AddFilter(field, "Include", "a"));
     EXPECT_TRUE(config.AddFilter(field, "Exclude", "b"));
   }
@@ -148,10 +128,6 @@ TEST_P(RegistryConfigTest, AddFilterKeepsOneEntryPerFieldAndTypeNumberedByCount)
   ASSERT_EQ(15u, Subkeys("Filters").size());
   config.Open("Filters");
   for (int i = 0; i < 15; ++i) EXPECT_EQ(0, config.OpenEntry(i)) << i;
-  config.OpenEntry(13);
-  EXPECT_EQ("EventCategory", config.GetFilterOn());
-  EXPECT_EQ("Exclude", config.GetFilterType());
-  EXPECT_EQ("b", config.GetFilterList());
   config.OpenEntry(14);
   EXPECT_EQ("eventid", config.GetFilterOn());
 
@@ -206,10 +182,6 @@ TEST_P(RegistryConfigTest, SyslogHostsAreCreatedOnFirstAddAndMatchHostAndPort) {
   EXPECT_FALSE(config.AddSyslogHost("loghost", 514));
   EXPECT_TRUE(config.AddSyslogHost("LOGHOST", 514));
   EXPECT_EQ((std::vector<std::string>{"0", "1", "2"}), Subkeys("Syslog"));
-  config.Open("Syslog");
-  config.OpenEntry(1);
-  EXPECT_EQ("loghost", config.GetSyslogHost());
-  EXPECT_EQ(1514, config.GetSyslogPort());
 }
 
 TEST_P(RegistryConfigTest, MapsAreLookedUpByTheirDecimalName) {
@@ -223,14 +195,13 @@ TEST_P(RegistryConfigTest, MapsAreLookedUpByTheirDecimalName) {
   EXPECT_FALSE(config.MapExists(5));
   EXPECT_EQ(0u, config.CountSubkeys());  // left on the missing entry, created nothing
   EXPECT_EQ((std::vector<std::string>{"-1", "1234", "65541"}), Subkeys("Maps"));
-  EXPECT_TRUE(Subkeys("Maps\\1234").empty());
 }
 
 TEST_P(RegistryConfigTest, WritesIntoAKeyThatIsNotOpenHaveNoEffect) {
   RegistryConfig config(*registry_, nullptr);
   config.Open("Syslog");
   config.SetUseFilters(1);
-  config.SetSyslogHost("x");
+  EXPECT_EQ(platform::kErrorFileNotFound, config.SetSyslogHost("x"));  // why the key is missing
   EXPECT_FALSE(KeyExists("Syslog"));
 
   config.set_create(true);

@@ -59,10 +59,10 @@ class Package:
         checks, session = self.checks, self.session
         if checks.equal("plain install", 0, self.msiexec("/i", self.package)):
             self.installed("plain install")
-            for name, value in DEFAULTS.items():
-                checks.equal("default " + name, value, self.value(name))
-            for key, exists in (("Filters", True), ("Maps", True), ("Syslog", False)):
-                checks.equal("key " + key, exists, session.key_exists(CONFIG_KEY + "\\" + key))
+            checks.equal("default store", DEFAULTS, {name: self.value(name) for name in DEFAULTS})
+            checks.equal("keys Filters, Maps, Syslog", [True, True, False],
+                         [session.key_exists(CONFIG_KEY + "\\" + key)
+                          for key in ("Filters", "Maps", "Syslog")])
             checks.ok("plain install: service running, the default store, source, shortcut")
         self.uninstall()
 
@@ -100,13 +100,11 @@ class Package:
             checks.equal("store after upgrade", before, self.store())
             products = session.run(["reg", "query", r"HKLM\Software\Microsoft\Windows"
                                     r"\CurrentVersion\Uninstall", "/s"], check=False).stdout
-            checks.equal("installed versions", [self.version()],
+            version = os.path.basename(self.package).split("-")[1].encode()
+            checks.equal("installed versions", [version],
                          re.findall(rb"DisplayVersion\s+REG_SZ\s+(\S+)", products))
             checks.ok("upgrade from 0.9.0: store unchanged, service running again, one version")
         self.uninstall()
-
-    def version(self):
-        return os.path.basename(self.package).split("-")[1].encode()
 
     def installed(self, what):
         checks, session = self.checks, self.session
@@ -126,10 +124,9 @@ class Package:
                       session.query(source, "TypesSupported")])
         # Wine puts the all-users Start menu of a per-machine install in the
         # user's profile; look in both.
-        links = glob.glob(session.drive_c("*", "*", "AppData", "Roaming", "Microsoft", "Windows",
-                                          "Start Menu", "Programs", "Kivo Configuration.lnk"))
-        links += glob.glob(session.drive_c("ProgramData", "Microsoft", "Windows", "Start Menu",
-                                           "Programs", "Kivo Configuration.lnk"))
+        menu = ("Microsoft", "Windows", "Start Menu", "Programs", "Kivo Configuration.lnk")
+        links = glob.glob(session.drive_c("*", "*", "AppData", "Roaming", *menu)) + glob.glob(
+            session.drive_c("ProgramData", *menu))
         target = open(links[0], "rb").read() if links else b""
         checks.equal(what + ": shortcut to kivocfg.exe", True,
                      b"kivocfg.exe" in target or "kivocfg.exe".encode("utf-16-le") in target)

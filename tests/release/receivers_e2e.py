@@ -111,11 +111,10 @@ def trap_names(checks, trapd, marker, form, type_):
 
 
 def read(path):
-    try:
-        with open(path, errors="replace") as f:
-            return f.read()
-    except OSError:
+    if not os.path.exists(path):
         return ""
+    with open(path, errors="replace") as f:
+        return f.read()
 
 
 class Rsyslog:

@@ -8,8 +8,6 @@
 namespace kivo::testing {
 namespace {
 
-using platform::EventReporter;
-using platform::RegType;
 using service::ForwardingService;
 
 constexpr char kProgram[] = "C:\\Program Files\\Kivo\\kivo.exe";
@@ -70,30 +68,6 @@ TEST(CommandLine, PrintsInstallsAndRemovesWithExactOutput) {
     EXPECT_EQ(c.events, machine.events.ids()) << what;
     EXPECT_EQ(0, machine.manager.open_handles()) << what;
   }
-}
-
-TEST(CommandLine, InstallRegistersServiceAndEventSourceAndRemovalKeepsTheSource) {
-  FakeServiceMachine machine;
-  machine.manager.set_program_path(kProgram);
-  ForwardingService service(machine.platform(), NoWork);
-  ASSERT_TRUE(service.Install());
-  // Quoted: the blank in "Program Files" must not split the command.
-  EXPECT_EQ(std::string("\"") + kProgram + "\"",
-            machine.manager.ServiceDefinition("kivo").command_line);
-  const StoredValue message_file{RegType::kExpandText, std::string(kProgram) + '\0'};
-  EXPECT_EQ(message_file, ReadValue(machine.registry, kEventSourceKey, "EventMessageFile"));
-  const StoredValue types{RegType::kNumber, Dword(7)};
-  EXPECT_EQ(types, ReadValue(machine.registry, kEventSourceKey, "TypesSupported"));
-  const auto installed = machine.events.events();
-  ASSERT_EQ(1u, installed.size());
-  EXPECT_EQ("kivo", installed[0].source);
-  EXPECT_EQ(EventReporter::kInformation, installed[0].type);
-  EXPECT_EQ(std::vector<std::string>{"kivo"}, installed[0].strings);
-
-  ASSERT_TRUE(service.Uninstall());
-  EXPECT_FALSE(service.IsInstalled());
-  EXPECT_EQ(types, ReadValue(machine.registry, kEventSourceKey, "TypesSupported"));
-  EXPECT_EQ((std::vector<std::uint32_t>{100, 101}), machine.events.ids());
 }
 
 // A registry that refuses to create the event source key.

@@ -58,23 +58,11 @@ class ServiceManagerContract : public ::testing::TestWithParam<ServicePlatformFa
   ServiceManager::Handle database_ = 0;
 };
 
-TEST_P(ServiceManagerContract, ACreatedServiceOpensUntilDeletedAndItsLastHandleClosed) {
+// The installer opens with DELETE access; the tool connects only, and opens
+// the service with all access to query and start it.
+TEST_P(ServiceManagerContract, ACreatedServiceOpensReportsStoppedAndGoesWithItsLastHandle) {
   EXPECT_EQ(0u, manager_->Open(database_, kService, ServiceManager::kQueryConfig));
   EXPECT_EQ(platform::kErrorServiceDoesNotExist, manager_->LastError());
-  CreateProbe();
-  const auto query = manager_->Open(database_, kService, ServiceManager::kQueryConfig);
-  EXPECT_NE(0u, query);
-  manager_->Close(query);
-
-  const auto deletable = manager_->Open(database_, kService, ServiceManager::kDeleteAccess);
-  ASSERT_NE(0u, deletable);
-  EXPECT_TRUE(manager_->Delete(deletable));
-  manager_->Close(deletable);
-  EXPECT_EQ(0u, manager_->Open(database_, kService, ServiceManager::kQueryConfig));
-  EXPECT_EQ(platform::kErrorServiceDoesNotExist, manager_->LastError());
-}
-
-TEST_P(ServiceManagerContract, AConnectOnlyDatabaseOpensAServiceThatReportsStopped) {
   CreateProbe();
   const auto database = manager_->OpenManager(ServiceManager::kManagerConnectOnly);
   ASSERT_NE(0u, database);
@@ -86,6 +74,13 @@ TEST_P(ServiceManagerContract, AConnectOnlyDatabaseOpensAServiceThatReportsStopp
   EXPECT_EQ(ServiceManager::kOwnProcess, status.service_type);
   manager_->Close(service);
   manager_->Close(database);
+
+  const auto deletable = manager_->Open(database_, kService, ServiceManager::kDeleteAccess);
+  ASSERT_NE(0u, deletable);
+  EXPECT_TRUE(manager_->Delete(deletable));
+  manager_->Close(deletable);
+  EXPECT_EQ(0u, manager_->Open(database_, kService, ServiceManager::kQueryConfig));
+  EXPECT_EQ(platform::kErrorServiceDoesNotExist, manager_->LastError());
 }
 
 TEST_P(ServiceManagerContract, EventsAreReportedThroughARegisteredSource) {

@@ -21,22 +21,20 @@ constexpr std::uint32_t kRunning = ServiceManager::kRunning;
 TEST(ServiceRuntime, EveryControlCodeActsAndReportsTheStatusOnceMore) {
   const struct {
     std::uint32_t control;
-    std::vector<std::uint32_t> events;  // between "started" (105) and "stopped" (108)
+    bool unsupported;  // reported as event 106
   } cases[] = {
-      {128, {}},                                        // saves the idle counter
-      {129, {106}},                                     // a user code this service does not know
-      {0, {106}},   {6, {106}}, {127, {106}},           // codes the platform does not define
-      {2, {}},      {3, {}},    {4, {}},      {5, {}},  // pause, continue, interrogate, shutdown
+      {128, false},                                       // saves the idle counter
+      {129, true},                                        // a user code this service does not know
+      {0, true},    {127, true},                          // codes the platform does not define
+      {2, false},   {3, false},  {4, false}, {5, false},  // pause, continue, interrogate, shutdown
   };
   for (const auto& c : cases) {
     FakeServiceMachine machine;
     ForwardingService service(machine.platform(), NoWork);
     EXPECT_EQ(0, RunAsService(machine, service, {c.control, ServiceManager::kControlStop}))
         << c.control;
-
-    std::vector<std::uint32_t> events = {105};
-    events.insert(events.end(), c.events.begin(), c.events.end());
-    events.push_back(108);
+    const auto events = c.unsupported ? std::vector<std::uint32_t>{105, 106, 108}
+                                      : std::vector<std::uint32_t>{105, 108};
     EXPECT_EQ(events, machine.events.ids()) << c.control;
     EXPECT_EQ((std::vector<std::uint32_t>{kStartPending, kRunning, kRunning, kStopPending,
                                           kStopPending, kStopped}),
@@ -75,58 +73,59 @@ TEST(ServiceRuntime, StopStaysPendingUntilTheWorkReturns) {
   EXPECT_EQ((std::vector<std::uint32_t>{105, 108}), machine.events.ids());
 }
 
-TEST(ServiceRuntime, WorkThatThrowsEndsInStoppedWithTheServiceExceptionCode) {
-  FakeServiceMachine machine;
-  ForwardingService service(machine.platform(),
-                            [](forwarding::LoopHost&) { throw std::runtime_error("unhandled"); });
-  EXPECT_EQ(1064, RunAsService(machine, service, {}));
-  EXPECT_FALSE(service.IsRunning());
-  EXPECT_EQ(kStopped, machine.manager.reported_states().back());
-  EXPECT_EQ(1064u, machine.manager.reported().back().win32_exit_code);
-}
-
-TEST(ServiceRuntime, AHandlerThatCannotBeRegisteredReportsNothing) {
-  FakeServiceMachine machine;
-  machine.manager.set_register_handler_error(1063);
-  bool worked = false;
-  ForwardingService service(machine.platform(), [&](forwarding::LoopHost&) { worked = true; });
-  EXPECT_EQ(0, RunAsService(machine, service, {}));
-  EXPECT_FALSE(worked);
-  EXPECT_TRUE(machine.manager.reported().empty());
-  const auto events = machine.events.events();
-  ASSERT_EQ(1u, events.size());
-  EXPECT_EQ(103u, events[0].id);
-  EXPECT_EQ(EventReporter::kError, events[0].type);
-}
-
-// A service whose preparation fails, leaving an error code behind.
-class UnpreparedService : public service::ServiceHost {
+// A service whose preparation may fail, leaving an error code behind, and
+// whose work may throw.
+class FailingService : public service::ServiceHost {
  public:
-  explicit UnpreparedService(FakeServiceMachine& machine)
-      : ServiceHost(machine.platform(), "unprepared", 1, 0), manager_(machine.manager) {}
+  FailingService(FakeServiceMachine& machine, bool prepares, bool throws)
+      : ServiceHost(machine.platform(), "kivo", 1, 0),
+        manager_(machine.manager),
+        prepares_(prepares),
+        throws_(throws) {}
   bool worked = false;
 
  protected:
   bool Prepare() override {
-    manager_.SetLastError(1234);
-    return false;
+    if (!prepares_) manager_.SetLastError(1234);
+    return prepares_;
   }
-  void Work() override { worked = true; }
+  void Work() override {
+    worked = true;
+    if (throws_) throw std::runtime_error("unhandled");
+  }
 
  private:
   platform::FakeServiceManager& manager_;
+  bool prepares_, throws_;
 };
 
-TEST(ServiceRuntime, FailedPreparationStopsWithTheLastErrorAsExitCode) {
-  FakeServiceMachine machine;
-  UnpreparedService service(machine);
-  EXPECT_EQ(1234, RunAsService(machine, service, {}));
-  EXPECT_FALSE(service.worked);
-  EXPECT_FALSE(service.IsRunning());
-  EXPECT_EQ((std::vector<std::uint32_t>{kStartPending, kStopped, kStopped}),
-            machine.manager.reported_states());
-  EXPECT_EQ(1234u, machine.manager.reported().back().win32_exit_code);
-  EXPECT_EQ((std::vector<std::uint32_t>{104}), machine.events.ids());
+TEST(ServiceRuntime, FailuresEndInStoppedWithTheirExitCodeAndEvent) {
+  const struct {
+    const char* what;
+    std::uint32_t handler_error;
+    bool prepares, throws;
+    int exit_code;  // also the last report's
+    std::vector<std::uint32_t> states, events;
+  } cases[] = {
+      {"no control handler: nothing reported", 1063, true, false, 0, {}, {103}},
+      {"preparation fails", 0, false, false, 1234, {kStartPending, kStopped, kStopped}, {104}},
+      {"the work throws", 0, true, true, 1064, {kStartPending, kRunning, kStopped}, {105}},
+  };
+  for (const auto& c : cases) {
+    FakeServiceMachine machine;
+    machine.manager.set_register_handler_error(c.handler_error);
+    FailingService service(machine, c.prepares, c.throws);
+    EXPECT_EQ(c.exit_code, RunAsService(machine, service, {})) << c.what;
+    EXPECT_EQ(c.handler_error == 0 && c.prepares, service.worked) << c.what;
+    EXPECT_FALSE(service.IsRunning()) << c.what;
+    EXPECT_EQ(c.states, machine.manager.reported_states()) << c.what;
+    if (!c.states.empty()) {
+      EXPECT_EQ(static_cast<std::uint32_t>(c.exit_code),
+                machine.manager.reported().back().win32_exit_code)
+          << c.what;
+    }
+    EXPECT_EQ(c.events, machine.events.ids()) << c.what;
+  }
 }
 
 TEST(ServiceEventSource, IsRegisteredOnFirstUseOnceAndReleasedAtTheEnd) {

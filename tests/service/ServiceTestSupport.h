@@ -22,8 +22,6 @@ struct FakeServiceMachine {
   service::ServicePlatform platform() { return {manager, events, registry, out}; }
 };
 
-constexpr char kEventSourceKey[] =
-    "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\kivo";
 constexpr char kParametersKey[] = "SYSTEM\\CurrentControlSet\\Services\\kivo\\Parameters";
 constexpr char kStatusKey[] = "SYSTEM\\CurrentControlSet\\Services\\kivo\\Status";
 

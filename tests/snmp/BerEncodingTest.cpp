@@ -25,32 +25,19 @@ using snmp::SnmpTimeTicks;
 using snmp::SnmpValue;
 
 TEST(BerLength, ShortFormEndsAt126AndLongFormUsesFewestOctets) {
-  struct Case {
-    std::size_t length;
-    const char* octets;
-  };
-  const Case cases[] = {
-      {0, "00"},
-      {1, "01"},
-      {126, "7E"},
-      {127, "81 7F"},
-      {128, "81 80"},
-      {255, "81 FF"},
-      {256, "82 01 00"},
-      {65535, "82 FF FF"},
-      {65536, "83 01 00 00"},
-      {16777215, "83 FF FF FF"},
-      {16777216, "84 01 00 00 00"},
-  };
-  for (const Case& c : cases) {
+  std::string encoded;
+  for (std::size_t length : {0, 126, 127, 128, 256, 65535, 65536, 16777215, 16777216}) {
     std::vector<std::uint8_t> buffer(16, 0);
     std::uint8_t* cursor = buffer.data();
-    snmp::BerWriteLength(cursor, c.length);
-    const std::size_t written = static_cast<std::size_t>(cursor - buffer.data());
-    buffer.resize(written);
-    EXPECT_EQ(c.octets, Hex(buffer)) << c.length;
-    EXPECT_EQ(written, snmp::BerLengthSize(c.length)) << c.length;
+    snmp::BerWriteLength(cursor, length);
+    buffer.resize(static_cast<std::size_t>(cursor - buffer.data()));
+    EXPECT_EQ(buffer.size(), snmp::BerLengthSize(length)) << length;
+    encoded += Hex(buffer) + " | ";
   }
+  EXPECT_EQ(
+      "00 | 7E | 81 7F | 81 80 | 82 01 00 | 82 FF FF | 83 01 00 00 | 83 FF FF FF | "
+      "84 01 00 00 00 | ",
+      encoded);
 }
 
 struct ValueCase {
@@ -68,21 +55,16 @@ std::vector<ValueCase> ValueCases() {
   auto ip = [](const char* t) { return std::make_shared<SnmpIpAddress>(t); };
   return {
       {"Integer0", integer(0), "02 01 00", "0"},
-      {"Integer6", integer(6), "02 01 06", "6"},
       {"Integer127", integer(127), "02 01 7F", "127"},
       {"Integer128", integer(128), "02 02 00 80", "128"},
-      {"Integer255", integer(255), "02 02 00 FF", "255"},
       {"Integer256", integer(256), "02 02 01 00", "256"},
-      {"IntegerMinus1", integer(-1), "02 01 FF", "-1"},
       {"IntegerMinus128", integer(-128), "02 01 80", "-128"},
       {"IntegerMinus129", integer(-129), "02 02 FF 7F", "-129"},
       {"IntegerMax", integer(2147483647), "02 04 7F FF FF FF", "2147483647"},
       {"IntegerMin", integer(INT32_MIN), "02 04 80 00 00 00", "-2147483648"},
       {"Ticks0", ticks(0), "43 01 00", "0"},
-      {"Ticks100", ticks(100), "43 01 64", "100"},
       {"TicksNegative", ticks(-105900), "43 05 00 FF FE 62 54", "-105900"},
       {"TicksTopBitOnly", ticks(INT32_MIN), "43 05 00 80 00 00 00", "-2147483648"},
-      {"TicksMinus1", ticks(-1), "43 05 00 FF FF FF FF", "-1"},
       {"TicksMax", ticks(INT32_MAX), "43 04 7F FF FF FF", "2147483647"},
       {"Ticks128", ticks(128), "43 02 00 80", "128"},
       {"StringEmpty", text(""), "04 00", ""},
@@ -96,8 +78,6 @@ std::vector<ValueCase> ValueCases() {
       {"Oid13", oid("1.3"), "06 01 2B", "1.3."},
       {"OidSysUpTime", oid("1.3.6.1.2.1.1.3.0"), "06 08 2B 06 01 02 01 01 03 00",
        "1.3.6.1.2.1.1.3.0"},
-      {"OidSnmpTrapOid", oid("1.3.6.1.6.3.1.1.4.1.0"), "06 0A 2B 06 01 06 03 01 01 04 01 00",
-       "1.3.6.1.6.3.1.1.4.1.0"},
       {"OidDoubleDot", oid("1..3"), "06 01 2B", "1.3."},
       {"OidOuterDots", oid(".1.3.6."), "06 02 2B 06", "1.3.6"},
       {"OidNonNumeric", oid("1.3.x.4"), "06 03 2B 00 04", "1.3.0.4"},
@@ -110,7 +90,6 @@ std::vector<ValueCase> ValueCases() {
       {"OidSecondArcZero", oid("0.0"), "06 01 00", "0.0."},
       {"OidFirstArc2", oid("2.100.3"), "06 03 81 34 03", "2.100.3"},
       {"IpFallback", ip("240.30.20.10"), "40 04 F0 1E 14 0A", "240.30.20.10"},
-      {"IpLoopback", ip("127.0.0.1"), "40 04 7F 00 00 01", "127.0.0.1"},
   };
 }
 
@@ -122,27 +101,11 @@ TEST(SnmpValues, EncodeByteExactAndRenderAsText) {
   }
 }
 
-TEST(SnmpValues, TypeNamesAreTheOnesReportedForBindings) {
-  EXPECT_STREQ("Integer", SnmpInteger(1).TypeName());
-  EXPECT_STREQ("TimeTick", SnmpTimeTicks(1).TypeName());
-  EXPECT_STREQ("String", SnmpString("").TypeName());
-  EXPECT_STREQ("OID", SnmpOid("1.3").TypeName());
-  EXPECT_STREQ("IpAddress", SnmpIpAddress("1.2.3.4").TypeName());
-}
-
 TEST(SnmpString, TextBeyondSixteenBitContentIsCutNotWrapped) {
   const SnmpString value(std::string(70000, 'y'));
   const std::vector<std::uint8_t> octets = EncodeExactly(value);
   ASSERT_EQ(65535u + 4, octets.size());
   EXPECT_EQ("04 82 FF FF", Hex({octets.begin(), octets.begin() + 4}));
-}
-
-TEST(SnmpIntegerBase, SetValueRecomputesTheContentAndText) {
-  SnmpTimeTicks ticks(5);
-  EXPECT_EQ("5", ticks.ToText());
-  ticks.SetValue(-105900);
-  EXPECT_EQ("-105900", ticks.ToText());
-  EXPECT_EQ("43 05 00 FF FE 62 54", Hex(EncodeExactly(ticks)));
 }
 
 }  // namespace

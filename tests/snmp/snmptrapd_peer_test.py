@@ -11,6 +11,7 @@ the foreground on 127.0.0.1 on a free unprivileged port found at run time,
 with authorization disabled and numeric output, and is stopped afterwards.
 """
 
+import itertools
 import os
 import re
 import subprocess
@@ -21,70 +22,41 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 import kivo_wine  # noqa: E402
 
-ENTERPRISE = "1.3.6.1.4.1.5309.6.1.2.1"
+ENTERPRISE = kivo_wine.DEFAULT_ENTERPRISE
 COMMUNITY = "kivo-peer"
-EVENT_ID = 7036
+EVENT_ID = "7036"
 # -105900 as the service's 32-bit count: 2^32 - 105900 hundredths.
-TICKS = 4294861396
-SYS_UP_TIME = kivo_wine.SYS_UP_TIME
-SNMP_TRAP_OID = kivo_wine.SNMP_TRAP_OID
-
-
-def description():
-    text = "Description start."
-    while len(text) < 8000:
-        text += " The service entered the running state 0123456789."
-    return text[:8000]
-
-
+TICKS = "4294861396"
+DESCRIPTION = ("Description start." + " The service entered the running state 0123456789." * 160)[
+    :8000]
 # As parsed: names without their leading dot, strings without their quotes.
-EVENT_BINDINGS = [
-    (kivo_wine.EVENT_OID + "1", "INTEGER", str(EVENT_ID)),
-    (kivo_wine.EVENT_OID + "2", "INTEGER", "3"),
-    (kivo_wine.EVENT_OID + "3", "STRING", "Service Control Manager"),
-    (kivo_wine.EVENT_OID + "4", "STRING", "KIVO-HOST"),
-    (kivo_wine.EVENT_OID + "5", "STRING", "SYSTEM"),
-    (kivo_wine.EVENT_OID + "6", "STRING", description()),
-    (kivo_wine.EVENT_OID + "7", "INTEGER", "5"),
-]
+EVENT_BINDINGS = [(kivo_wine.EVENT_OID + str(arc), kind, value) for arc, kind, value in (
+    (1, "INTEGER", EVENT_ID), (2, "INTEGER", "3"), (3, "STRING", "Service Control Manager"),
+    (4, "STRING", "KIVO-HOST"), (5, "STRING", "SYSTEM"), (6, "STRING", DESCRIPTION),
+    (7, "INTEGER", "5"))]
+V2_HEADER = [(kivo_wine.SYS_UP_TIME, "Timeticks"), (kivo_wine.SNMP_TRAP_OID, "OID")]
 
 
 def check_trap(check, trap, agent):
+    """Checks one trap; its (version, specific code)."""
     v1 = trap["version"] == "0"
-    label = "v1" if v1 else "v2c"
-    check.equal(label + " community", COMMUNITY, trap["community"])
-    check.equal(label + " security", "SNMP v1" if v1 else "SNMP v2c",
-                re.sub(r"^TRAP2?, (SNMP v\w+),.*$", r"\1", trap["security"]))
-    bindings = trap["bindings"]
+    specific = trap["specific"] if v1 else trap.get("trap_oid", "").rpartition(".")[2]
+    label = "%s specific %s" % ("v1" if v1 else "v2c", specific)
+    expected = {"community": COMMUNITY, "security": "SNMP v1" if v1 else "SNMP v2c",
+                "uptime": TICKS}
     if v1:
-        specific = trap["specific"]
-        label += " specific " + specific
-        check.equal(label + " enterprise", ENTERPRISE, trap["enterprise"])
-        check.equal(label + " agent address", agent, trap["agent"])
-        check.equal(label + " generic trap", "6", trap["generic"])
-        check.equal(label + " time stamp", str(TICKS), trap["uptime"])
-        event_bindings = bindings
+        expected.update(enterprise=ENTERPRISE, agent=agent, generic="6")
     else:
-        if len(bindings) < 2:
-            check.fail(label + ": no header bindings")
-            return None
-        up_name, up_type, up_value = bindings[0]
-        check.equal(label + " binding 1 name", SYS_UP_TIME, up_name)
-        check.equal(label + " binding 1 type", "Timeticks", up_type)
-        check.equal(label + " sysUpTime.0", "(%d)" % TICKS, up_value.split(" ")[0])
-        trap_name, trap_type, trap_value = bindings[1]
-        trap_value = trap_value.lstrip(".")
-        check.equal(label + " binding 2 name", SNMP_TRAP_OID, trap_name)
-        check.equal(label + " binding 2 type", "OID", trap_type)
-        prefix = ENTERPRISE + ".0."
-        specific = trap_value[len(prefix):] if trap_value.startswith(prefix) else trap_value
-        label += " specific " + specific
-        check.equal(label + " snmpTrapOID.0", prefix + specific, trap_value)
-        event_bindings = bindings[2:]
-    check.equal(label + " event binding count", len(EVENT_BINDINGS), len(event_bindings))
-    for index, (expected, actual) in enumerate(zip(EVENT_BINDINGS, event_bindings), 1):
-        for part, want, got in zip(("name", "type", "value"), expected, actual):
-            check.equal("%s event binding %d %s" % (label, index, part), want, got)
+        expected["trap_oid"] = ENTERPRISE + ".0." + specific
+    actual = {name: trap.get(name) for name in expected}
+    actual["security"] = re.sub(r"^TRAP2?, (SNMP v\w+),.*$", r"\1", trap["security"])
+    check.equal(label + " fields", expected, actual)
+    header = [] if v1 else V2_HEADER
+    bindings = trap["bindings"]
+    check.equal(label + " header bindings", header, [b[:2] for b in bindings[:len(header)]])
+    for index, (want, got) in enumerate(itertools.zip_longest(
+            EVENT_BINDINGS, bindings[len(header):]), 1):
+        check.equal("%s event binding %d" % (label, index), want, got)
     return (trap["version"], specific)
 
 
@@ -108,11 +80,8 @@ def main():
     agent = re.search(r"^agent (\S+)", sent.stdout, re.M)
     check = kivo_wine.Checks()
     check.equal("traps decoded", 4, len(traps))
-    seen = set()
-    for trap in traps:
-        seen.add(check_trap(check, trap, agent.group(1) if agent else "?"))
-    check.equal("traps", {("0", "1"), ("0", str(EVENT_ID)), ("1", "1"), ("1", str(EVENT_ID))},
-                seen)
+    seen = {check_trap(check, trap, agent.group(1) if agent else "?") for trap in traps}
+    check.equal("traps", {(v, s) for v in "01" for s in ("1", EVENT_ID)}, seen)
     return check.verdict()
 
 

@@ -41,17 +41,13 @@ std::vector<unsigned char> MakeSid(std::uint8_t authority,
 bool RegisterEventSource(platform::Registry& registry, const std::string& log,
                          const std::string& source, const std::string& event_files,
                          const std::string& parameter_files) {
+  const std::string path = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\" + log + "\\" + source;
   std::unique_ptr<platform::RegistryKey> key;
-  if (registry.Create("SYSTEM\\CurrentControlSet\\Services\\EventLog\\" + log + "\\" + source,
-                      &key) != platform::kRegSuccess) {
-    return false;
-  }
-  for (const auto& [name, value] :
-       {std::pair<const char*, const std::string&>{"EventMessageFile", event_files},
-        {"ParameterMessageFile", parameter_files}}) {
-    if (value.empty()) continue;
-    key->SetValue(name, platform::RegType::kExpandText, value.c_str(),
-                  static_cast<std::uint32_t>(value.size() + 1));
+  if (registry.Create(path, &key) != platform::kRegSuccess) return false;
+  for (const auto& [name, files] : {std::pair{"EventMessageFile", event_files},
+                                    std::pair{"ParameterMessageFile", parameter_files}}) {
+    if (files.empty()) continue;
+    WriteValue(registry, path, name, {platform::RegType::kExpandText, files + '\0'});
   }
   return true;
 }

@@ -116,6 +116,26 @@ TEST_F(KivocfgWindow, AnExistingKeyEvenWithoutValuesAsksNothingAndAStoppedServic
   EXPECT_TRUE(tool.Cancel());
 }
 
+// Opening a page or the Advanced dialog writes nothing, even where a value
+// or an entry cannot be read, and Cancel then leaves the store as it was.
+TEST_F(KivocfgWindow, LookingAtEveryPageAndTheAdvancedDialogThenCancelChangesNothing) {
+  config::RegistryConfig store(registry_, nullptr);
+  for (const char* flag : {"ien", "iet", "ies", "iecn", "ied", "iec", "stripCRLF"}) {
+    store.WriteNumber(flag, 0);  // "ieu" is missing
+  }
+  store.set_create(true);
+  store.Open("Syslog\\0");
+  store.SetSyslogHost("loghost");  // without "syslogport", and no "usefilters"
+  const std::string stored = Dump();
+  Kivocfg tool;
+  ASSERT_NE(nullptr, tool.WaitForSheet());
+  ASSERT_TRUE(
+      CloseDialog(OpenDialog(tool.Control(IDC_ADVANCED), "Advanced SNMP Config"), IDCANCEL));
+  for (int page : {1, 2, 3}) tool.ShowPage(page);
+  EXPECT_TRUE(tool.Cancel());
+  EXPECT_EQ(stored, Dump());
+}
+
 TEST_F(KivocfgWindow, ApplySavesShownPagesARefusalKeepsTheSheetAndCancelKeepsWhatApplyWrote) {
   // A filter list with a gap, which a save of the Filters page would close.
   config::RegistryConfig filters(registry_, "Filters");
@@ -130,11 +150,15 @@ TEST_F(KivocfgWindow, ApplySavesShownPagesARefusalKeepsTheSheetAndCancelKeepsWha
   Type(tool.Control(IDC_DESTINATION), std::string(130, 'd'));  // the field takes 127
   Choose(tool.Control(IDC_SNMP_VERSION), 1);
   ASSERT_TRUE(tool.Apply());
+  SetText(tool.Control(IDC_PORT), "abc");
   SetText(tool.Control(IDC_COMMUNITY), "");
   Click(GetDlgItem(tool.sheet(), IDOK));
-  EXPECT_EQ("There is an error in the data:\n\nAn SNMP Community must be specified\n",
-            AnswerMessageBox(IDOK));
+  EXPECT_EQ(
+      "There is an error in the data:\n\nThe destination port must be a whole number from 1 to "
+      "65535\nAn SNMP Community must be specified\n",
+      AnswerMessageBox(IDOK));
   EXPECT_TRUE(IsWindowVisible(tool.sheet()));
+  EXPECT_EQ("abc", TextOf(tool.Control(IDC_PORT)));  // left for correction
   EXPECT_TRUE(tool.Cancel());
   EXPECT_EQ("root version=1 destination=\"" + std::string(127, 'd') +
                 "\" port=162 community=\"public\"\n"
@@ -187,10 +211,9 @@ TEST_F(KivocfgWindow, EveryDialogEditsItsPageAndOneApplySavesThemAll) {
   dialog = OpenDialog(tool.Control(IDC_SYSLOG_ADD), "Add Syslog Destination");
   ASSERT_NE(nullptr, dialog);
   EXPECT_EQ("514", TextOf(GetDlgItem(dialog, IDC_SYSLOG_PORT)));
+  Click(GetDlgItem(dialog, IDOK));  // no host yet
+  EXPECT_EQ("A host name or IP address must be specified.", AnswerMessageBox(IDOK));
   SetText(GetDlgItem(dialog, IDC_SYSLOG_HOST), "127.0.0.1");
-  SetText(GetDlgItem(dialog, IDC_SYSLOG_PORT), "");
-  Click(GetDlgItem(dialog, IDOK));
-  EXPECT_EQ("Please enter an integer.", AnswerMessageBox(IDOK));
   SetText(GetDlgItem(dialog, IDC_SYSLOG_PORT), "1514");
   ASSERT_TRUE(CloseDialog(dialog, IDOK));
   SendMessageA(tool.Control(IDC_USE_FILTERS), BM_CLICK, 0, 0);
@@ -218,6 +241,8 @@ TEST_F(KivocfgWindow, MigrationRefusesNoOrAMissingFileThenImportsAndTurnsIntoExi
       "Errors loading config file. Please respecify the file or use KivoConfig to configure Kivo "
       "manually.",
       Migrate(dialog, file_ + ".missing"));
+  std::ofstream(file_ + ".txt") << "no label\n";
+  EXPECT_EQ(file_ + ".txt holds no Kivo settings.", Migrate(dialog, file_ + ".txt"));
   // Browse offers config files; a cancelled file dialog shows the last path again.
   HWND path = GetDlgItem(dialog, IDC_MIGRATION_PATH);
   Type(path, "typed.cfg");
@@ -227,7 +252,7 @@ TEST_F(KivocfgWindow, MigrationRefusesNoOrAMissingFileThenImportsAndTurnsIntoExi
   SendDlgItemMessageW(files, 0x470, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));
   EXPECT_EQ(L"Config Files", std::wstring(type));
   ASSERT_TRUE(CloseDialog(files, IDCANCEL));
-  EXPECT_TRUE(Eventually([&] { return TextOf(path) == file_ + ".missing"; }));
+  EXPECT_TRUE(Eventually([&] { return TextOf(path) == file_ + ".txt"; }));
   EXPECT_EQ("root (no key)\n", Dump()) << "nothing was imported";
 
   EXPECT_NE(std::string::npos,

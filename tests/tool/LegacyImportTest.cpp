@@ -31,7 +31,33 @@ class LegacyImportTest : public ::testing::Test {
   platform::FakeRegistry registry_;
 };
 
-TEST_F(LegacyImportTest, LongLinesAndValuesAreRefusedAndFiltersStayPairedByOccurrence) {
+TEST_F(LegacyImportTest, ExampleFileIsAddedToTheStore) {
+  const std::string end = "\r\n";  // the next test ends most lines with a bare LF
+  config::RegistryConfig(registry_, nullptr).AddFilter("EventId", "Include", "old");
+  // A label counts anywhere in a line, case-sensitive, but not in a comment;
+  // its value starts after blanks and tabs and ends at a NUL.
+  WriteFile("#Port: 99 (a comment)" + end + "Version: 1" + end +
+            "trap Destination: \t127.0.0.1 # old " + end + "port: 1" + end + " # Port: 2162" + end +
+            std::string("Community: s3cret\0ignored", 25) + end + "Filter: EventSource" + end +
+            "FilterType: Exclude" + end + "FilterList: Srv,Net" + end + "Filter: EventId" + end +
+            "FilterType: Include" + end + "Filter: EventId" + end + "FilterType: Exclude" + end +
+            "Map: 6005" + end + "Map: 6005" + end + "Map: 7036");
+  LegacyConfigFile file(kFile);
+  EXPECT_TRUE(ImportLegacyConfig(file, registry_).problems.empty());
+  EXPECT_EQ(
+      "root version=1 destination=\"127.0.0.1 # old \" port=2162 community=\"s3cret\"\n"
+      "Filters\n"
+      "Filters\\0 filterOn=\"EventId\" filterType=\"Include\" filterList=\"old\"\n"
+      "Filters\\1 filterOn=\"EventSource\" filterType=\"Exclude\" filterList=\"Srv,Net\"\n"
+      "Filters\\2 filterOn=\"EventId\" filterType=\"Exclude\" filterList=\"\"\n"
+      "Maps\nMaps\\6005\nMaps\\7036\n",
+      DumpTree(registry_));
+}
+
+// Too long a line or value, and a map id that could never match, are left
+// out and listed, and the store keeps what it had; filters stay paired by
+// occurrence; a Ctrl-Z ends the file.
+TEST_F(LegacyImportTest, RefusedValuesKeepTheStoreAsItWasAndAreListedShortly) {
   WriteFile(std::string("FilterList: first\n") +                   // 1: belongs to filter 0
             "Destination: " + std::string(127, 'a') + "\n" +       // 2: fits
             "Filter: EventId\n" +                                  // 3
@@ -40,58 +66,24 @@ TEST_F(LegacyImportTest, LongLinesAndValuesAreRefusedAndFiltersStayPairedByOccur
             "Filter: Port: 5" + std::string(4096, ' ') + "\n" +    // 6: too long a line
             "Filter: EventType\nFilterType: x\nFilterType: y\n" +  // 7-9
             std::string(4095 - 14, '-') + "Community: ok!\r\n" +   // 10: fits
-            "Map: 3" + std::string(5000, ' ') + "\nMap: 4\n# " + std::string(5000, '#'));
-  LegacyConfigFile file(kFile);
-  EXPECT_EQ(std::string(127, 'a'), file.Destination());
-  EXPECT_EQ("ok!", file.Community());
-  EXPECT_EQ(std::nullopt, file.Port());  // its first line is refused: no port, not the default
-  EXPECT_EQ((std::vector<FilterRow>{{"EventId", "x", "first"}, {"EventType", "", ""}}),
-            file.Filters());
-  EXPECT_EQ(std::vector<std::int32_t>{4}, file.Maps());
-  EXPECT_EQ((std::vector<LegacyProblem>{{4, legacy_labels::kFilterList, Kind::kValueTooLong},
-                                        {6, "", Kind::kLineTooLong},
-                                        {11, "", Kind::kLineTooLong}}),
-            file.problems());
-}
-
-TEST_F(LegacyImportTest, ExampleFileIsAddedToTheStoreWithEitherLineEnd) {
-  for (const std::string end : {"\n", "\r\n"}) {
-    registry_ = platform::FakeRegistry();
-    config::RegistryConfig(registry_, nullptr).AddFilter("EventId", "Include", "old");
-    // A label counts anywhere in a line, case-sensitive, but not in a comment;
-    // its value starts after blanks and tabs and ends at a NUL.
-    WriteFile("#Port: 99 (a comment)" + end + "Version: 1" + end +
-              "trap Destination: \t127.0.0.1 # old " + end + "port: 1" + end + " # Port: 2162" +
-              end + std::string("Community: s3cret\0ignored", 25) + end + "Filter: EventSource" +
-              end + "FilterType: Exclude" + end + "FilterList: Srv,Net" + end + "Filter: EventId" +
-              end + "FilterType: Include" + end + "Filter: EventId" + end + "FilterType: Exclude" +
-              end + "Map: 6005" + end + "Map: 6005" + end + "Map: 7036");
-    LegacyConfigFile file(kFile);
-    EXPECT_TRUE(ImportLegacyConfig(file, registry_).empty());
-    EXPECT_EQ(
-        "root version=1 destination=\"127.0.0.1 # old \" port=2162 community=\"s3cret\"\n"
-        "Filters\n"
-        "Filters\\0 filterOn=\"EventId\" filterType=\"Include\" filterList=\"old\"\n"
-        "Filters\\1 filterOn=\"EventSource\" filterType=\"Exclude\" filterList=\"Srv,Net\"\n"
-        "Filters\\2 filterOn=\"EventId\" filterType=\"Exclude\" filterList=\"\"\n"
-        "Maps\nMaps\\6005\nMaps\\7036\n",
-        DumpTree(registry_));
-  }
-}
-
-TEST_F(LegacyImportTest, RefusedValuesKeepTheStoreAsItWasAndAreListedShortly) {
-  WriteFile("Destination: " + std::string(128, 'h') + "\nPort: 2162" + std::string(4096, ' ') +
-            "\nPort: snmp\nFilter: EventId\nFilterList: " + std::string(200, '1') + "\n");
+            "Map: 65536\nMap: -1\nMap: 3" + std::string(5000, ' ') + "\n# " +
+            std::string(5000, '#') + "\nMap: 7\x1a\nMap: 8\n");  // 11-15, and nothing after ^Z
   LegacyImport import(registry_);
   ASSERT_EQ(LegacyImport::Outcome::kMigrated, import.Migrate(kFile));
-  EXPECT_EQ("root version=0 destination=\"192.1.1.1\" port=162 community=\"\"\nFilters\nMaps\n",
+  EXPECT_EQ("root version=0 destination=\"" + std::string(127, 'a') +
+                "\" port=162 community=\"ok!\"\nFilters\n"
+                "Filters\\0 filterOn=\"EventId\" filterType=\"x\" filterList=\"first\"\n"
+                "Filters\\1 filterOn=\"EventType\" filterType=\"\" filterList=\"\"\n"
+                "Maps\nMaps\\7\n",
             DumpTree(registry_));
   EXPECT_EQ(
-      "Some lines of the config file are too long and were not migrated. The settings they hold "
-      "keep their previous values, and a filter with such a line was left out:\n"
-      "Line 1: the value of \"Destination:\" has more than 127 characters.\n"
-      "Line 2: the line has more than 4095 characters.\n"
-      "Line 5: the value of \"FilterList:\" has more than 127 characters.\n",
+      "Some lines of the config file could not be migrated. The settings they hold keep their "
+      "previous values, and a filter with such a line was left out:\n"
+      "Line 4: the value of \"FilterList:\" has more than 127 characters.\n"
+      "Line 6: the line has more than 4095 characters.\n"
+      "Line 11: the event id of \"Map:\" is not from 0 to 65535.\n"
+      "Line 12: the event id of \"Map:\" is not from 0 to 65535.\n"
+      "Line 13: the line has more than 4095 characters.\n",
       import.DescribeProblems());
   std::vector<LegacyProblem> many;
   for (std::size_t line = 1; line <= 12; ++line) many.push_back({line, "", Kind::kLineTooLong});
@@ -101,23 +93,24 @@ TEST_F(LegacyImportTest, RefusedValuesKeepTheStoreAsItWasAndAreListedShortly) {
             text.substr(text.find("Line 10: ")));
 }
 
-TEST_F(LegacyImportTest, MigrateNeedsAnExistingWritableFileAndImportsItOnce) {
+TEST_F(LegacyImportTest, MigrateNeedsAFileWithSettingsReportsAFailedWriteAndImportsOnce) {
   LegacyImport import(registry_);
   EXPECT_EQ(LegacyImport::Outcome::kNoPath, import.Migrate(""));
-  std::filesystem::create_directory("folder.cfg");
-  for (const char* path : {"missing.cfg", "folder.cfg"}) {
-    EXPECT_EQ(LegacyImport::Outcome::kCannotOpen, import.Migrate(path)) << path;
-  }
+  EXPECT_EQ(LegacyImport::Outcome::kCannotOpen, import.Migrate("missing.cfg"));
   EXPECT_FALSE(std::filesystem::exists("missing.cfg"));  // never created
+  WriteFile("# Port: 2162\nno label at all\n");
+  EXPECT_EQ(LegacyImport::Outcome::kNoSettings, import.Migrate(kFile));
+  EXPECT_EQ("kivo.cfg holds no Kivo settings.", LegacyImport::NoSettingsMessage(kFile));
   WriteFile("Port: snmp\nMap: 1\n");
-  {
-    testing::WriteProtectedFile protection(kFile);
-    if (protection.Protected()) {
-      EXPECT_EQ(LegacyImport::Outcome::kCannotOpen, import.Migrate(kFile));
-    }
-  }
+  registry_.RefuseChanges(platform::kErrorAccessDenied);
+  EXPECT_EQ(LegacyImport::Outcome::kCannotWrite, import.Migrate(kFile));
+  EXPECT_EQ(platform::kErrorAccessDenied, import.write_error());
+  registry_.RefuseChanges(platform::kRegSuccess);
   EXPECT_EQ("root (no key)\n", DumpTree(registry_)) << "failed attempts touch nothing";
-  EXPECT_EQ(LegacyImport::Outcome::kMigrated, import.Migrate(kFile));
+  {
+    testing::WriteProtectedFile protection(kFile);  // the import only reads
+    EXPECT_EQ(LegacyImport::Outcome::kMigrated, import.Migrate(kFile));
+  }
   EXPECT_TRUE(import.migrated());
   WriteFile("Map: 2\n");
   EXPECT_EQ(LegacyImport::Outcome::kClose, import.Migrate(kFile));

@@ -33,79 +33,76 @@ std::string Shown(const SnmpSettings& s) {
          s.community;
 }
 
-TEST_F(SnmpPage, LoadShowsTheStoreUpToTheFirstFailedRead) {
+TEST_F(SnmpPage, LoadShowsAValueItCannotReadWithItsDefaultAndWritesNothing) {
   CfgSnmp page(registry);
   page.Load();  // the first use of the store creates the defaults
   EXPECT_EQ("0 192.1.1.1 162 public", Shown(page.settings()));
   Set("", "version", 7);  // outside the list: no entry chosen
+  Set("", "port", 2162);
+  Set("", "community", std::string(128, 'c'));
+  registry.DeleteValue(StorePath(""), "destination");
+  const std::string stored = DumpTree();
   page.Load();
-  EXPECT_EQ("-1 192.1.1.1 162 public", Shown(page.settings()));
-  registry.DeleteValue(StorePath(""), "destination");  // "port" and "version" behind it stay unread
-  CfgSnmp fresh(registry);
-  fresh.Load();
-  EXPECT_EQ("-1   public", Shown(fresh.settings()));
+  EXPECT_EQ("-1 192.1.1.1 2162 public", Shown(page.settings()));
+  EXPECT_EQ(stored, DumpTree());
 }
 
-TEST_F(SnmpPage, SaveRefusesEmptyAndTooLongTextsOrWritesTheFourValues) {
+TEST_F(SnmpPage, SaveRefusesEmptyAndTooLongTextsAndBadPortsOrWritesTheFourValues) {
   Defaults();
   CfgSnmp page(registry);
-  std::string refusal;
   page.settings() = {SnmpSettings::kNoVersion, "", "", ""};
-  EXPECT_FALSE(page.Save(&refusal));
   EXPECT_EQ(std::string(kErrorHeader) +
                 "An SNMP Version must be specified\n"
                 "A destination IP address or host must be specified\n"
                 "A destination port must be specified\n"
                 "An SNMP Community must be specified\n",
-            refusal);
+            page.Save().refusal);
   page.settings() = {0, std::string(128, 'd'), "162", std::string(128, 'c')};
-  EXPECT_FALSE(page.Save(&refusal));
   EXPECT_EQ(std::string(kErrorHeader) +
                 "The destination IP address or host must not be longer than 127 characters\n"
                 "The SNMP Community must not be longer than 127 characters\n",
-            refusal);
+            page.Save().refusal);
+  for (const char* port : {"abc", "12ab", "0", "-1", "65536", "4294967295"}) {
+    page.settings() = {0, "d", port, "c"};
+    EXPECT_EQ(
+        std::string(kErrorHeader) + "The destination port must be a whole number from 1 to 65535\n",
+        page.Save().refusal)
+        << port;
+  }
   EXPECT_EQ(kDefaultRoot, DumpKey(""));
-  page.settings() = {1, std::string(127, 'd'), "12ab", "private"};  // the port text is not checked
-  ASSERT_TRUE(page.Save(&refusal));
-  EXPECT_EQ(
-      "root version=1 destination=\"" + std::string(127, 'd') + "\" port=12 community=\"private\"",
-      DumpKey(""));
+  page.settings() = {1, std::string(127, 'd'), " 65535 ", "private"};
+  ASSERT_TRUE(page.Save().saved());
+  EXPECT_EQ("root version=1 destination=\"" + std::string(127, 'd') +
+                "\" port=65535 community=\"private\"",
+            DumpKey(""));
 }
 
-TEST_F(SnmpPage, AdvancedDialogRepairsAMissingFlagAndWritesNoMoreUntilAValidOk) {
+TEST_F(SnmpPage, AdvancedDialogShowsDefaultsForWhatItCannotReadAndWritesOnlyOnAValidOk) {
   Defaults();
-  Set("", "iec", 0);
-  Set("", "iecn", 0);
-  Set("", "ien", 0);  // behind the missing "ied": never read
+  for (const char* flag : {"ien", "iet", "ies", "iecn", "ied", "iec"}) Set("", flag, 0);
+  Set("", "senderOID", std::string(128, '1'));  // "ieu" and "stripCRLF" are missing
+  const std::string stored = DumpKey("");
   AdvancedSnmpDialog dialog(registry);
   dialog.Load();
   auto& s = dialog.settings();
-  EXPECT_FALSE(s.event_category || s.event_computer_name || s.strip_crlf);
-  EXPECT_TRUE(s.event_description && s.event_number && s.event_source && s.event_type &&
-              s.event_user);
-  const std::string repaired =
-      std::string(kDefaultRoot) +
-      " ien=1 iet=1 ies=1 iecn=1 ieu=1 ied=1 iec=1 senderOID=\"\" stripCRLF=0";
-  EXPECT_EQ(repaired, DumpKey(""));
+  EXPECT_FALSE(s.event_category || s.event_computer_name || s.event_description || s.event_number ||
+               s.event_source || s.event_type || s.strip_crlf);
+  EXPECT_TRUE(s.event_user && s.sender_oid.empty());
+  EXPECT_EQ(stored, DumpKey(""));
   s.sender_oid = std::string(128, '1');
-  std::string refusal;
-  EXPECT_FALSE(dialog.Save(&refusal));
-  EXPECT_EQ("The Sender's OID must not be longer than 127 characters.", refusal);
-  EXPECT_EQ(repaired, DumpKey(""));
+  EXPECT_EQ("The Sender's OID must not be longer than 127 characters.", dialog.Save().refusal);
+  EXPECT_EQ(stored, DumpKey(""));
+  s.event_number = s.event_type = s.event_source = s.event_description = true;
   s.event_user = false;
   s.sender_oid = "1.3.6.1.4.1.5";
   s.strip_crlf = true;
-  ASSERT_TRUE(dialog.Save(&refusal));
-  const std::string saved = DumpKey("");
+  ASSERT_TRUE(dialog.Save().saved());
   EXPECT_EQ(std::string(kDefaultRoot) +
                 " ien=1 iet=1 ies=1 iecn=0 ieu=0 ied=1 iec=0 senderOID=\"1.3.6.1.4.1.5\" "
                 "stripCRLF=1",
-            saved);
-  AdvancedSnmpDialog again(registry);
-  again.Load();  // a complete store: read, not written
-  EXPECT_EQ(saved, DumpKey(""));
-  EXPECT_TRUE(again.settings().strip_crlf && !again.settings().event_user);
-  EXPECT_EQ("1.3.6.1.4.1.5", again.settings().sender_oid);
+            DumpKey(""));
+  dialog.Load();
+  EXPECT_EQ("1.3.6.1.4.1.5", s.sender_oid);
 }
 
 TEST_F(SnmpPage, LoggingSwitchTogglesOnCtrlThenF5AndFlipsAMissingOrAnyValue) {
@@ -121,47 +118,76 @@ TEST_F(SnmpPage, LoggingSwitchTogglesOnCtrlThenF5AndFlipsAMissingOrAnyValue) {
   }
   EXPECT_EQ("..TT....T....", toggles);
   Defaults();
-  EXPECT_EQ("Logging is now on", LoggingSwitch::Toggle(registry));
-  EXPECT_EQ(1, StoredNumber(registry, "", "logging"));
-  EXPECT_EQ("Logging is now off", LoggingSwitch::Toggle(registry));
-  EXPECT_EQ(0, StoredNumber(registry, "", "logging"));
+  std::string shown;
+  for (const char* expected : {"Logging is now on", "Logging is now off"}) {
+    EXPECT_EQ(platform::kRegSuccess, LoggingSwitch::Toggle(registry, &shown));
+    EXPECT_EQ(expected, shown);
+    EXPECT_EQ(shown == "Logging is now on" ? 1 : 0, StoredNumber(registry, "", "logging"));
+  }
   Set("", "logging", 5);
-  EXPECT_EQ("Logging is now off", LoggingSwitch::Toggle(registry));
+  LoggingSwitch::Toggle(registry, &shown);
+  EXPECT_EQ("Logging is now off", shown);
+}
+
+// Without the rights to change the store every save fails with the
+// registry's error, and the store stays as it was.
+TEST_F(SnmpPage, EverySaveReportsAWriteTheStoreRefuses) {
+  Defaults();
+  registry.RefuseChanges(platform::kErrorAccessDenied);
+  const std::string stored = DumpTree();
+  CfgSnmp snmp(registry);
+  snmp.Load();
+  AdvancedSnmpDialog advanced(registry);
+  Filters filters(registry);
+  filters.Append({"EventId", "Include", "1"});
+  TrapTypeMap map(registry);
+  map.Add("7");
+  std::string shown;
+  for (platform::RegStatus error :
+       {snmp.Save().error, advanced.Save().error, filters.Save(), map.Save(),
+        SyslogPage(registry).Save(), LoggingSwitch::Toggle(registry, &shown)}) {
+    EXPECT_EQ(platform::kErrorAccessDenied, error);
+  }
+  EXPECT_EQ("", shown);
+  EXPECT_EQ(stored, DumpTree());
+  EXPECT_EQ("Kivo could not save the settings: Access is denied. (error 5).",
+            SaveFailedMessage("Access is denied.", platform::kErrorAccessDenied));
 }
 
 using Rows = std::vector<FilterRow>;
 
-TEST_F(ListPages, FiltersLoadEndsAtAGapOrAtTheFirstUnreadableValue) {
+// Entries after a gap are listed, in number order. One that cannot be read
+// in full is listed as kept, and a save puts it, as stored, after the rows,
+// which it renumbers from 0, dropping a repeat of a field and type.
+TEST_F(ListPages, FiltersListEveryEntryAndASaveKeepsTheUnreadableOneAsStored) {
   Defaults();
-  for (const char* entry : {"Filters\\0", "Filters\\1", "Filters\\3"}) {
+  for (const char* entry : {"Filters\\0", "Filters\\1", "Filters\\3", "Filters\\10"}) {
     Set(entry, "filterOn", "EventId");
-    Set(entry, "filterType", "Include");
-    Set(entry, "filterList", entry);
+    Set(entry, "filterType", entry);
+    Set(entry, "filterList", "1");
   }
+  Set("Filters\\1", "filterList", std::string(200, 'x'));  // cannot be read back
+  const std::string stored = DumpTree();
   Filters page(registry);
   page.Load();
-  EXPECT_EQ((Rows{{"EventId", "Include", "Filters\\0"}, {"EventId", "Include", "Filters\\1"}}),
+  EXPECT_EQ(stored, DumpTree());
+  EXPECT_EQ((Rows{{"EventId", "Filters\\0", "1"},
+                  {"EventId", "Filters\\1", "", config::StoredValues()},
+                  {"EventId", "Filters\\3", "1"},
+                  {"EventId", "Filters\\10", "1"}}),
             page.rows());
-  Set("Filters\\1", "filterList", std::string(128, 'x'));  // cannot be read back
-  page.Load();
-  EXPECT_EQ((Rows{{"EventId", "Include", "Filters\\0"}, {"EventId", "Include", ""}}), page.rows());
-}
-
-TEST_F(ListPages, FiltersSaveRenumbersTheRowsAndDropsARepeatedFieldAndType) {
-  Defaults();
-  Set("Filters\\0", "filterOn", "EventType");  // replaced by the save
-  Filters page(registry);
-  page.Append({"EventUser", "Include", "gone"});
   page.Replace(0, {"EventId", "Include", "a"});
+  page.Remove(2);
   page.Append({"EventId", "Include", "b"});
-  page.Append({"EventId", "Exclude", "c"});
   page.Append(FilterRow{});  // nothing is checked
-  page.Save();
+  EXPECT_EQ(platform::kRegSuccess, page.Save());
   EXPECT_EQ(
       "Filters\n"
       "Filters\\0 filterOn=\"EventId\" filterType=\"Include\" filterList=\"a\"\n"
-      "Filters\\1 filterOn=\"EventId\" filterType=\"Exclude\" filterList=\"c\"\n"
-      "Filters\\2 filterOn=\"\" filterType=\"\" filterList=\"\"\n",
+      "Filters\\1 filterOn=\"EventId\" filterType=\"Filters\\10\" filterList=\"1\"\n"
+      "Filters\\2 filterOn=\"\" filterType=\"\" filterList=\"\"\n"
+      "Filters\\3 filterOn=\"EventId\" filterType=\"Filters\\1\" filterList=\"" +
+          std::string(200, 'x') + "\"\n",
       DumpTree("Filters"));
   while (!page.rows().empty()) page.Remove(0);
   page.Save();
@@ -213,52 +239,52 @@ TEST_F(ListPages, MapListsStoredIdsAddsNewOnesAndSavesThemAsNumbers) {
   EXPECT_EQ("Maps\nMaps\\0\nMaps\\17\nMaps\\65535\n", DumpTree("Maps"));
 }
 
-TEST_F(ListPages, SyslogLoadWritesNothingUnlessAnEntryFailsThenResetsTheChoice) {
-  Defaults();
-  const std::string stored = DumpTree();
-  SyslogPage page(registry);
-  page.Load();  // no "Syslog" key yet
-  EXPECT_TRUE(page.rows().empty());
-  EXPECT_EQ(stored, DumpTree());
-  Set("Syslog", "usefilters", 2);  // neither radio button
-  for (const char* entry : {"Syslog\\0", "Syslog\\1", "Syslog\\2"}) Set(entry, "sysloghost", entry);
-  Set("Syslog\\0", "syslogport", 514);
-  Set("Syslog\\2", "syslogport", 1514);
-  page.Load();
-  EXPECT_EQ((std::vector<SyslogRow>{{"Syslog\\0", "514"}, {"Syslog\\1", ""}}), page.rows());
-  EXPECT_EQ(SyslogPage::kForwardEverything, page.use_filters());
-  EXPECT_EQ("Syslog usefilters=0", DumpKey("Syslog"));
-  Set("Syslog", "usefilters", 2);
-  Set("Syslog\\1", "syslogport", 1);
-  page.Load();
-  EXPECT_EQ(3u, page.rows().size());
-  EXPECT_EQ(2, page.use_filters());
-}
-
-TEST_F(ListPages, SyslogSaveCreatesTheKeyAndRenumbersTheRowsDroppingExactRepeats) {
+// The first save creates the key and drops an exact repeat of host and port.
+// A load lists every entry and writes nothing; a save keeps an entry it
+// cannot read, as stored, after the rows.
+TEST_F(ListPages, SyslogListsEveryEntryAndASaveKeepsTheUnreadableOneLast) {
   Defaults();
   SyslogPage page(registry);
   page.set_use_filters(SyslogPage::ChoiceFromRadios(false, true));
   for (const SyslogRow& row : std::vector<SyslogRow>{
-           {"LOGHOST", "514"}, {"LogHost", "514"}, {"LOGHOST", " 514"}, {"", "0x10"}}) {
+           {"LOGHOST", "514"}, {"gone", "1"}, {"LogHost", "514"}, {"LOGHOST", " 514"}}) {
     page.Append(row);
   }
-  page.Save();
+  page.Remove(1);
+  EXPECT_EQ(platform::kRegSuccess, page.Save());
   EXPECT_EQ(
       "Syslog usefilters=1\n"
       "Syslog\\0 sysloghost=\"LOGHOST\" syslogport=514\n"
-      "Syslog\\1 sysloghost=\"LogHost\" syslogport=514\n"
-      "Syslog\\2 sysloghost=\"\" syslogport=0\n",
+      "Syslog\\1 sysloghost=\"LogHost\" syslogport=514\n",
+      DumpTree("Syslog"));
+  registry.DeleteValue(StorePath("Syslog"), "usefilters");  // shown as "Forward Everything"
+  registry.DeleteValue(StorePath("Syslog\\1"), "syslogport");
+  Set("Syslog\\3", "sysloghost", "after a gap");
+  Set("Syslog\\3", "syslogport", 1514);
+  const std::string stored = DumpTree();
+  page.Load();
+  EXPECT_EQ(stored, DumpTree());
+  EXPECT_EQ(
+      (std::vector<SyslogRow>{
+          {"LOGHOST", "514"}, {"LogHost", "", config::StoredValues()}, {"after a gap", "1514"}}),
+      page.rows());
+  EXPECT_EQ(SyslogPage::kForwardEverything, page.use_filters());
+  page.Replace(0, {"c", "3"});
+  page.set_use_filters(SyslogPage::ChoiceFromRadios(false, false));
+  EXPECT_EQ(platform::kRegSuccess, page.Save());
+  EXPECT_EQ(
+      "Syslog usefilters=-1\n"
+      "Syslog\\0 sysloghost=\"c\" syslogport=3\n"
+      "Syslog\\1 sysloghost=\"after a gap\" syslogport=1514\n"
+      "Syslog\\2 sysloghost=\"LogHost\"\n",
       DumpTree("Syslog"));
   EXPECT_EQ(SyslogPage::kForwardEverything, SyslogPage::ChoiceFromRadios(true, false));
-  page.set_use_filters(SyslogPage::ChoiceFromRadios(false, false));
-  page.Replace(0, {"c", "3"});
-  for (int i = 0; i < 3; ++i) page.Remove(1);
-  page.Save();
-  EXPECT_EQ("Syslog usefilters=-1\nSyslog\\0 sysloghost=\"c\" syslogport=3\n", DumpTree("Syslog"));
+  Set("Syslog", "usefilters", 2);  // neither radio button
+  page.Load();
+  EXPECT_EQ(2, page.use_filters());
 }
 
-TEST(SyslogDialog, StartsFromTheProposalOrTheRowAndTakesOnlyAWholePort) {
+TEST(SyslogDialog, StartsFromTheProposalOrTheRowAndTakesAHostAndAPortFrom1To65535) {
   SyslogDestinationDialog add(SyslogDestinationDialog::Mode::kAdd, {"ignored", "1"});
   EXPECT_EQ(" 514 OK",
             add.initial_host() + " " + add.initial_port_text() + " " + add.confirm_caption());
@@ -270,10 +296,13 @@ TEST(SyslogDialog, StartsFromTheProposalOrTheRowAndTakesOnlyAWholePort) {
     const char* port;
     const char* message;  // or, when taken, the port of the row
   } cases[] = {
-      {"", "", "Please enter an integer."},
-      {"", "51a", "Please enter an integer."},
+      {"", "514", SyslogDestinationDialog::kNoHost},
+      {"h", "", SyslogDestinationDialog::kBadPort},
+      {"h", "51a", SyslogDestinationDialog::kBadPort},
+      {"h", "0", SyslogDestinationDialog::kBadPort},
+      {"h", "65536", SyslogDestinationDialog::kBadPort},
       {"h", " 514 ", "514"},
-      {"h", "99999", "99999"},
+      {"h", "65535", "65535"},
       {std::string(128, 'h'), "514",
        "The host name or IP address must not be longer than 127 characters."},
   };
@@ -282,7 +311,7 @@ TEST(SyslogDialog, StartsFromTheProposalOrTheRowAndTakesOnlyAWholePort) {
     const std::string message = dialog.Confirm(c.host, c.port);
     EXPECT_EQ(c.message, message.empty() ? dialog.result().port_text : message) << c.port;
     EXPECT_EQ(message.empty() ? c.host : "", dialog.result().host);
-    EXPECT_EQ(message == "Please enter an integer.", dialog.port_refused());
+    EXPECT_EQ(message == SyslogDestinationDialog::kBadPort, dialog.port_refused());
   }
 }
 

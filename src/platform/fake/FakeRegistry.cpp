@@ -53,7 +53,8 @@ using Node = FakeRegistry::Node;
 
 class FakeRegistryKey : public RegistryKey {
  public:
-  explicit FakeRegistryKey(std::shared_ptr<Node> node) : node_(std::move(node)) {}
+  FakeRegistryKey(std::shared_ptr<Node> node, std::shared_ptr<const RegStatus> change_error)
+      : node_(std::move(node)), change_error_(std::move(change_error)) {}
 
   RegStatus QueryValue(const std::string& name, RegType* type, void* buffer,
                        std::uint32_t* size) const override {
@@ -79,6 +80,7 @@ class FakeRegistryKey : public RegistryKey {
   RegStatus SetValue(const std::string& name, RegType type, const void* data,
                      std::uint32_t size) override {
     if (node_->deleted) return kErrorKeyDeleted;
+    if (*change_error_ != kRegSuccess) return *change_error_;
     Value value;
     value.type = type;
     const auto* bytes = static_cast<const unsigned char*>(data);
@@ -107,6 +109,7 @@ class FakeRegistryKey : public RegistryKey {
 
   RegStatus DeleteSubkey(const std::string& name) override {
     if (node_->deleted) return kErrorKeyDeleted;
+    if (*change_error_ != kRegSuccess) return *change_error_;
     std::vector<std::string> names;
     if (!SplitPath(name, &names) || names.empty()) return kErrorAccessDenied;
     Node* parent = node_.get();
@@ -125,11 +128,13 @@ class FakeRegistryKey : public RegistryKey {
 
  private:
   std::shared_ptr<Node> node_;
+  std::shared_ptr<const RegStatus> change_error_;
 };
 
 }  // namespace
 
-FakeRegistry::FakeRegistry() : root_(std::make_shared<Node>()) {}
+FakeRegistry::FakeRegistry()
+    : root_(std::make_shared<Node>()), change_error_(std::make_shared<RegStatus>(kRegSuccess)) {}
 FakeRegistry::~FakeRegistry() = default;
 
 RegStatus FakeRegistry::Open(const std::string& path, std::unique_ptr<RegistryKey>* key) {
@@ -142,7 +147,7 @@ RegStatus FakeRegistry::Open(const std::string& path, std::unique_ptr<RegistryKe
     if (it == node->subkeys.end()) return kErrorFileNotFound;
     node = it->second;
   }
-  key->reset(new FakeRegistryKey(node));
+  key->reset(new FakeRegistryKey(node, change_error_));
   return kRegSuccess;
 }
 
@@ -152,6 +157,8 @@ RegStatus FakeRegistry::Create(const std::string& path, std::unique_ptr<Registry
   if (!SplitPath(path, &names)) return kErrorFileNotFound;
   std::shared_ptr<Node> node = root_;
   for (const std::string& name : names) {
+    auto found = node->subkeys.find(Folded(name));
+    if (found == node->subkeys.end() && *change_error_ != kRegSuccess) return *change_error_;
     std::shared_ptr<Node>& child = node->subkeys[Folded(name)];
     if (!child) {
       child = std::make_shared<Node>();
@@ -159,7 +166,7 @@ RegStatus FakeRegistry::Create(const std::string& path, std::unique_ptr<Registry
     }
     node = child;
   }
-  key->reset(new FakeRegistryKey(node));
+  key->reset(new FakeRegistryKey(node, change_error_));
   return kRegSuccess;
 }
 

@@ -25,10 +25,17 @@ class FakeRegistry : public Registry {
   // the key or the value does not exist.
   RegStatus DeleteValue(const std::string& path, const std::string& name);
 
+  // From now on every change (a value set, a key created or deleted) fails
+  // with this error, as for a user without the rights to change the keys;
+  // reads still work. kRegSuccess allows changes again.
+  void RefuseChanges(RegStatus error) { *change_error_ = error; }
+
   struct Node;
 
  private:
   std::shared_ptr<Node> root_;
+  // Shared with the open keys, which refuse changes as well.
+  std::shared_ptr<RegStatus> change_error_;
 };
 
 }  // namespace kivo::platform

@@ -62,12 +62,6 @@ bool FakeServiceManager::HasService(const std::string& name) const {
   return services_.count(Lower(name)) != 0;
 }
 
-ServiceManager::Definition FakeServiceManager::ServiceDefinition(const std::string& name) const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto it = services_.find(Lower(name));
-  return it == services_.end() ? Definition{} : it->second.definition;
-}
-
 std::vector<ServiceManager::Status> FakeServiceManager::reported() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return reported_;

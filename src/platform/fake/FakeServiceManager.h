@@ -22,7 +22,6 @@ class FakeServiceManager : public ServiceManager {
   ~FakeServiceManager() override;
 
   // Arranging.
-  void set_program_path(const std::string& path) { program_path_ = path; }
   void set_path_error(std::uint32_t error) { path_error_ = error; }
   void set_open_manager_error(std::uint32_t error) { open_manager_error_ = error; }
   void set_create_error(std::uint32_t error) { create_error_ = error; }
@@ -46,7 +45,6 @@ class FakeServiceManager : public ServiceManager {
   bool HasService(const std::string& name) const;
   std::uint32_t ServiceState(const std::string& name) const;
   int StartRequests(const std::string& name) const;
-  Definition ServiceDefinition(const std::string& name) const;
   std::vector<Status> reported() const;
   std::vector<std::uint32_t> reported_states() const;
   std::string dispatcher_name() const;

@@ -53,9 +53,7 @@ void RunAdvancedSnmpDialog(HWND owner, platform::Registry& registry) {
   };
   handlers.confirm = [&](HWND dialog) {
     Take(dialog, logic.settings());
-    std::string refusal;
-    logic.Save(&refusal);
-    return refusal;
+    return SaveMessage(logic.Save());
   };
   RunModalDialog(owner, IDD_ADVANCED_SNMP, handlers);
 }

@@ -1,7 +1,9 @@
 #include "tool/windows/FiltersPageWindow.h"
 
+#include "tool/StoredList.h"
 #include "tool/windows/FilterConfigWindow.h"
 #include "tool/windows/Resource.h"
+#include "tool/windows/WindowText.h"
 
 namespace kivo::tool::windows {
 
@@ -20,7 +22,10 @@ void FiltersPageWindow::OnCreate() {
 
 std::vector<std::vector<std::string>> FiltersPageWindow::RowTexts() const {
   std::vector<std::vector<std::string>> rows;
-  for (const FilterRow& row : page_.rows()) rows.push_back({row.on, row.type, row.list});
+  // The type column marks an entry kept as stored because it cannot be read.
+  for (const FilterRow& row : page_.rows()) {
+    rows.push_back({row.on, row.kept ? MarkedUnreadable(row.type) : row.type, row.list});
+  }
   return rows;
 }
 
@@ -39,8 +44,7 @@ bool FiltersPageWindow::ModifyRow(std::size_t row) {
 }
 
 bool FiltersPageWindow::Save() {
-  page_.Save();
-  return true;
+  return ReportSave(hwnd(), SaveResult{"", page_.Save()});
 }
 
 }  // namespace kivo::tool::windows

@@ -56,6 +56,12 @@ class MigrationWindow {
       case LegacyImport::Outcome::kCannotOpen:
         ShowMessage(dialog, LegacyImport::kCannotOpenMessage, MB_OK | MB_ICONINFORMATION);
         break;
+      case LegacyImport::Outcome::kNoSettings:
+        ShowMessage(dialog, LegacyImport::NoSettingsMessage(path_), MB_OK | MB_ICONEXCLAMATION);
+        break;
+      case LegacyImport::Outcome::kCannotWrite:
+        ShowMessage(dialog, SaveMessage({"", import_.write_error()}), MB_OK | MB_ICONEXCLAMATION);
+        break;
       case LegacyImport::Outcome::kMigrated:
         if (!import_.problems().empty()) {
           ShowMessage(dialog, import_.DescribeProblems(), MB_OK | MB_ICONEXCLAMATION);

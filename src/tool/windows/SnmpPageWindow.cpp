@@ -79,7 +79,9 @@ LRESULT CALLBACK SnmpPageWindow::WatchMessages(int code, WPARAM wparam, LPARAM l
     const MSG& message = *reinterpret_cast<const MSG*>(lparam);
     if (message.hwnd == g_watched_page || IsChild(g_watched_page, message.hwnd)) {
       if (g_logging_switch.Inspect(Classify(message))) {
-        ShowMessage(GetParent(g_watched_page), LoggingSwitch::Toggle(*g_registry));
+        std::string shown;
+        const platform::RegStatus error = LoggingSwitch::Toggle(*g_registry, &shown);
+        ShowMessage(GetParent(g_watched_page), error ? SaveMessage({"", error}) : shown);
       }
     }
   }
@@ -118,10 +120,7 @@ bool SnmpPageWindow::Save() {
   const auto selected = SendDlgItemMessageA(hwnd(), IDC_SNMP_VERSION, CB_GETCURSEL, 0, 0);
   page_.settings().version_index =
       selected == CB_ERR ? SnmpSettings::kNoVersion : static_cast<int>(selected);
-  std::string refusal;
-  if (page_.Save(&refusal)) return true;
-  ShowMessage(hwnd(), refusal);
-  return false;
+  return ReportSave(hwnd(), page_.Save());
 }
 
 }  // namespace kivo::tool::windows

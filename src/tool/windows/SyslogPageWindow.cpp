@@ -1,7 +1,9 @@
 #include "tool/windows/SyslogPageWindow.h"
 
+#include "tool/StoredList.h"
 #include "tool/windows/Resource.h"
 #include "tool/windows/SyslogDestinationWindow.h"
+#include "tool/windows/WindowText.h"
 
 namespace kivo::tool::windows {
 
@@ -33,7 +35,10 @@ void SyslogPageWindow::OnCommand(int id, int code) {
 
 std::vector<std::vector<std::string>> SyslogPageWindow::RowTexts() const {
   std::vector<std::vector<std::string>> rows;
-  for (const SyslogRow& row : page_.rows()) rows.push_back({row.host, row.port_text});
+  // The port column marks an entry kept as stored because it cannot be read.
+  for (const SyslogRow& row : page_.rows()) {
+    rows.push_back({row.host, row.kept ? MarkedUnreadable(row.port_text) : row.port_text});
+  }
   return rows;
 }
 
@@ -58,8 +63,7 @@ void SyslogPageWindow::TakeControlContents() {
 }
 
 bool SyslogPageWindow::Save() {
-  page_.Save();
-  return true;
+  return ReportSave(hwnd(), SaveResult{"", page_.Save()});
 }
 
 }  // namespace kivo::tool::windows

@@ -73,8 +73,7 @@ void TrapTypeMapWindow::UpdateRemoveButton() {
 }
 
 bool TrapTypeMapWindow::Save() {
-  page_.Save();
-  return true;
+  return ReportSave(hwnd(), SaveResult{"", page_.Save()});
 }
 
 }  // namespace kivo::tool::windows
