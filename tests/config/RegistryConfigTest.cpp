@@ -1,5 +1,7 @@
 // Cases for the configuration store, run against every registry the build
-// has: the in-memory one everywhere, the real one under Wine.
+// has: the in-memory one everywhere, the real one under Wine, and the
+// in-memory one behind the burst mode's cache, which must not change what the
+// store reads as long as every write goes through it.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +12,8 @@
 #include <vector>
 
 #include "config/RegistryConfig.h"
+#include "forwarding/BurstCache.h"
+#include "platform/fake/FakeRegistry.h"
 #include "support/TestSupport.h"
 
 namespace kivo::testing {
@@ -213,8 +217,23 @@ TEST_P(RegistryConfigTest, WritesIntoAKeyThatIsNotOpenHaveNoEffect) {
   EXPECT_THROW(config.GetUseFilters(), RegistryReadError);
 }
 
+// Caching on, and a clock that never moves on: only writes renew what it read.
+struct InMemoryStore {
+  platform::FakeRegistry fake;
+};
+struct CachedFakeRegistry : private InMemoryStore, forwarding::CachingRegistry {
+  CachedFakeRegistry() : CachingRegistry(fake, [] { return std::int64_t{0}; }) {
+    set_caching(true);
+  }
+};
+
 INSTANTIATE_TEST_SUITE_P(Fake, RegistryConfigTest, ::testing::Values(&MakeFakeRegistry),
                          [](const auto&) { return std::string("InMemory"); });
+INSTANTIATE_TEST_SUITE_P(Cached, RegistryConfigTest,
+                         ::testing::Values(+[]() -> std::unique_ptr<platform::Registry> {
+                           return std::make_unique<CachedFakeRegistry>();
+                         }),
+                         [](const auto&) { return std::string("InMemoryBehindTheBurstCache"); });
 #ifdef _WIN32
 INSTANTIATE_TEST_SUITE_P(Win32, RegistryConfigTest, ::testing::Values(&MakeWin32Registry),
                          [](const auto&) { return std::string("Win32"); });
