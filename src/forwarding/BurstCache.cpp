@@ -182,4 +182,36 @@ platform::SocketError CachingSockets::LocalHostName(std::string* name) {
   return local_name_->first;
 }
 
+void CachingMessages::set_caching(bool on) {
+  // The loop switches between events, when no decode holds a module.
+  if (freshness_.set_caching(on)) FreeKept();
+}
+
+platform::ModuleHandle CachingMessages::LoadDataFile(const char* path) {
+  if (!freshness_.caching()) return messages_.LoadDataFile(path);
+  if (lent_ == 0 && freshness_.Renew()) FreeKept();
+  auto found = kept_.find(path);
+  if (found == kept_.end()) found = kept_.emplace(path, messages_.LoadDataFile(path)).first;
+  if (found->second != platform::kNoModule) ++lent_;
+  return found->second;
+}
+
+void CachingMessages::UnloadModule(platform::ModuleHandle module) {
+  for (const auto& [path, kept] : kept_) {
+    if (kept == module) {
+      --lent_;
+      return;
+    }
+  }
+  messages_.UnloadModule(module);
+}
+
+void CachingMessages::FreeKept() {
+  for (const auto& [path, kept] : kept_) {
+    if (kept != platform::kNoModule) messages_.UnloadModule(kept);
+  }
+  kept_.clear();
+  lent_ = 0;
+}
+
 }  // namespace kivo::forwarding

@@ -9,14 +9,16 @@
 #include <vector>
 
 #include "forwarding/CalendarClock.h"
+#include "platform/Messages.h"
 #include "platform/Registry.h"
 #include "platform/Sockets.h"
 
 namespace kivo::forwarding {
 
 // What in burst mode may be up to a second old: the store (every registry
-// read of the loop, the reader and the decoder) and the host names that are
-// resolved (the trap's agent address, destinations given by name). Under a
+// read of the loop, the reader and the decoder), the host names that are
+// resolved (the trap's agent address, destinations given by name) and the
+// message modules the decoder loads. Under a
 // flood these lookups, made for every event, would bound the rate. Anything
 // read is read again once the clock's second has changed; a write forgets
 // every read. Switched off (the default pace) every call goes straight to
@@ -121,6 +123,44 @@ class CachingSockets : public platform::Sockets {
   Freshness freshness_;
   std::optional<std::pair<platform::SocketError, std::string>> local_name_;
   std::map<std::string, std::pair<platform::SocketError, platform::Ipv4Address>> addresses_;
+};
+
+// The message modules through a Freshness: while caching, a module stays
+// loaded and is lent again to every decode of the same second instead of
+// being loaded and freed for each event. Kept modules are freed when the
+// second is over, but only once no decode holds one (a parameter module is
+// loaded while the message module is still in use), and when caching ends.
+class CachingMessages : public platform::Messages {
+ public:
+  CachingMessages(platform::Messages& messages, CalendarClock clock)
+      : messages_(messages), freshness_(std::move(clock)) {}
+  ~CachingMessages() override { FreeKept(); }
+  CachingMessages(const CachingMessages&) = delete;
+  CachingMessages& operator=(const CachingMessages&) = delete;
+
+  void set_caching(bool on);
+
+  std::uint32_t ExpandEnvironment(const char* text, char* buffer, std::uint32_t size) override {
+    return messages_.ExpandEnvironment(text, buffer, size);
+  }
+  platform::ModuleHandle LoadDataFile(const char* path) override;
+  std::uint32_t Format(std::uint32_t flags, platform::ModuleHandle module, std::uint32_t message_id,
+                       char* buffer, std::uint32_t size, const char* const* arguments) override {
+    return messages_.Format(flags, module, message_id, buffer, size, arguments);
+  }
+  void UnloadModule(platform::ModuleHandle module) override;
+  bool LookupAccount(const void* sid, char* name, std::uint32_t* name_size, char* domain,
+                     std::uint32_t* domain_size) override {
+    return messages_.LookupAccount(sid, name, name_size, domain, domain_size);
+  }
+
+ private:
+  void FreeKept();
+
+  platform::Messages& messages_;
+  Freshness freshness_;
+  std::map<std::string, platform::ModuleHandle> kept_;  // by path; kNoModule: did not load
+  int lent_ = 0;  // kept modules handed out and not given back yet
 };
 
 }  // namespace kivo::forwarding

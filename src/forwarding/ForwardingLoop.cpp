@@ -71,10 +71,12 @@ void ForwardingLoop::Work(LoopHost& host) {
 void ForwardingLoop::Run(LoopHost& host) {
   perf::UptimeCounter& uptime =
       host.KeepUptimeCounter(std::make_unique<perf::UptimeCounter>(platform_.perf_data));
-  // In burst mode the store and the host names are read at most once a
-  // second; the kept positions are written straight to the registry.
+  // In burst mode the store, the host names and the message modules are
+  // read at most once a second; the kept positions are written straight to
+  // the registry.
   CachingRegistry registry(platform_.registry, platform_.clock);
   CachingSockets sockets(platform_.sockets, platform_.clock);
+  CachingMessages messages(platform_.messages, platform_.clock);
   auto config = std::make_unique<config::RegistryConfig>(registry, nullptr);
   EnsureTrapOptions(*config);
   std::unique_ptr<eventlog::LogPositions> positions;
@@ -84,7 +86,7 @@ void ForwardingLoop::Run(LoopHost& host) {
     eventlog::LogPositions::Forget(platform_.registry, host.ServiceKey());
   }
   auto reader = std::make_unique<eventlog::EventLogReader>(
-      platform_.event_log, platform_.messages, platform_.pause, registry, positions.get());
+      platform_.event_log, messages, platform_.pause, registry, positions.get());
 
   {
     EventPipeline pipeline(*config, uptime, sockets, platform_.clock);
@@ -96,6 +98,7 @@ void ForwardingLoop::Run(LoopHost& host) {
       reader->set_burst(burst);
       registry.set_caching(burst);
       sockets.set_caching(burst);
+      messages.set_caching(burst);
       bool idle = true;
       while (FetchNext(*reader)) {
         Forward(pipeline, *reader);

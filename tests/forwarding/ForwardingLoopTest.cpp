@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "forwarding/BurstCache.h"
 #include "forwarding/EventPipeline.h"
 #include "forwarding/ForwardingFixture.h"
 #include "forwarding/ForwardingLoop.h"
@@ -336,6 +337,40 @@ TEST_F(EventPipelineTest, UnreadableTrapSettingSkipsTheTrapButNotSyslog) {
     if (std::string(name) == "port") SetNumber(name, trap_listener_.Port());
     if (std::string(name) == "community") SetText(name, "public");
   }
+}
+
+// In burst mode a decode borrows the message module and, for a parameter, a
+// second one while the first is still in use. Both stay loaded for the rest
+// of the second; they are freed once it is over, but never while one is lent.
+TEST(CachingMessagesTest, KeepsModulesForASecondAndFreesNoneWhileOneIsLent) {
+  platform::FakeMessages fake;
+  fake.AddModule("m.dll", {{1, "text"}});
+  fake.AddModule("p.dll", {{2, "parameter"}});
+  std::int64_t now = 0;
+  forwarding::CachingMessages messages(fake, [&] { return now; });
+  messages.UnloadModule(messages.LoadDataFile("m.dll"));
+  EXPECT_EQ(0, fake.loaded_modules());  // not caching: the platform's own
+  messages.set_caching(true);
+  for (int event = 0; event < 2; ++event) {
+    const platform::ModuleHandle m = messages.LoadDataFile("m.dll");
+    messages.UnloadModule(messages.LoadDataFile("p.dll"));
+    messages.UnloadModule(m);
+    EXPECT_EQ(2, fake.loaded_modules());
+  }
+  ++now;
+  const platform::ModuleHandle m = messages.LoadDataFile("m.dll");
+  EXPECT_EQ(1, fake.loaded_modules());  // the second is over: loaded anew
+  ++now;
+  const platform::ModuleHandle p = messages.LoadDataFile("p.dll");
+  char text[16] = {};
+  EXPECT_EQ(4u, messages.Format(platform::kFormatFromHmodule | platform::kFormatIgnoreInserts, m, 1,
+                                text, sizeof(text), nullptr));
+  messages.UnloadModule(p), messages.UnloadModule(m);
+  EXPECT_EQ(platform::kNoModule, messages.LoadDataFile("missing.dll"));
+  EXPECT_EQ(0, fake.loaded_modules());
+  messages.LoadDataFile("m.dll");
+  messages.set_caching(false);
+  EXPECT_EQ(0, fake.loaded_modules());
 }
 
 }  // namespace
