@@ -1,6 +1,8 @@
 #include "config/RegistryConfig.h"
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace kivo::config {
 
@@ -26,6 +28,20 @@ class CreateFlagScope {
 };
 
 }  // namespace
+
+std::optional<std::int32_t> EntryNumber(const std::string& name) {
+  constexpr std::size_t kMaxDigits = 10;
+  if (name.empty() || name.size() > kMaxDigits || (name[0] == '0' && name.size() > 1)) {
+    return std::nullopt;
+  }
+  std::int64_t number = 0;
+  for (char c : name) {
+    if (c < '0' || c > '9') return std::nullopt;
+    number = number * 10 + (c - '0');
+  }
+  if (number > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+  return static_cast<std::int32_t>(number);
+}
 
 RegistryReadError::RegistryReadError(const std::string& value_name, RegStatus status)
     : std::runtime_error("registry value \"" + value_name + "\" could not be read (" +
@@ -139,6 +155,20 @@ std::string RegistryConfig::SubkeyName(std::uint32_t index) const {
   }
   buffer[sizeof(buffer) - 1] = '\0';
   return std::string(buffer);
+}
+
+std::vector<std::string> RegistryConfig::EntryNames(std::uint32_t count) const {
+  std::vector<std::string> names;
+  for (std::uint32_t index = 0; index < count; ++index) {
+    std::string name = SubkeyName(index);
+    if (!name.empty()) names.push_back(std::move(name));
+  }
+  std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    const std::optional<std::int32_t> x = EntryNumber(a);
+    const std::optional<std::int32_t> y = EntryNumber(b);
+    return x && (!y || *x < *y);
+  });
+  return names;
 }
 
 RegStatus RegistryConfig::CreateDefaults() {

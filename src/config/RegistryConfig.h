@@ -98,6 +98,11 @@ struct StoredValue {
 };
 using StoredValues = std::vector<StoredValue>;
 
+// The number a list entry's subkey name stands for: a decimal number as
+// OpenEntry writes it (no sign, no leading zero) that fits 32 bits; none for
+// any other name.
+std::optional<std::int32_t> EntryNumber(const std::string& name);
+
 // The one way both programs reach the configuration store: one open key below
 // the root key "SOFTWARE\Tarvenor\Kivo", moved between the root, the list keys
 // and their numbered entries. Every value access works on the key opened last.
@@ -144,6 +149,11 @@ class RegistryConfig {
   platform::RegStatus WriteNumber(const char* value_name, std::int32_t number);
   std::uint32_t CountSubkeys() const;
   std::string SubkeyName(std::uint32_t index) const;
+  // The names of the first `count` subkeys of the current key (the count
+  // CountSubkeys gave) in the order a list is read: the numbered entries
+  // ascending (the registry enumerates "10" before "2"), then any other name
+  // in enumeration order.
+  std::vector<std::string> EntryNames(std::uint32_t count) const;
 
   // Creates the default configuration; the result of creating the root key.
   platform::RegStatus CreateDefaults();

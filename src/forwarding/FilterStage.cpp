@@ -1,9 +1,7 @@
 #include "forwarding/FilterStage.h"
 
-#include <algorithm>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "forwarding/FilterList.h"
 #include "forwarding/OptionalReads.h"
@@ -49,29 +47,6 @@ void TraceUnreadable(config::TraceFile& trace, const char* value, std::uint32_t 
   trace.Line("cannot read ", value, " of filter ", number, ", filter skipped");
 }
 
-// The entry number a subkey name stands for: a decimal number as "%d"
-// writes it; none for any other name.
-std::optional<std::int32_t> EntryNumber(const std::string& name) {
-  constexpr std::size_t kMaxDigits = 9;  // every such number fits 32 bits
-  if (name.empty() || name.size() > kMaxDigits || (name[0] == '0' && name.size() > 1) ||
-      name.find_first_not_of("0123456789") != std::string::npos) {
-    return std::nullopt;
-  }
-  return std::stoi(name);
-}
-
-// The numbers of the entries of the current key, in number order. The tool
-// numbers them 0, 1, 2, ... without gaps; a store edited by hand may have
-// gaps, and every entry there is still applies.
-std::vector<std::int32_t> EntryNumbers(const config::RegistryConfig& config, std::uint32_t count) {
-  std::vector<std::int32_t> numbers;
-  for (std::uint32_t index = 0; index < count; ++index) {
-    if (const auto number = EntryNumber(config.SubkeyName(index))) numbers.push_back(*number);
-  }
-  std::sort(numbers.begin(), numbers.end());
-  return numbers;
-}
-
 }  // namespace
 
 bool FilterStage::Run(config::RegistryConfig& config, const EventRecord& event,
@@ -79,10 +54,14 @@ bool FilterStage::Run(config::RegistryConfig& config, const EventRecord& event,
   config.Open(names::kFilters);
   const std::uint32_t count = config.CountSubkeys();
   trace.Line("numfilters:", count);
-  for (const std::int32_t number : EntryNumbers(config, count)) {
+  // Every numbered entry applies, gaps in the numbering included; other
+  // names come last and are no filters.
+  for (const std::string& name : config.EntryNames(count)) {
+    const std::optional<std::int32_t> number = config::EntryNumber(name);
+    if (!number) break;
     // The stored path keeps naming "Filters", so each entry is a sibling.
-    config.OpenEntry(number);
-    if (Rejects(config, static_cast<std::uint32_t>(number), event, trace)) return false;
+    config.OpenEntry(*number);
+    if (Rejects(config, static_cast<std::uint32_t>(*number), event, trace)) return false;
   }
   return true;
 }

@@ -10,7 +10,8 @@ void Filters::Load() {
   namespace names = config::names;
   rows_.clear();
   config::RegistryConfig config(registry_, names::kFilters);
-  for (const std::string& name : ListEntryNames(config, names::kFilters)) {
+  config.Open(names::kFilters);
+  for (const std::string& name : config.EntryNames(config.CountSubkeys())) {
     config.Open(names::kFilters);
     config.Open(name.c_str(), true);
     const auto on = config::TryRead([&] { return config.GetFilterOn(); });

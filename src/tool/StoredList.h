@@ -7,11 +7,6 @@
 
 namespace kivo::tool {
 
-// The entry subkeys of a numbered list key ("Filters", "Syslog") by name,
-// gaps included, in the order the service reads them: numbers ascending (the
-// registry enumerates "10" before "2"), then names that are no number.
-std::vector<std::string> ListEntryNames(config::RegistryConfig& config, const char* list);
-
 // Adds a list page's rows after the list was cleared: first every row the
 // page can write, top to bottom (`add_row`), then every entry it keeps, as
 // stored. The kept entries go last because the service ends its syslog list

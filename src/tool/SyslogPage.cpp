@@ -20,7 +20,8 @@ void SyslogPage::Load() {
   // Shown as the default when it cannot be read, and written only by a save.
   use_filters_ =
       config::TryRead([&] { return config.GetUseFilters(); }).value_or(kForwardEverything);
-  for (const std::string& name : ListEntryNames(config, names::kSyslog)) {
+  config.Open(names::kSyslog);
+  for (const std::string& name : config.EntryNames(config.CountSubkeys())) {
     config.Open(names::kSyslog);
     config.Open(name.c_str(), true);
     const auto host = config::TryRead([&] { return config.GetSyslogHost(); });
