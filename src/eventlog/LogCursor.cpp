@@ -90,7 +90,6 @@ bool LogCursor::ReadFromLog(RecordBuffer& record, TraceFile& trace) {
   std::uint32_t bytes_read = 0;
   bool read = false;
   for (int attempt = 0; !read; ++attempt) {
-    std::fill(record.bytes.begin(), record.bytes.end(), 0);
     record.length = 0;
     std::uint32_t bytes_needed = 0;
     bytes_read = 0;
@@ -115,7 +114,11 @@ bool LogCursor::ReadFromLog(RecordBuffer& record, TraceFile& trace) {
         check_ = 0;
         return false;
       }
+      // Zeroed as far as this read may fill it: the probe fills nothing, and
+      // the buffer, once grown, may be far longer than the records that
+      // follow.
       if (bytes_needed > record.bytes.size()) record.bytes.resize(bytes_needed);
+      std::fill_n(record.bytes.begin(), bytes_needed, 0);
       read = event_log_.Read(handle_, kSeekForwards, next_record_, record.bytes.data(),
                              bytes_needed, &bytes_read, &bytes_needed);
       if (read) break;
