@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "perf/UptimeCounter.h"
 
@@ -12,7 +14,8 @@ namespace kivo::forwarding {
 // every round that found nothing, the slot that keeps the uptime counter
 // for the rest of the service's life (the loop creates it, the service owns
 // it), and the service's own registry key, below which the read positions
-// are kept for a restart.
+// are kept for a restart, and the service's own messages in the
+// Application log.
 class LoopHost {
  public:
   virtual ~LoopHost() = default;
@@ -24,6 +27,10 @@ class LoopHost {
   virtual perf::UptimeCounter& KeepUptimeCounter(std::unique_ptr<perf::UptimeCounter> counter) = 0;
   // The service's key, a path below HKEY_LOCAL_MACHINE.
   virtual std::string ServiceKey() const = 0;
+  // Reports one of the service's own messages (ids and types as the
+  // service's message table has them) with its inserts.
+  virtual void ReportServiceEvent(std::uint16_t type, std::uint32_t id,
+                                  const std::vector<std::string>& inserts) = 0;
 };
 
 }  // namespace kivo::forwarding

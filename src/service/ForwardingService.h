@@ -33,6 +33,8 @@ class ForwardingService : public ServiceHost, public forwarding::LoopHost {
   void CountIdleRound() override;
   perf::UptimeCounter& KeepUptimeCounter(std::unique_ptr<perf::UptimeCounter> counter) override;
   std::string ServiceKey() const override { return ServiceKeyPath(nullptr); }
+  void ReportServiceEvent(std::uint16_t type, std::uint32_t id,
+                          const std::vector<std::string>& inserts) override;
 
   // Writes the idle counter's current value as "Current" under the
   // service's status key.
