@@ -59,6 +59,9 @@ class EventLogReader {
   char* GetComputer() { return event_.computer; }
   char* GetUser() { return event_.user; }
   char* GetDescription() { return event_.description.data(); }
+  const char* GetLogName() const { return event_.log_name; }
+  std::uint32_t GetRecordNumber() const { return event_.record_number; }
+  std::uint32_t GetTimeGenerated() const { return event_.time_generated; }
 
  private:
   // Reads the next record of one log and decodes it.
