@@ -12,6 +12,10 @@ namespace {
 
 // SECURITY_FLAG_IGNORE_UNKNOWN_CA of <wininet.h>, which is not wanted here.
 constexpr DWORD kIgnoreUnknownAuthority = 0x00000100;
+// What the chain reports that is no fault here: revocation is not checked.
+constexpr DWORD kRevocationUnchecked =
+    CERT_TRUST_REVOCATION_STATUS_UNKNOWN | CERT_TRUST_IS_OFFLINE_REVOCATION;
+constexpr DWORD kTimeFaults = CERT_TRUST_IS_NOT_TIME_VALID | CERT_TRUST_IS_NOT_TIME_NESTED;
 
 struct StoreCloser {
   void operator()(void* store) const { CertCloseStore(store, 0); }
@@ -112,34 +116,20 @@ StreamError NotTrusted(PCCERT_CONTEXT certificate) {
                              NameOf(certificate, CERT_NAME_ISSUER_FLAG) + " not trusted");
 }
 
-// The words for what the SSL policy found wrong.
-StreamError Refusal(DWORD error, PCCERT_CHAIN_CONTEXT chain, PCCERT_CONTEXT certificate,
-                    const TlsPeer& peer) {
-  switch (error) {
-    case static_cast<DWORD>(CERT_E_CN_NO_MATCH):
-      return StreamError::Reason("name " + Quoted(peer.server_name) +
-                                 " does not match certificate " + NameOf(certificate));
-    case static_cast<DWORD>(CERT_E_EXPIRED): {
-      // The first certificate of the chain whose time is out.
-      const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
-      for (DWORD i = 0; i < simple->cElement; ++i) {
-        PCCERT_CONTEXT element = simple->rgpElement[i]->pCertContext;
-        const LONG when = CertVerifyTimeValidity(nullptr, element->pCertInfo);
-        if (when != 0) {
-          return StreamError::Reason("certificate " + NameOf(element) +
-                                     (when > 0 ? " expired" : " not yet valid"));
-        }
-      }
-      return StreamError::Reason("certificate " + NameOf(certificate) + " expired");
+// The words for a chain whose only fault is time: the first certificate of
+// the chain out of its time, expired or not yet valid.
+StreamError OutOfTime(PCCERT_CHAIN_CONTEXT chain) {
+  const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
+  for (DWORD i = 0; i < simple->cElement; ++i) {
+    PCCERT_CONTEXT element = simple->rgpElement[i]->pCertContext;
+    const LONG when = CertVerifyTimeValidity(nullptr, element->pCertInfo);
+    if (when != 0) {
+      return StreamError::Reason("certificate " + NameOf(element) +
+                                 (when > 0 ? " expired" : " not yet valid"));
     }
-    case static_cast<DWORD>(CERT_E_UNTRUSTEDROOT):
-    case static_cast<DWORD>(CERT_E_CHAINING):
-    case static_cast<DWORD>(CERT_E_UNTRUSTEDCA):
-    case static_cast<DWORD>(TRUST_E_CERT_SIGNATURE):
-      return NotTrusted(certificate);
-    default:
-      return StreamError::Code(error, "certificate " + NameOf(certificate) + " refused");
   }
+  return StreamError::Reason("certificate " + NameOf(simple->rgpElement[0]->pCertContext) +
+                             " expired");
 }
 
 }  // namespace
@@ -177,10 +167,15 @@ std::optional<StreamError> CheckServerCertificate(PCCERT_CONTEXT certificate, co
     return StreamError::Code(GetLastError(), "certificate chain not built");
   }
   const Chain chain(built);
-  // The CA file's authority is not among the machine's roots, so the policy
-  // is told to let an unknown root pass; whether the root is the one named
-  // is checked here first.
+  // The chain's own verdict is read here rather than left to the policy,
+  // which under Wine lets a chain that reaches no root pass. A CA file's
+  // authority is not among the machine's roots: with one, an unknown root
+  // is allowed, but the chain must hold a certificate of the file.
   if (own_authority && !ChainHolds(built, authorities.get())) return NotTrusted(certificate);
+  DWORD faults = built->TrustStatus.dwErrorStatus & ~kRevocationUnchecked;
+  if (own_authority) faults &= ~static_cast<DWORD>(CERT_TRUST_IS_UNTRUSTED_ROOT);
+  if (faults & ~kTimeFaults) return NotTrusted(certificate);
+  if (faults != 0) return OutOfTime(built);
 
   std::wstring server_name = Wide(peer.server_name);
   SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl = {};
@@ -197,7 +192,13 @@ std::optional<StreamError> CheckServerCertificate(PCCERT_CONTEXT certificate, co
   if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, built, &policy, &status)) {
     return StreamError::Code(GetLastError(), "certificate chain not checked");
   }
-  if (status.dwError != 0) return Refusal(status.dwError, built, certificate, peer);
+  if (status.dwError == static_cast<DWORD>(CERT_E_CN_NO_MATCH)) {
+    return StreamError::Reason("name " + Quoted(peer.server_name) + " does not match certificate " +
+                               NameOf(certificate));
+  }
+  if (status.dwError != 0) {
+    return StreamError::Code(status.dwError, "certificate " + NameOf(certificate) + " refused");
+  }
   return std::nullopt;
 }
 

@@ -1,13 +1,14 @@
 #include "platform/win32/Win32TlsStream.h"
 
-#define SECURITY_WIN32
+#include <windows.h>
+// After <windows.h>, in this order.
+#include <subauth.h>
+#include <wincrypt.h>
 // SCH_CREDENTIALS, the credentials that can offer TLS 1.3.
 #define SCHANNEL_USE_BLACKLISTS
 #include <schannel.h>
+#define SECURITY_WIN32
 #include <security.h>
-#include <subauth.h>
-#include <wincrypt.h>
-#include <windows.h>
 
 #include <chrono>
 #include <cstring>
