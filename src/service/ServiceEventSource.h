@@ -25,6 +25,8 @@ constexpr std::uint32_t kDestinationWorking = 110;
 // Once per outage: an event log that cannot be read, and its recovery.
 constexpr std::uint32_t kLogFailing = 111;
 constexpr std::uint32_t kLogWorking = 112;
+// Once per outage: how many messages a destination's full queue dropped.
+constexpr std::uint32_t kMessagesDropped = 113;
 }  // namespace messages
 
 // The service's own messages in the Application event log, under an event
