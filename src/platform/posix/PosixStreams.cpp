@@ -9,107 +9,60 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/SocketStream.h"
+
 namespace kivo::platform {
 namespace {
 
-std::uint32_t LastError() {
-  return static_cast<std::uint32_t>(errno);
-}
+struct BsdSockets {
+  using Handle = int;
+  static constexpr Handle kInvalid = -1;
 
-// Waits until the socket has `events`.
-WaitOutcome Poll(int fd, short events, const WaitLimit& limit) {
-  return WaitInSlices(limit, [&](std::uint32_t slice) {
-    pollfd entry{fd, events, 0};
-    const int result = poll(&entry, 1, static_cast<int>(slice));
+  static Handle OpenTcp() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0) return kInvalid;
+    const int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof(on));
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    return fd;
+  }
+  static bool Connect(Handle fd, const Ipv4Address& address, std::uint16_t port) {
+    sockaddr_in destination;
+    std::memset(&destination, 0, sizeof(destination));
+    destination.sin_family = AF_INET;
+    destination.sin_port = htons(port);
+    std::memcpy(&destination.sin_addr, address.data(), address.size());
+    return connect(fd, reinterpret_cast<const sockaddr*>(&destination), sizeof(destination)) == 0;
+  }
+  static bool InProgress() { return errno == EINPROGRESS; }
+  static std::uint32_t PendingError(Handle fd) {
+    int pending = 0;
+    socklen_t size = sizeof(pending);
+    return getsockopt(fd, SOL_SOCKET, SO_ERROR, &pending, &size) == 0
+               ? static_cast<std::uint32_t>(pending)
+               : LastError();
+  }
+  static long Send(Handle fd, const char* data, std::size_t length) {
+    return send(fd, data, length, MSG_NOSIGNAL);
+  }
+  static long Receive(Handle fd, char* buffer, std::size_t size) {
+    return recv(fd, buffer, size, 0);
+  }
+  static bool WouldBlock() { return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR; }
+  static std::uint32_t LastError() { return static_cast<std::uint32_t>(errno); }
+  static int Select(Handle fd, bool for_writing, std::uint32_t milliseconds) {
+    pollfd entry{fd, static_cast<short>(for_writing ? POLLOUT : POLLIN), 0};
+    const int result = poll(&entry, 1, static_cast<int>(milliseconds));
     return result < 0 && errno == EINTR ? 0 : result;
-  });
-}
-
-// Waits until the socket has `events`: nullopt when it has, else why not.
-std::optional<StreamError> Await(int fd, short events, const WaitLimit& limit,
-                                 const char* timed_out) {
-  const WaitOutcome outcome = Poll(fd, events, limit);
-  return WaitError(outcome, timed_out, LastError());
-}
-
-// A connected, non-blocking TCP socket.
-class PosixTcpStream : public Stream {
- public:
-  explicit PosixTcpStream(int fd) : fd_(fd) {}
-  ~PosixTcpStream() override { close(fd_); }
-
-  std::optional<StreamError> Write(const void* data, std::size_t length,
-                                   const WaitLimit& limit) override {
-    const auto* next = static_cast<const char*>(data);
-    while (length > 0) {
-      const ssize_t sent = send(fd_, next, length, MSG_NOSIGNAL);
-      if (sent >= 0) {
-        next += sent;
-        length -= static_cast<std::size_t>(sent);
-      } else if (errno != EINTR) {
-        if (errno != EAGAIN && errno != EWOULDBLOCK) return StreamError::Code(LastError());
-        if (auto error = Await(fd_, POLLOUT, limit, "the server takes no more data")) return error;
-      }
-    }
-    return std::nullopt;
   }
-
-  std::optional<StreamError> Read(void* buffer, std::size_t size, std::size_t* received,
-                                  const WaitLimit& limit) override {
-    *received = 0;
-    const WaitOutcome outcome = Poll(fd_, POLLIN, limit);
-    if (outcome == WaitOutcome::kTimedOut) return std::nullopt;
-    if (auto error = WaitError(outcome, "", LastError())) return error;
-    const ssize_t got = recv(fd_, buffer, size, 0);
-    if (got == 0) return StreamError::Reason("connection closed by the server");
-    if (got < 0) {
-      if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return std::nullopt;
-      return StreamError::Code(LastError());
-    }
-    *received = static_cast<std::size_t>(got);
-    return std::nullopt;
-  }
-
- private:
-  int fd_;
+  static void Close(Handle fd) { close(fd); }
 };
 
 }  // namespace
 
 Connection PosixStreams::ConnectTcp(const Ipv4Address& address, std::uint16_t port,
                                     const WaitLimit& limit) {
-  Connection result;
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  if (fd < 0) {
-    result.error = StreamError::Code(LastError());
-    return result;
-  }
-  const int on = 1;
-  setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof(on));
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-  sockaddr_in destination;
-  std::memset(&destination, 0, sizeof(destination));
-  destination.sin_family = AF_INET;
-  destination.sin_port = htons(port);
-  std::memcpy(&destination.sin_addr, address.data(), address.size());
-  std::optional<StreamError> error;
-  if (connect(fd, reinterpret_cast<const sockaddr*>(&destination), sizeof(destination)) != 0) {
-    error = errno == EINPROGRESS
-                ? Await(fd, POLLOUT, limit, "no connection within the time allowed")
-                : StreamError::Code(LastError());
-    int pending = 0;
-    socklen_t size = sizeof(pending);
-    if (!error && getsockopt(fd, SOL_SOCKET, SO_ERROR, &pending, &size) == 0 && pending != 0) {
-      error = StreamError::Code(static_cast<std::uint32_t>(pending));
-    }
-  }
-  if (error) {
-    close(fd);
-    result.error = *error;
-  } else {
-    result.stream = std::make_unique<PosixTcpStream>(fd);
-  }
-  return result;
+  return SocketStream<BsdSockets>::Connect(address, port, limit);
 }
 
 Connection PosixStreams::StartTls(std::unique_ptr<Stream>, const TlsPeer&, const WaitLimit&) {
