@@ -1,6 +1,5 @@
 #include "forwarding/StreamConnection.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace kivo::forwarding {
@@ -32,7 +31,7 @@ std::optional<StreamError> StreamConnection::Write(std::string_view frame,
                Describe(*error));
     return Failed(*error);
   }
-  retry_wait_ = 0;
+  backoff_.Reset();
   return std::nullopt;
 }
 
@@ -67,11 +66,7 @@ std::optional<StreamError> StreamConnection::Connect(config::TraceFile& trace) {
 StreamError StreamConnection::Failed(StreamError error) {
   stream_.reset();
   // A stop is no failure of the destination: the service is going.
-  if (!error.stopped) {
-    retry_wait_ = retry_wait_ == 0 ? kFirstRetryMilliseconds
-                                   : std::min(2 * retry_wait_, kLastRetryMilliseconds);
-    retry_at_ = services_.clock() + retry_wait_;
-  }
+  if (!error.stopped) retry_at_ = services_.clock() + backoff_.Next();
   last_error_ = error;
   return error;
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "config/TraceFile.h"
+#include "forwarding/HeldEvent.h"
 #include "forwarding/MonotonicClock.h"
 #include "platform/Sockets.h"
 #include "platform/Stream.h"
@@ -46,13 +47,12 @@ struct StreamServices {
 // One connection to a target, kept open from message to message. Before
 // each write it looks whether the server has closed the connection, and
 // connects again at once if so. A connect or write that fails drops the
-// connection; the next attempt is made no sooner than 1 s later, then 2, 4,
-// … up to 60 s after each further failure, and until then writes fail at
-// once with the last error. A write that succeeds resets the wait.
+// connection; the next attempt is made no sooner than the RetryBackoff's
+// wait later (1 s, then 2, 4, … up to 60 s after each further failure), and
+// until then writes fail at once with the last error. A write that
+// succeeds resets the wait.
 class StreamConnection {
  public:
-  static constexpr std::int64_t kFirstRetryMilliseconds = 1000;
-  static constexpr std::int64_t kLastRetryMilliseconds = 60000;
   static constexpr std::uint32_t kConnectMilliseconds = 5000;
   static constexpr std::uint32_t kHandshakeMilliseconds = 10000;
   static constexpr std::uint32_t kWriteMilliseconds = 10000;
@@ -76,7 +76,7 @@ class StreamConnection {
   const StreamTarget target_;
   const StreamServices services_;
   std::unique_ptr<platform::Stream> stream_;
-  std::int64_t retry_wait_ = 0;  // 0 while nothing failed since the last write
+  RetryBackoff backoff_;
   std::int64_t retry_at_ = 0;
   platform::StreamError last_error_;
 };

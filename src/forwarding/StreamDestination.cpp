@@ -2,13 +2,17 @@
 
 #include <utility>
 
+#include "forwarding/LoopHost.h"
+#include "platform/EventReporter.h"
+
 namespace kivo::forwarding {
 
-StreamDestination::StreamDestination(std::string name, StreamTarget target, Delivery delivery,
-                                     const StreamServices& services, DestinationReports* reports)
-    : name_(std::move(name)),
+StreamDestination::StreamDestination(std::string label, StreamTarget target, Delivery delivery,
+                                     const StreamServices& services,
+                                     DestinationStates::Reporter report)
+    : label_(std::move(label)),
       delivery_(delivery),
-      reports_(reports),
+      report_(std::move(report)),
       connection_(std::move(target), services) {}
 
 StreamDestination::~StreamDestination() {
@@ -16,19 +20,16 @@ StreamDestination::~StreamDestination() {
   ReportDropped(closed);
 }
 
-std::optional<std::string> StreamDestination::Deliver(std::string_view frame,
-                                                      config::TraceFile& trace) {
+std::optional<platform::StreamError> StreamDestination::Deliver(std::string_view frame,
+                                                                config::TraceFile& trace) {
   if (delivery_ == Delivery::kHold) {
-    const std::optional<platform::StreamError> error = connection_.Write(frame, trace);
+    std::optional<platform::StreamError> error = connection_.Write(frame, trace);
     Note(error, trace);
-    if (error) return connection_.Describe(*error);
-    return std::nullopt;
+    return error;
   }
   if (queue_.size() >= kQueueLimit) {
     queue_.pop_front();
-    if (dropped_++ == 0) {
-      trace.Line("queue for ", name_, " full: its oldest messages are dropped");
-    }
+    if (dropped_++ == 0) trace.Line("queue for ", label_, " full: its oldest messages are dropped");
   }
   queue_.emplace_back(frame);
   Flush(trace);
@@ -47,22 +48,20 @@ void StreamDestination::Flush(config::TraceFile& trace) {
 void StreamDestination::Note(const std::optional<platform::StreamError>& error,
                              config::TraceFile& trace) {
   if (!error) {
-    if (failure_) {
-      failure_.reset();
-      if (reports_ != nullptr) reports_->Working(name_);
-    }
+    failure_.reset();
     ReportDropped(trace);
-    return;
+  } else if (!error->stopped) {  // a stop is no failure of the destination
+    failure_ = error;
   }
-  if (error->stopped || failure_) return;
-  failure_ = connection_.Describe(*error);
-  if (reports_ != nullptr) reports_->Failing(name_, *failure_);
 }
 
 void StreamDestination::ReportDropped(config::TraceFile& trace) {
   if (dropped_ == 0) return;
-  trace.Line(dropped_, " messages for ", name_, " were dropped: its queue was full");
-  if (reports_ != nullptr) reports_->Dropped(name_, dropped_);
+  const std::string count = std::to_string(dropped_);
+  trace.Line(count, " messages for ", label_, " were dropped: its queue was full");
+  if (report_) {
+    report_(platform::EventReporter::kWarning, loop_messages::kMessagesDropped, {label_, count});
+  }
   dropped_ = 0;
 }
 
