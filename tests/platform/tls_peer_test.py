@@ -8,9 +8,9 @@ Certificates are made here with certtool: a CA, another CA, and server
 certificates for "sysloghost" (good), for "otherhost", for "sysloghost"
 signed by the other CA, and for "sysloghost" that expired in 2020. rsyslog
 (imtcp with the gtls driver, anonymous clients) serves the good certificate;
-openssl s_server serves each bad one. The driver (kivo_tls_driver.exe)
-sends one frame to each; only rsyslog may receive one, and each refusal
-must name its reason.
+openssl s_server serves each bad one, and the good one over TLS 1.1 only.
+The driver (kivo_tls_driver.exe) sends one frame to each; only rsyslog may
+receive one, and each refusal must name its reason.
 """
 
 import os
@@ -85,11 +85,12 @@ def start_rsyslog(folder, port):
     return process
 
 
-def start_s_server(folder, name, port):
+def start_s_server(folder, name, port, certificate, options=()):
     output = open(os.path.join(folder, name + ".out"), "w")
     return subprocess.Popen(
         ["openssl", "s_server", "-quiet", "-naccept", "1", "-accept", "127.0.0.1:%d" % port,
-         "-cert", os.path.join(folder, name + ".pem"), "-key", os.path.join(folder, "server.key")],
+         "-cert", os.path.join(folder, certificate + ".pem"),
+         "-key", os.path.join(folder, "server.key")] + list(options),
         stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.DEVNULL)
 
 
@@ -119,12 +120,16 @@ def main():
                  ("der", rsyslog_port, "sysloghost", windows("ca.der"), "sent"),
                  ("machine-roots", rsyslog_port, "sysloghost", "-",
                   'refused: certificate "sysloghost" issued by "Kivo Test CA" not trusted')]
-        for name, reason in (
-                ("other-signed", 'certificate "sysloghost" issued by "Other CA" not trusted'),
-                ("otherhost", 'name "sysloghost" does not match certificate "otherhost"'),
-                ("expired", 'certificate "sysloghost" expired')):
+        bad_servers = (
+            ("other-signed", "other-signed", (),
+             'certificate "sysloghost" issued by "Other CA" not trusted'),
+            ("otherhost", "otherhost", (), 'name "sysloghost" does not match certificate "otherhost"'),
+            ("expired", "expired", (), 'certificate "sysloghost" expired'),
+            ("tls1.1", "good", ("-tls1_1", "-cipher", "DEFAULT@SECLEVEL=0"),
+             "TLS 1.1 refused: TLS 1.2 at least is required"))
+        for name, certificate, options, reason in bad_servers:
             port = free_tcp_port()
-            servers.append(start_s_server(folder, name, port))
+            servers.append(start_s_server(folder, name, port, certificate, options))
             cases.append((name, port, "sysloghost", windows("ca.pem"), "refused: " + reason))
         kivo_wine.wait_for(lambda: all(listening(case[1]) for case in cases), 10)
         try:
@@ -137,7 +142,7 @@ def main():
             received = lambda: read(os.path.join(folder, "received")).splitlines()  # noqa: E731
             kivo_wine.wait_for(lambda: len(received()) >= 2, 10)
             checks.equal("what rsyslog received", ["tls case pem", "tls case der"], received())
-            for name in ("other-signed", "otherhost", "expired"):
+            for name, _, _, _ in bad_servers:
                 checks.equal("what %s's server received" % name, "",
                              read(os.path.join(folder, name + ".out")).strip())
         finally:

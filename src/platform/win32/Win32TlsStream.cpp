@@ -36,8 +36,7 @@ StreamError Failed(SECURITY_STATUS status, const char* what) {
 
 // Client credentials that send no certificate of their own. SCH_CREDENTIALS
 // lets SChannel offer TLS 1.3 where it has it; a system that does not know
-// that form (before Windows 10 1809, and Wine) takes SCHANNEL_CRED, with
-// TLS 1.2.
+// that form (before Windows 10 1809) takes SCHANNEL_CRED, with TLS 1.2.
 SECURITY_STATUS AcquireCredentials(CredHandle* credentials) {
   TLS_PARAMETERS parameters = {};
   parameters.grbitDisabledProtocols = kOldProtocols;
@@ -58,6 +57,14 @@ SECURITY_STATUS AcquireCredentials(CredHandle* credentials) {
   classic.dwFlags = kCredentialFlags;
   return AcquireCredentialsHandleA(nullptr, package, SECPKG_CRED_OUTBOUND, nullptr, &classic,
                                    nullptr, nullptr, credentials, &expiry);
+}
+
+// Nothing for TLS 1.2 and later; else the version the server chose.
+std::optional<std::string> OlderThanTls12(DWORD protocol) {
+  if (protocol & (SP_PROT_TLS1_2 | SP_PROT_TLS1_3)) return std::nullopt;
+  if (protocol & SP_PROT_TLS1_1) return "TLS 1.1";
+  if (protocol & SP_PROT_TLS1_0) return "TLS 1.0";
+  return "SSL";
 }
 
 class SchannelStream : public Stream {
@@ -112,6 +119,15 @@ std::optional<StreamError> SchannelStream::Open(const TlsPeer& peer, const WaitL
   const SECURITY_STATUS sizes =
       QueryContextAttributesA(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_);
   if (sizes != SEC_E_OK) return Failed(sizes, "TLS handshake failed");
+  // Asked for in the credentials, and checked here too: Wine takes
+  // SCH_CREDENTIALS but not the protocols they disable.
+  SecPkgContext_ConnectionInfo connection = {};
+  const SECURITY_STATUS info =
+      QueryContextAttributesA(&context_, SECPKG_ATTR_CONNECTION_INFO, &connection);
+  if (info != SEC_E_OK) return Failed(info, "TLS handshake failed");
+  if (auto older = OlderThanTls12(connection.dwProtocol)) {
+    return StreamError::Reason(*older + " refused: TLS 1.2 at least is required");
+  }
   PCCERT_CONTEXT certificate = nullptr;
   const SECURITY_STATUS found =
       QueryContextAttributesA(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate);
