@@ -65,11 +65,11 @@ class StreamConnection {
   std::optional<platform::StreamError> Write(std::string_view frame, config::TraceFile& trace);
 
   const StreamTarget& target() const { return target_; }
+
+ private:
   std::string Describe(const platform::StreamError& error) const {
     return platform::Describe(error, services_.error_text);
   }
-
- private:
   std::optional<platform::StreamError> Connect(config::TraceFile& trace);
   platform::StreamError Failed(platform::StreamError error);
 
