@@ -53,7 +53,7 @@ def main():
         trapd = kivo_wine.TrapReceiver(mibs=("KIVO-MIB", "SNMPv2-MIB"), mib_path=mib_path,
                                        handler="env MIBDIRS=%s /usr/sbin/snmptt --ini=%s" % (
                                            mib_path, os.path.join(work, "snmptt.ini")))
-        rsyslog = Rsyslog(work)
+        rsyslog = kivo_wine.SyslogReceiver("udp")
 
         logs = kivo_wine.EventLogFiles(session, os.path.join(build, "tools", "evtutil",
                                                               "evtutil.exe"))
@@ -69,8 +69,10 @@ def main():
         for type_, severity in TYPES:
             marker = markers[type_] = "%s-%d" % (type_, time.monotonic_ns())
             logs.append(source=SOURCE, type_=type_, strings=(marker,), sid="S-1-5-18")
+            record = wait_for(lambda: rsyslog.record(marker), 10) or {}
             checks.equal("rsyslog's record of " + type_, "daemon|%s|%s:| SYSTEM: %s" % (
-                severity, SOURCE, marker), wait_for(lambda: rsyslog.record(marker), 10))
+                severity, SOURCE, marker), b"|".join(record.get(field, b"") for field in (
+                    "facility", "severity", "tag", "msg")).decode(errors="replace"))
             if type_ == "information":
                 trap_names(checks, trapd, marker, "SNMPv2c", "information(3)")
                 session.registry({CONFIG_KEY: {"version": 0}})
@@ -115,37 +117,6 @@ def read(path):
         return ""
     with open(path, errors="replace") as f:
         return f.read()
-
-
-class Rsyslog:
-    """rsyslogd in the foreground as a syslog receiver on a loopback port,
-    with its own configuration and work folder; one line per message."""
-
-    def __init__(self, work):
-        self.folder = os.path.join(work, "rsyslog")
-        os.makedirs(self.folder)
-        self.port = kivo_wine.free_udp_port()
-        self.received = os.path.join(self.folder, "received")
-        config = os.path.join(self.folder, "rsyslog.conf")
-        with open(config, "w") as f:
-            f.write('global(workDirectory="%s")\nmodule(load="imudp")\n'
-                    'input(type="imudp" address="127.0.0.1" port="%d")\n'
-                    'template(name="fields" type="string" string="%%syslogfacility-text%%|'
-                    '%%syslogseverity-text%%|%%syslogtag%%|%%msg%%\\n")\n'
-                    '*.* action(type="omfile" file="%s" template="fields")\n'
-                    % (self.folder, self.port, self.received))
-        pid = os.path.join(self.folder, "rsyslogd.pid")
-        self.process = subprocess.Popen(["rsyslogd", "-n", "-f", config, "-i", pid],
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        if not wait_for(lambda: os.path.exists(pid), 10):
-            raise RuntimeError("rsyslogd did not start")
-
-    def record(self, marker):
-        return next((line for line in read(self.received).splitlines() if marker in line), None)
-
-    def close(self):
-        self.process.terminate()
-        self.process.wait(10)
 
 
 if __name__ == "__main__":

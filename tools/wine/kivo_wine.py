@@ -9,6 +9,9 @@ pieces that the end-to-end tests, scripts/demo, the service benchmark
   parsed into dictionaries (parse_trap). It needs no Wine.
 - UdpListener: a UDP socket on 127.0.0.1 (port 0) that keeps every
   datagram with the time it arrived: the syslog receiver.
+- SyslogReceiver: rsyslogd over UDP, TCP or TLS on 127.0.0.1, each message
+  stored with the fields rsyslog parsed; make_certificates makes the CAs and
+  server certificates that TLS tests need (certtool).
 - EventLogFiles: the .evt files of the Application, Security and System logs,
   named by each log's "File" value and written with evtutil.exe.
 - ForwardingRun: kivo-evtfile.exe installed and running, each event sent as
@@ -54,6 +57,12 @@ def wait_for(predicate, seconds, step=0.05):
 
 def free_udp_port():
     with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def free_tcp_port():
+    with socket.socket() as probe:
         probe.bind(("127.0.0.1", 0))
         return probe.getsockname()[1]
 
@@ -279,7 +288,7 @@ class EventLogFiles:
 
     def append(self, log="Application", source="KivoSample", event_id=1000, type_="information",
                strings=(), sid=None, computer=None, category=None, repeat=None, number_from=None,
-               every=None, wait=True):
+               every=None, time_generated=None, wait=True):
         """Appends a record (`repeat` records: with `number_from`, "{n}" in
         the strings counts up from it; with `every`, one each that many
         milliseconds). Returns the time the file was last written, or
@@ -295,7 +304,7 @@ class EventLogFiles:
         if category is not None:
             args += ["--category", str(category)]
         for option, value in (("--repeat", repeat), ("--number-from", number_from),
-                              ("--every", every)):
+                              ("--every", every), ("--time", time_generated)):
             if value is not None:
                 args += [option, str(value)]
         if not wait:
@@ -351,20 +360,159 @@ class UdpListener:
     def numbers(self, tag):
         """The numbers that follow the tag in the datagrams (the sequence
         numbers "tag{n}" of appended records), in order of arrival."""
-        pattern = re.compile(re.escape(tag.encode()) + rb"(\d+)")
-        return [int(found.group(1)) for found in map(pattern.search, self.messages()) if found]
+        return tagged_numbers(tag, self.messages())
 
     def tally(self, tag, total):
-        """How the records tag1 .. tag<total> arrived: whether each first
-        came in order and none was missing, and how many came again."""
-        numbers = self.numbers(tag)
-        firsts = list(dict.fromkeys(numbers))
-        return firsts == list(range(1, total + 1)), len(numbers) - len(firsts)
+        """How the records tag1 .. tag<total> arrived (see tally())."""
+        return tally(self.numbers(tag), total)
 
     def close(self):
         self.stopping = True
         self.thread.join()
         self.socket.close()
+
+
+def tcp_listening(port):
+    """Whether something listens on the loopback TCP port (asked of /proc,
+    since a probe connection would use up an accept)."""
+    with open("/proc/net/tcp") as table:
+        return any(line.split()[1].endswith(":%04X" % port) and line.split()[3] == "0A"
+                   for line in table.readlines()[1:])
+
+
+def tally(numbers, total):
+    """How the records tag1 .. tag<total>, given the numbers of those that
+    arrived in order of arrival, came: whether each first came in order and
+    none was missing, and how many came again."""
+    firsts = list(dict.fromkeys(numbers))
+    return firsts == list(range(1, total + 1)), len(numbers) - len(firsts)
+
+
+def tagged_numbers(tag, texts):
+    """The numbers that follow the tag in the texts (bytes), in order."""
+    pattern = re.compile(re.escape(tag.encode()) + rb"(\d+)")
+    return [int(found.group(1)) for found in map(pattern.search, texts) if found]
+
+
+# Test certificates (certtool templates): a CA, another CA, and server
+# certificates for "sysloghost" (good), for "otherhost", and for "sysloghost"
+# that expired in 2020; "other-signed" is the good one signed by the other CA.
+CERTIFICATE_TEMPLATES = {
+    "ca": 'cn = "Kivo Test CA"\nca\ncert_signing_key\nexpiration_days = 30\n',
+    "other-ca": 'cn = "Other CA"\nca\ncert_signing_key\nexpiration_days = 30\n',
+    "good": 'cn = "sysloghost"\ndns_name = "sysloghost"\ntls_www_server\nexpiration_days = 30\n',
+    "otherhost": 'cn = "otherhost"\ndns_name = "otherhost"\ntls_www_server\n'
+                 'expiration_days = 30\n',
+    "expired": 'cn = "sysloghost"\ndns_name = "sysloghost"\ntls_www_server\n'
+               'activation_date = "2020-01-01 00:00:00 UTC"\n'
+               'expiration_date = "2020-02-01 00:00:00 UTC"\n',
+}
+
+
+def make_certificates(folder):
+    """ca.pem (and ca.der), other-ca.pem, and good.pem, otherhost.pem,
+    expired.pem, other-signed.pem, all for the key server.key, in the
+    folder."""
+    def tool(*args):
+        subprocess.run(["certtool"] + list(args), check=True, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+    path = lambda name: os.path.join(folder, name)  # noqa: E731
+    for name, text in CERTIFICATE_TEMPLATES.items():
+        with open(path(name + ".tmpl"), "w") as f:
+            f.write(text)
+    for key in ("ca", "other-ca", "server"):
+        tool("--generate-privkey", "--key-type=rsa", "--bits=2048", "--outfile", path(key + ".key"))
+    for ca in ("ca", "other-ca"):
+        tool("--generate-self-signed", "--load-privkey", path(ca + ".key"), "--template",
+             path(ca + ".tmpl"), "--outfile", path(ca + ".pem"))
+    for name, ca in (("good", "ca"), ("otherhost", "ca"), ("expired", "ca"),
+                     ("other-signed", "other-ca")):
+        tool("--generate-certificate", "--load-privkey", path("server.key"), "--load-ca-certificate",
+             path(ca + ".pem"), "--load-ca-privkey", path(ca + ".key"), "--template",
+             path((name if name != "other-signed" else "good") + ".tmpl"), "--outfile",
+             path(name + ".pem"))
+    subprocess.run(["openssl", "x509", "-in", path("ca.pem"), "-outform", "DER", "-out",
+                    path("ca.der")], check=True)
+
+
+class SyslogReceiver:
+    """rsyslogd in the foreground, unprivileged, as a syslog receiver on a
+    loopback port of its own, with its own configuration and work folder:
+    over "udp", "tcp" (octet counting) or "tls" (the gtls driver serving the
+    certificate of a make_certificates folder, good.pem unless told,
+    clients without certificates).
+    Each message is stored with the fields rsyslog parsed (FIELDS, the
+    times in RFC 3339); stop() and start() again keep the port."""
+
+    FIELDS = ("facility", "severity", "tag", "app-name", "msgid", "structured-data",
+              "timereported", "timegenerated", "msg")
+
+    def __init__(self, protocol="udp", certificates=None, certificate="good"):
+        self.folder = tempfile.mkdtemp(prefix="kivo-rsyslog-")
+        self.protocol = protocol
+        self.port = free_udp_port() if protocol == "udp" else free_tcp_port()
+        self.received = os.path.join(self.folder, "received")
+        self.config = os.path.join(self.folder, "rsyslog.conf")
+        self.pid = os.path.join(self.folder, "rsyslogd.pid")
+        settings = 'workDirectory="%s"' % self.folder
+        if protocol == "tls":
+            settings += (' defaultNetstreamDriverCAFile="{0}/ca.pem"'
+                         ' defaultNetstreamDriverCertFile="{0}/{1}.pem"'
+                         ' defaultNetstreamDriverKeyFile="{0}/server.key"'.format(certificates,
+                                                                                  certificate))
+        module = {"udp": 'module(load="imudp")\n',
+                  "tcp": 'module(load="imtcp")\n',
+                  "tls": 'module(load="imtcp" streamDriver.name="gtls" streamDriver.mode="1"'
+                         ' streamDriver.authMode="anon")\n'}[protocol]
+        fields = "|".join("%%%s%%" % name for name in (
+            "syslogfacility-text", "syslogseverity-text", "syslogtag", "app-name", "msgid",
+            "structured-data", "timereported:::date-rfc3339", "timegenerated:::date-rfc3339",
+            "msg"))
+        with open(self.config, "w") as f:
+            f.write('global(%s)\n%s'
+                    'input(type="im%s" address="127.0.0.1" port="%d")\n'
+                    'template(name="fields" type="string" string="%s\\n")\n'
+                    '*.* action(type="omfile" file="%s" template="fields")\n'
+                    % (settings, module, "udp" if protocol == "udp" else "tcp", self.port,
+                       fields, self.received))
+        self.process = None
+        self.start()
+
+    def start(self):
+        if os.path.exists(self.pid):
+            os.remove(self.pid)
+        self.process = subprocess.Popen(["rsyslogd", "-n", "-f", self.config, "-i", self.pid],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if not wait_for(lambda: os.path.exists(self.pid) and (self.protocol == "udp" or
+                                                               tcp_listening(self.port)), 10):
+            raise RuntimeError("rsyslogd did not start")
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.terminate()
+            self.process.wait(10)
+
+    def lines(self):
+        if not os.path.exists(self.received):
+            return []
+        with open(self.received, "rb") as f:
+            return f.read().splitlines()
+
+    def records(self):
+        """Each message as a dict of FIELDS (bytes values)."""
+        return [dict(zip(self.FIELDS, line.split(b"|", len(self.FIELDS) - 1)))
+                for line in self.lines()]
+
+    def record(self, marker):
+        """The first message that holds the marker (text), or None."""
+        return next((r for r in self.records() if marker.encode() in r["msg"]), None)
+
+    def numbers(self, tag):
+        return tagged_numbers(tag, self.lines())
+
+    def close(self):
+        self.stop()
+        shutil.rmtree(self.folder, ignore_errors=True)
 
 
 # One line per trap: fields between '|', bindings between '~~', then an end
