@@ -131,6 +131,9 @@ void SyslogFormatter::FormatRfc5424(const EventRecord& event, std::string& messa
   message += "] ";
   message += kByteOrderMark;
   ansi_.AppendUtf8(event.description, message);
+  // Message texts end with a line break, which receivers would keep as
+  // part of the message (rsyslog shows "#015"); breaks between lines stay.
+  while (message.back() == '\n' || message.back() == '\r') message.pop_back();
 }
 
 void SyslogFormatter::AppendParameter(const char* name, std::string_view utf8,

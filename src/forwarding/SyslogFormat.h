@@ -33,7 +33,8 @@ std::optional<SyslogProtocol> ParseSyslogProtocol(std::string_view text);
 // event id; type and category are the numbers filters and traps use. Header
 // fields keep only printable US-ASCII without space (every other octet
 // becomes "_") and are "-" when empty; the parameter values escape '"', '\'
-// and ']' with a backslash.
+// and ']' with a backslash. Line breaks that end the description are
+// left out.
 class SyslogFormatter {
  public:
   explicit SyslogFormatter(platform::AnsiText& ansi) : ansi_(ansi) {}

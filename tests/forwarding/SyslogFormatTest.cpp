@@ -44,7 +44,8 @@ class SyslogFormatTest : public ::testing::Test {
 TEST_F(SyslogFormatTest, Rfc5424CarriesTheRecordInItsFieldsAndTheTextInUtf8) {
   OwnedEvent event(4624, 4, 12544, "Microsoft Windows security", "DC01", "ad\"m]i\\n \xE9",
                    "Caf\xE9 \xFC"
-                   "ber\r\n\x80 5");
+                   "ber\r\n\x80 5\r\n");
+  // The line break inside stays; the one that ends the message text goes.
   EXPECT_EQ(
       "<27>1 2023-11-14T22:14:02.000Z DC01 Microsoft_Windows_security - 4624 [kivo@5309 "
       "log=\"Security\" record=\"4000000001\" type=\"4\" category=\"12544\" "
