@@ -14,7 +14,7 @@ std::optional<StreamError> StreamConnection::Write(std::string_view frame,
                                                    config::TraceFile& trace) {
   if (stream_ && stream_->PeerClosed()) {
     trace.Line("connection to ", target_.host, " on port ", target_.port, " closed by the server");
-    stream_.reset();
+    Drop();
   }
   if (!stream_) {
     const std::int64_t now = services_.clock();
@@ -25,11 +25,31 @@ std::optional<StreamError> StreamConnection::Write(std::string_view frame,
     }
     if (auto error = Connect(trace)) return Failed(*error);
   }
-  if (auto error = stream_->Write(frame.data(), frame.size(),
-                                  WaitLimit{kWriteMilliseconds, services_.stop})) {
+  const WaitLimit limit{kWriteMilliseconds, services_.stop};
+  std::optional<StreamError> error;
+  if (resend_) {
+    trace.Line("sending the last ", recent_.size(), " messages to ", target_.host, " on port ",
+               target_.port, " again: they may have been lost with the connection");
+    for (const std::string& again : recent_) {
+      error = stream_->Write(again.data(), again.size(), limit);
+      if (error) break;
+    }
+  }
+  if (!error) error = stream_->Write(frame.data(), frame.size(), limit);
+  if (error) {
     trace.Line("failed to send to ", target_.host, " on port ", target_.port, ": ",
                Describe(*error));
+    Drop();
     return Failed(*error);
+  }
+  resend_ = false;
+  if (recent_.size() == kFramesKept) {
+    // The oldest string's storage serves the newest frame.
+    recent_.push_back(std::move(recent_.front()));
+    recent_.pop_front();
+    recent_.back().assign(frame);
+  } else {
+    recent_.emplace_back(frame);
   }
   backoff_.Reset();
   return std::nullopt;
@@ -63,8 +83,12 @@ std::optional<StreamError> StreamConnection::Connect(config::TraceFile& trace) {
   return std::nullopt;
 }
 
-StreamError StreamConnection::Failed(StreamError error) {
+void StreamConnection::Drop() {
   stream_.reset();
+  resend_ = !recent_.empty();
+}
+
+StreamError StreamConnection::Failed(StreamError error) {
   // A stop is no failure of the destination: the service is going.
   if (!error.stopped) retry_at_ = services_.clock() + backoff_.Next();
   last_error_ = error;

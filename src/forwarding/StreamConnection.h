@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,11 +52,20 @@ struct StreamServices {
 // wait later (1 s, then 2, 4, … up to 60 s after each further failure), and
 // until then writes fail at once with the last error. A write that
 // succeeds resets the wait.
+//
+// A frame written whole may still be lost: a server that stops drops what
+// it had taken in but not handled yet (rsyslog stopped in a flood loses its
+// last few frames, and closes as if it had stored them), and that shows only
+// at the next write. So the last kFramesKept frames written are kept, and
+// when their connection breaks (closed by the server, or a write fails)
+// they go again first on the next connection: every frame arrives at least
+// once, and a break may bring up to that many twice.
 class StreamConnection {
  public:
   static constexpr std::uint32_t kConnectMilliseconds = 5000;
   static constexpr std::uint32_t kHandshakeMilliseconds = 10000;
   static constexpr std::uint32_t kWriteMilliseconds = 10000;
+  static constexpr std::size_t kFramesKept = 32;
 
   StreamConnection(StreamTarget target, const StreamServices& services);
 
@@ -71,11 +81,15 @@ class StreamConnection {
     return platform::Describe(error, services_.error_text);
   }
   std::optional<platform::StreamError> Connect(config::TraceFile& trace);
+  // Drops the connection; the frames kept are owed again.
+  void Drop();
   platform::StreamError Failed(platform::StreamError error);
 
   const StreamTarget target_;
   const StreamServices services_;
   std::unique_ptr<platform::Stream> stream_;
+  std::deque<std::string> recent_;  // the last frames written whole, oldest first
+  bool resend_ = false;             // their connection broke: they go again first
   RetryBackoff backoff_;
   std::int64_t retry_at_ = 0;
   platform::StreamError last_error_;
