@@ -110,7 +110,8 @@ def formats_and_refusals(check, session, run, receivers):
     for number, (name, reason) in enumerate(REFUSALS, 3):
         line = "sending to the syslog destination %d (127.0.0.1:%d) fails: %s" % (
             number, receivers[name].port, reason)
-        check.that(wait_for(lambda: line in read(trace), 10), "refused and traced: " + line)
+        check.that(wait_for(lambda: line in kivo_wine.read_text(trace), 10),
+                   "refused and traced: " + line)
         check.equal("what the %s server received" % name, [], receivers[name].lines())
 
 
@@ -183,13 +184,6 @@ def timed_stop(check, session, case):
     stopped = session.wait_for_state("STOPPED", 20)
     took = time.monotonic() - began
     check.that(stopped and took < 5, "net stop %s: STOPPED after %.2f s" % (case, took))
-
-
-def read(path):
-    if not os.path.exists(path):
-        return ""
-    with open(path, errors="replace") as f:
-        return f.read()
 
 
 if __name__ == "__main__":

@@ -32,10 +32,6 @@ def start_s_server(folder, name, port, certificate, options=()):
         stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.DEVNULL)
 
 
-def read(path):
-    return open(path, errors="replace").read() if os.path.exists(path) else ""
-
-
 def main():
     wine_run, driver = sys.argv[1:3]
     checks = kivo_wine.Checks()
@@ -75,7 +71,7 @@ def main():
             checks.equal("what rsyslog received", [b"tls case pem", b"tls case der"], received())
             for name, _, _, _ in bad_servers:
                 checks.equal("what %s's server received" % name, "",
-                             read(os.path.join(folder, name + ".out")).strip())
+                             kivo_wine.read_text(os.path.join(folder, name + ".out")).strip())
         finally:
             rsyslog.close()
             for server in servers:

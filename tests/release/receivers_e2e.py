@@ -82,7 +82,7 @@ def main():
         wanted = [markers["information"], markers["audit-success"]]
         logged = wait_for(lambda: [m for m in wanted if any(
             '%s Normal "Status Events" ' % TRAP_OID in line and m in line
-            for line in read(snmptt_log).splitlines())] == wanted, 10)
+            for line in kivo_wine.read_text(snmptt_log).splitlines())] == wanted, 10)
         if checks.equal("snmptt's records of both trap forms", True, logged):
             checks.ok("snmptt matches both trap forms with the EVENT made from the MIB")
     finally:
@@ -110,13 +110,6 @@ def trap_names(checks, trapd, marker, form, type_):
     if checks.equal(form + " trap by name", expected, {n: names.get(n) for n in expected}):
         checks.ok("%s trap decoded by snmptrapd with KIVO-MIB: %s" % (form, ", ".join(
             "%s = %s" % (n.split("::")[1], v[1]) for n, v in expected.items())))
-
-
-def read(path):
-    if not os.path.exists(path):
-        return ""
-    with open(path, errors="replace") as f:
-        return f.read()
 
 
 if __name__ == "__main__":

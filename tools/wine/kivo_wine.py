@@ -55,6 +55,14 @@ def wait_for(predicate, seconds, step=0.05):
         time.sleep(step)
 
 
+def read_text(path):
+    """The text of a file that may not be there yet ("" then)."""
+    if not os.path.exists(path):
+        return ""
+    with open(path, errors="replace") as f:
+        return f.read()
+
+
 def free_udp_port():
     with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
         probe.bind(("127.0.0.1", 0))
