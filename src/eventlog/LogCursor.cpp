@@ -42,11 +42,17 @@ void LogCursor::Start() {
     trace.Line("Could not get log count for ", index_ + 1);
     trace.Line("Error is ", last_error_);
   } else if (positions_ != nullptr) {
-    if (const std::optional<LogPosition> kept = positions_->Load(name_)) {
-      if (const std::optional<std::string> lost = GoOnFrom(*kept)) {
-        TraceFile(TraceFile::kFileName).Line(*lost);
-      }
+    const KeptPosition kept = positions_->Load(name_);
+    std::optional<std::string> lost;
+    if (!kept.damage.empty()) {
+      // Nothing written since can be told from what was read: all of it is sent.
+      lost = "the kept position of " + std::string(name_) + " is damaged (" + kept.damage +
+             "), going on with record " + std::to_string(first_record_);
+      next_record_ = first_record_;
+    } else if (kept.position) {
+      lost = GoOnFrom(*kept.position);
     }
+    if (lost) TraceFile(TraceFile::kFileName).Line(*lost);
     // Kept at once, with the check of the record before it, so that a run
     // that forwards nothing still leaves the next start a position to check.
     if (check_ == 0 && next_record_ > first_record_) {
@@ -160,7 +166,11 @@ void LogCursor::ReopenLog(TraceFile& trace) {
     trace.Line("Could not re-get log count for ", name_);
     trace.Line("Error is ", last_error_);
   } else if (positions_ != nullptr) {
-    if (const std::optional<std::string> lost = GoOnFrom(was)) trace.Line(*lost);
+    // Written whatever "logging" says, as at the start: records lost must
+    // not go unnoticed.
+    if (const std::optional<std::string> lost = GoOnFrom(was)) {
+      TraceFile(TraceFile::kFileName).Line(*lost);
+    }
   }
 }
 

@@ -79,12 +79,9 @@ void ForwardingLoop::Run(LoopHost& host) {
   CachingMessages messages(platform_.messages, platform_.clock);
   auto config = std::make_unique<config::RegistryConfig>(registry, nullptr);
   EnsureTrapOptions(*config);
-  std::unique_ptr<eventlog::LogPositions> positions;
-  if (IsSwitchedOn(*config, names::kResume)) {
-    positions = std::make_unique<eventlog::LogPositions>(platform_.registry, host.ServiceKey());
-  } else {
-    eventlog::LogPositions::Forget(platform_.registry, host.ServiceKey());
-  }
+  // Earlier versions kept the positions under the service's key.
+  const std::unique_ptr<eventlog::LogPositions> positions = eventlog::LogPositions::ForStart(
+      platform_.registry, host.ServiceKey(), IsSwitchedOn(*config, names::kResume));
   auto reader = std::make_unique<eventlog::EventLogReader>(
       platform_.event_log, messages, platform_.pause, registry, positions.get());
 

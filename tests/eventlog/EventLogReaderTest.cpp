@@ -233,7 +233,7 @@ TEST_P(ReaderScenarios, GoesOnWithTheOldestRecordAfterAWrapPastItsPosition) {
 // (keeping the position after every record), while the log changes between
 // and during runs.
 TEST_P(ReaderScenarios, ResumeGoesOnFromTheKeptPositionOrTheOldestRecordNamingWhatWasLost) {
-  eventlog::LogPositions positions(registry_, "SYSTEM\\CurrentControlSet\\Services\\kivo");
+  eventlog::LogPositions positions(registry_);
   const auto start = [&] {
     reader_ = std::make_unique<eventlog::EventLogReader>(logs_->event_log(), messages_, pause_,
                                                          registry_, &positions);
@@ -270,11 +270,39 @@ TEST_P(ReaderScenarios, ResumeGoesOnFromTheKeptPositionOrTheOldestRecordNamingWh
   const int oldest = std::stoi(wrapped.front().substr(1)) + 2;  // record n is "w" n - 2
   EXPECT_EQ(
       "records from 5 on of Security were cleared before they were read, going on with "
-      "record 1\nrecords 2 to " +
+      "record 1\nrecords from 6 on of Security were cleared before they were read, going on "
+      "with record 1\nrecords 2 to " +
           std::to_string(oldest - 1) +
           " of Security were overwritten before they were read, going on with record " +
           std::to_string(oldest) + "\n",
       Trace());
+}
+
+// A kept position that is damaged, whatever is wrong with it, is named in
+// the trace whatever "logging" says, and reading goes on from the oldest
+// record: the whole log is sent again rather than anything lost.
+TEST_P(ReaderScenarios, ResumeSendsTheWholeLogAfterADamagedPosition) {
+  const struct {
+    StoredValue value;
+    const char* why;
+  } cases[] = {
+      {{platform::RegType::kBinary, "12"}, "a value of 2 bytes, not 8"},
+      {{platform::RegType::kBinary, "123456789"}, "a value of 9 bytes, not 8"},
+      {{platform::RegType::kNumber, Dword(2)}, "a value of REG_DWORD, not REG_BINARY"},
+  };
+  eventlog::LogPositions positions(registry_);
+  Write("System", "old 1");
+  Write("System", "old 2");
+  for (const auto& c : cases) {
+    ClearTrace();
+    ASSERT_TRUE(WriteValue(registry_, eventlog::LogPositions::KeyPath(), "System", c.value));
+    reader_ = std::make_unique<eventlog::EventLogReader>(logs_->event_log(), messages_, pause_,
+                                                         registry_, &positions);
+    EXPECT_THAT(FetchAll(), ElementsAre("old 1", "old 2")) << c.why;
+    EXPECT_EQ("the kept position of System is damaged (" + std::string(c.why) +
+                  "), going on with record 1\n",
+              Trace());
+  }
 }
 
 std::unique_ptr<LogBackend> MakeInMemoryLogs(platform::Registry&, platform::FakeMessages&,
@@ -345,6 +373,54 @@ TEST_F(ReaderFaultsTest, OtherReadErrorsAskForTheSameRecordAgain) {
   fake_->FailNextRead("Application", 5);
   EXPECT_FALSE(reader_->FetchNext());
   EXPECT_THAT(FetchAll(), ElementsAre("kept"));
+}
+
+// Positions kept by an earlier version under the service's key are taken
+// over once, for logs without one in the store, and that key goes; a start
+// without resume forgets the logs' positions and no other value of the key.
+TEST(LogPositionsTest, OldPositionsAreTakenOverOnceAndAStartWithoutResumeForgetsOnlyThem) {
+  platform::FakeRegistry registry;
+  const std::string service = "SYSTEM\\CurrentControlSet\\Services\\kivo";
+  const std::string path = eventlog::LogPositions::KeyPath();
+  const StoredValue old_app{platform::RegType::kBinary, "app_old_"};
+  const StoredValue new_sec{platform::RegType::kBinary, "sec_new_"};
+  const StoredValue status{platform::RegType::kBinary, "status"};
+  ASSERT_TRUE(WriteValue(registry, service + "\\Positions", "Application", old_app));
+  ASSERT_TRUE(WriteValue(registry, service + "\\Positions", "Security", old_app));
+  ASSERT_TRUE(WriteValue(registry, path, "Security", new_sec));
+  ASSERT_TRUE(WriteValue(registry, path, "Status", status));
+  EXPECT_NE(nullptr, eventlog::LogPositions::ForStart(registry, service, true));
+  EXPECT_EQ(old_app, ReadValue(registry, path, "Application"));
+  EXPECT_EQ(new_sec, ReadValue(registry, path, "Security"));
+  EXPECT_FALSE(KeyExists(registry, service + "\\Positions"));
+  EXPECT_TRUE(KeyExists(registry, service));
+
+  EXPECT_EQ(nullptr, eventlog::LogPositions::ForStart(registry, service, false));
+  EXPECT_FALSE(ReadValue(registry, path, "Application").has_value());
+  EXPECT_FALSE(ReadValue(registry, path, "Security").has_value());
+  EXPECT_EQ(status, ReadValue(registry, path, "Status"));
+}
+
+// Writes that fail, the key's creation included, are traced whatever
+// "logging" says: once when they start to fail, once when they work again.
+TEST(LogPositionsTest, WritesThatFailAreTracedOncePerOutage) {
+  ScopedTempDir dir;
+  platform::FakeRegistry registry;
+  registry.RefuseChanges(platform::kErrorAccessDenied);
+  eventlog::LogPositions positions(registry);
+  positions.Save("System", {7, 1});
+  registry.RefuseChanges(platform::kRegSuccess);
+  positions.Save("System", {8, 1});
+  positions.Save("System", {9, 1});
+  registry.RefuseChanges(platform::kErrorAccessDenied);
+  positions.Save("System", {10, 1});
+  positions.Save("System", {11, 1});
+  const std::string path = eventlog::LogPositions::KeyPath();
+  EXPECT_EQ(9u, positions.Load("System").position.value_or(eventlog::LogPosition{}).next_record);
+  EXPECT_THAT(ReadLines(config::TraceFile::kFileName),
+              ElementsAre("positions cannot be kept in " + path + ": error 5",
+                          "positions are kept in " + path + " again",
+                          "positions cannot be kept in " + path + ": error 5"));
 }
 
 }  // namespace

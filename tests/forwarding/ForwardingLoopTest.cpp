@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "eventlog/LogPositions.h"
 #include "forwarding/BurstCache.h"
 #include "forwarding/EventPipeline.h"
 #include "forwarding/ForwardingFixture.h"
@@ -137,13 +138,12 @@ TEST_F(ForwardingLoopTest, BurstTakesTheLogsInTurnAndResumeSendsWhatTheStopLeft)
   EXPECT_EQ(1, pause_.waits());
   EXPECT_EQ(2, restarted.idle_rounds());
 
-  const std::string positions = busy.ServiceKey() + "\\Positions";
-  std::unique_ptr<platform::RegistryKey> key;
-  EXPECT_EQ(platform::kRegSuccess, registry_.Open(positions, &key));
+  const std::string positions = eventlog::LogPositions::KeyPath();
+  EXPECT_TRUE(ReadValue(registry_, positions, "System").has_value());
   SetNumber("resume", 0);
   ScriptedHost without({});
   RunLoop(without);
-  EXPECT_NE(platform::kRegSuccess, registry_.Open(positions, &key));
+  EXPECT_FALSE(ReadValue(registry_, positions, "System").has_value());
 }
 
 // Each fault hits one event; the next event, with the fault mended, must
