@@ -24,15 +24,27 @@ namespace kivo::eventlog {
 // and starts with the log after the one that delivered last, so that one
 // busy log cannot hold the others back.
 //
+// A log that cannot be read is opened again later and never given up; each
+// outage and its end go to `report` (see LogOutage), for the service's
+// messages in the Application log.
+//
 // The platform pieces and the kept positions (null without resume) are
 // injected and must outlive the reader.
 class EventLogReader {
  public:
   static constexpr std::uint32_t kPauseMilliseconds = 500;
 
+  // How far reading of one log has come, for the service's status.
+  struct LogProgress {
+    const char* name;
+    bool initialised;
+    std::uint32_t next_record;  // the number of the record it reads next
+  };
+
   EventLogReader(platform::EventLog& event_log, platform::Messages& messages,
                  platform::Pause& pause, platform::Registry& registry,
-                 LogPositions* positions = nullptr);
+                 LogPositions* positions = nullptr, OutageReport report = {},
+                 MillisecondClock clock = SteadyMilliseconds);
   virtual ~EventLogReader();
   EventLogReader(const EventLogReader&) = delete;
   EventLogReader& operator=(const EventLogReader&) = delete;
@@ -48,6 +60,8 @@ class EventLogReader {
   void KeepPosition();
   // Closes every open log.
   virtual void CloseAll();
+  // Each log's progress, in the order of the log table.
+  std::array<LogProgress, kLogCount> Progress() const;
 
   // The current event: the record fetched last. The text buffers are
   // writable (the trap stage edits them in place) and always zero-terminated
@@ -66,6 +80,7 @@ class EventLogReader {
 
   platform::Pause& pause_;
   platform::Registry& registry_;
+  const CursorServices services_;
   RecordDecoder decoder_;
   std::array<LogCursor, kLogCount> logs_;
   RecordBuffer record_;

@@ -11,6 +11,8 @@
 #include "forwarding/EventPipeline.h"
 #include "forwarding/OptionalReads.h"
 #include "perf/UptimeCounter.h"
+#include "platform/EventReporter.h"
+#include "service/ServiceEventSource.h"
 
 namespace kivo::forwarding {
 
@@ -42,6 +44,15 @@ void Forward(EventPipeline& pipeline, eventlog::EventLogReader& reader) {
 bool IsSwitchedOn(config::RegistryConfig& config, const char* name) {
   config.Open("");
   return TryReadNumber(config, name).value_or(0) != 0;
+}
+
+// An event log that cannot be read, and its recovery, in the Application log.
+eventlog::OutageReport ReportLogOutages(LoopHost& host) {
+  return [&host](bool failing, const std::vector<std::string>& inserts) {
+    host.ReportServiceEvent(
+        failing ? platform::EventReporter::kError : platform::EventReporter::kInformation,
+        failing ? service::messages::kLogFailing : service::messages::kLogWorking, inserts);
+  };
 }
 
 }  // namespace
@@ -82,8 +93,9 @@ void ForwardingLoop::Run(LoopHost& host) {
   // Earlier versions kept the positions under the service's key.
   const std::unique_ptr<eventlog::LogPositions> positions = eventlog::LogPositions::ForStart(
       platform_.registry, host.ServiceKey(), IsSwitchedOn(*config, names::kResume));
-  auto reader = std::make_unique<eventlog::EventLogReader>(
-      platform_.event_log, messages, platform_.pause, registry, positions.get());
+  auto reader =
+      std::make_unique<eventlog::EventLogReader>(platform_.event_log, messages, platform_.pause,
+                                                 registry, positions.get(), ReportLogOutages(host));
 
   {
     EventPipeline pipeline(*config, uptime, sockets, platform_.clock);

@@ -20,6 +20,7 @@
 #include "platform/fake/FakeEventLog.h"
 #include "platform/fake/FakeMessages.h"
 #include "platform/fake/FakePause.h"
+#include "platform/fake/FaultyEventLog.h"
 #include "support/EventRecords.h"
 
 namespace kivo::testing {
@@ -194,6 +195,20 @@ TEST_F(ForwardingLoopTest, EventWhoseHandlingThrowsIsDroppedAndTheLoopGoesOn) {
   EXPECT_EQ(BytesOf("<29>EventLog: Not Specified: forwarded"), Syslog().value_or(Bytes()));
   EXPECT_TRUE(Trap().has_value());
   EXPECT_FALSE(Trap(kStaysAway).has_value());
+}
+
+// A log that cannot be read is reported in the Application log once, with
+// the system's text of the error.
+TEST_F(ForwardingLoopTest, ALogThatCannotBeReadIsReported) {
+  platform::FaultyEventLog faulty(log_);
+  faulty.Fail("Security", platform::FaultyEventLog::Call::kOpen, 1722);
+  messages_.SetSystemMessage(1722, "The RPC server is unavailable.\r\n");
+  ScriptedHost host({[] {}, [] {}});
+  forwarding::ForwardingLoop loop(
+      {registry_, faulty, messages_, pause_, sockets_, perf_, [this] { return now_; }});
+  loop.Work(host);
+  EXPECT_EQ(std::vector<std::string>{"111|Security|The RPC server is unavailable. (error 1722)"},
+            host.reported());
 }
 
 class EventPipelineTest : public StoreFixture {
