@@ -164,6 +164,12 @@ class ReaderTest : public ::testing::Test {
     return text;
   }
   void ClearTrace() { std::remove(config::TraceFile::kFileName); }
+  // The line that names records overwritten before they were read.
+  static std::string Overwritten(const char* log, std::uint32_t from, std::uint32_t oldest) {
+    return "records " + std::to_string(from) + " to " + std::to_string(oldest - 1) + " of " + log +
+           " were overwritten before they were read, going on with record " +
+           std::to_string(oldest) + "\n";
+  }
 
   ScopedTempDir dir_;
   platform::FakeRegistry registry_;
@@ -287,10 +293,7 @@ TEST_P(ReaderScenarios, GoesOnWithTheOldestRecordAfterAWrapPastItsPosition) {
   ASSERT_EQ(102 - oldest, seen.size());
   EXPECT_EQ("w" + std::to_string(oldest - 2), seen.front());
   EXPECT_EQ("w99", seen.back());
-  EXPECT_EQ("records 2 to " + std::to_string(oldest - 1) +
-                " of Application were overwritten before they were read, going on with record " +
-                std::to_string(oldest) + "\n",
-            Trace());
+  EXPECT_EQ(Overwritten("Application", 2, oldest), Trace());
 }
 
 // Runs of a service that keeps its positions: each run forwards what is new
@@ -327,10 +330,8 @@ TEST_P(ReaderScenarios, ResumeGoesOnFromTheKeptPositionOrTheOldestRecordNamingWh
   EXPECT_EQ(
       "records from 5 on of Security were cleared before they were read, going on with "
       "record 1\nrecords from 6 on of Security were cleared before they were read, going on "
-      "with record 1\nrecords 2 to " +
-          std::to_string(oldest - 1) +
-          " of Security were overwritten before they were read, going on with record " +
-          std::to_string(oldest) + "\n",
+      "with record 1\n" +
+          Overwritten("Security", 2, oldest),
       Trace());
 }
 
@@ -456,11 +457,8 @@ TEST_P(ReaderScenarios, SeekReadsThatFailFor87FallBackToReadingInOrder) {
   ASSERT_EQ(45 - oldest, seen.size());  // record n is "w" n - 5
   EXPECT_EQ("w" + std::to_string(oldest - 5), seen.front());
   EXPECT_EQ(
-      "record 2 of System cannot be read by its number (error 87), reading System in order\n"
-      "records 5 to " +
-          std::to_string(oldest - 1) +
-          " of System were overwritten before they were read, going on with record " +
-          std::to_string(oldest) + "\n",
+      "record 2 of System cannot be read by its number (error 87), reading System in order\n" +
+          Overwritten("System", 5, oldest),
       Trace());
 }
 

@@ -11,13 +11,35 @@
 namespace kivo::testing {
 namespace {
 
-TEST(EvtFileEventLog, RecordsComeBackAsReadEventLogAReturnsThem) {
-  ScopedTempDir dir;
-  platform::FakeRegistry registry;
-  platform::FakeMessages messages;
-  RegisterLogFile(registry, messages, "Application", dir.path().string(), "Application.evt");
-  platform::evt::EvtFileWriter writer((dir.path() / "Application.evt").string());
-  ASSERT_TRUE(writer.Create(platform::evt::EvtFileWriter::kDefaultMaxSize));
+// One log file, named in the registry as NT names it.
+class EvtFileEventLogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterLogFile(registry_, messages_, "System", dir_.path().string(), "System.evt");
+    ASSERT_TRUE(writer_.Create(platform::evt::EvtFileWriter::kDefaultMaxSize));
+  }
+  // Appends the event, then reads it back through a new handle.
+  std::vector<unsigned char> ReadBack(const TestEvent& event) {
+    std::uint32_t number = 0;
+    EXPECT_TRUE(writer_.Append(ToFields(event), &number));
+    platform::EvtFileEventLog log(registry_, messages_);
+    const auto handle = log.Open("System");
+    std::vector<unsigned char> record(4096);
+    std::uint32_t read = 0, needed = 0;
+    EXPECT_TRUE(log.Read(handle, platform::kEventLogSeekRead | platform::kEventLogForwardsRead,
+                         number, record.data(), 4096, &read, &needed));
+    log.Close(handle);
+    record.resize(read);
+    return record;
+  }
+
+  ScopedTempDir dir_;
+  platform::FakeRegistry registry_;
+  platform::FakeMessages messages_;
+  platform::evt::EvtFileWriter writer_{(dir_.path() / "System.evt").string()};
+};
+
+TEST_F(EvtFileEventLogTest, RecordsComeBackAsReadEventLogAReturnsThem) {
   TestEvent event;
   event.event_id = 0xC0000BB8;
   event.event_type = 16;
@@ -27,31 +49,21 @@ TEST(EvtFileEventLog, RecordsComeBackAsReadEventLogAReturnsThem) {
   event.user_sid = MakeSid(5, {18});
   event.strings = {"5 € für Café", "日本", ""};
   event.data = {1, 2, 3};
-  std::uint32_t number = 0;
-  ASSERT_TRUE(writer.Append(ToFields(event), &number));
-
-  platform::EvtFileEventLog log(registry, messages);
-  const auto handle = log.Open("Application");
-  std::vector<unsigned char> record(4096);
-  std::uint32_t read = 0, needed = 0;
-  ASSERT_TRUE(log.Read(handle, platform::kEventLogSeekRead | platform::kEventLogForwardsRead, 1,
-                       record.data(), 4096, &read, &needed));
-  record.resize(read);
+  const std::vector<unsigned char> record = ReadBack(event);
   auto expected = AnsiRecord(event);
   expected[8] = 1;  // the record number
   EXPECT_EQ(expected, record);
   platform::evt::EventRecordFields fields;
-  ASSERT_TRUE(platform::evt::DecodeRecord(record.data(), read, platform::evt::RecordEncoding::kAnsi,
-                                          &fields));
+  ASSERT_TRUE(platform::evt::DecodeRecord(record.data(), static_cast<std::uint32_t>(record.size()),
+                                          platform::evt::RecordEncoding::kAnsi, &fields));
   EXPECT_EQ((std::vector<std::u16string>{u"5 € für Café", u"??", u""}), fields.strings);
-  log.Close(handle);
 }
 
 // Strings come back in the system's ANSI code page, which Windows names in
 // the registry (Windows-1252 when it names none): a character the page
 // lacks becomes "?". Natively through iconv, in the Windows build through
 // WideCharToMultiByte: the same bytes.
-TEST(EvtFileEventLog, StringsComeBackInTheSystemsCodePage) {
+TEST_F(EvtFileEventLogTest, StringsComeBackInTheSystemsCodePage) {
   const std::string kWestern =
       "\x80\x82\x83\x84\x85\x86\x87\x88\x89\x8a\x8b\x8c\x8e\x91\x92\x93\x94\x95\x96\x97\x98\x99"
       "\x9a\x9b\x9c\x9e\x9f f\xfcr \xe9\xff\xa0 ?? ? ?";
@@ -72,31 +84,16 @@ TEST(EvtFileEventLog, StringsComeBackInTheSystemsCodePage) {
        "f\x81g\x81h?????????? f?r ??? "
        "\x93\xfa\x96{ \x84P ?"},
   };
-  ScopedTempDir dir;
-  platform::FakeRegistry registry;
-  platform::FakeMessages messages;
-  RegisterLogFile(registry, messages, "System", dir.path().string(), "System.evt");
-  platform::evt::EvtFileWriter writer((dir.path() / "System.evt").string());
-  ASSERT_TRUE(writer.Create(platform::evt::EvtFileWriter::kDefaultMaxSize));
   TestEvent event;
-  event.source = "S";
   event.strings = {"€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ für éÿ\u00a0 日本 П Ā"};
-  std::uint32_t number = 0;
-  ASSERT_TRUE(writer.Append(ToFields(event), &number));
   for (const auto& c : cases) {
     if (c.code_page != nullptr) {
-      ASSERT_TRUE(WriteValue(registry, platform::EvtFileEventLog::kCodePageKey, "ACP",
+      ASSERT_TRUE(WriteValue(registry_, platform::EvtFileEventLog::kCodePageKey, "ACP",
                              {platform::RegType::kText, std::string(c.code_page) + '\0'}));
     }
-    platform::EvtFileEventLog log(registry, messages);
-    const auto handle = log.Open("System");
-    std::vector<unsigned char> record(4096);
-    std::uint32_t read = 0, needed = 0;
-    ASSERT_TRUE(log.Read(handle, platform::kEventLogSeekRead | platform::kEventLogForwardsRead,
-                         number, record.data(), 4096, &read, &needed));
-    const eventlog::RawEventRecord raw(record.data(), read);
+    const std::vector<unsigned char> record = ReadBack(event);
+    const eventlog::RawEventRecord raw(record.data(), static_cast<std::uint32_t>(record.size()));
     EXPECT_EQ(c.bytes, std::string(raw.InsertionStrings().at(0))) << c.code_page;
-    log.Close(handle);
   }
 }
 
