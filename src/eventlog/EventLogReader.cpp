@@ -56,10 +56,10 @@ bool EventLogReader::FetchNext() {
   return false;
 }
 
-std::array<EventLogReader::LogProgress, kLogCount> EventLogReader::Progress() const {
-  std::array<LogProgress, kLogCount> progress{};
+std::array<LogProgress, kLogCount> EventLogReader::Progress() const {
+  std::array<LogProgress, kLogCount> progress;
   for (const LogCursor& log : logs_) {
-    progress[log.index()] = {log.name(), log.IsInitialised(), log.next_record().value()};
+    progress[log.index()] = LogProgress{log.name(), log.IsInitialised(), log.next_record().value()};
   }
   return progress;
 }

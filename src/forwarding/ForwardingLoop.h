@@ -29,7 +29,14 @@ struct LoopPlatform {
 // after any event). Two switches of the store choose its policy: "burst"
 // (read before every round) the reader's pace, and "resume" (read at the
 // start) whether the read positions are kept for the next start, each
-// saved once its event has been forwarded.
+// saved once its event has gone out. With "resume", an event whose send
+// fails on this machine is held: it keeps its position, the events behind
+// it wait, and it is sent again to the destinations it failed at until it
+// goes out or the service stops.
+//
+// Whatever the switches, how each destination fares is told once per
+// outage to the service's own messages, and the loop publishes its state
+// (positions, the held event, the destinations) for `kivo -s`.
 class ForwardingLoop {
  public:
   explicit ForwardingLoop(LoopPlatform platform);
@@ -44,6 +51,10 @@ class ForwardingLoop {
   // as 1 and "senderOID" as empty when "iec" is missing, "stripCRLF" as 0
   // when it is missing. The current key must be the root key.
   static void EnsureTrapOptions(config::RegistryConfig& config);
+
+  // The longest a held event waits at a time before the running flag is
+  // tested again.
+  static constexpr std::uint32_t kHoldSliceMilliseconds = 500;
 
  private:
   void Run(LoopHost& host);

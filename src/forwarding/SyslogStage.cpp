@@ -40,38 +40,55 @@ std::string SyslogStage::Message(const EventRecord& event) {
   return message;
 }
 
-void SyslogStage::Run(config::RegistryConfig& config, const EventRecord& event, bool passed_filters,
-                      config::TraceFile& trace) {
+SendOutcomes SyslogStage::Run(config::RegistryConfig& config, const EventRecord& event,
+                              bool passed_filters, config::TraceFile& trace,
+                              const DestinationSet* only) {
+  SendOutcomes outcomes;
   config.Open(names::kSyslog);
   const std::optional<std::int32_t> use_filters = TryReadNumber(config, names::kUseFilters);
   if (!use_filters) {
     // Has no effect when "Syslog" itself is missing: the service never
     // creates that key.
     config.WriteNumber(names::kUseFilters, 0);
-    return;
+    return outcomes;
   }
   if (*use_filters != 0 && !passed_filters) {
     trace.Line("syslog using filters and event is filtered...not forwarding");
-    return;
+    return outcomes;
   }
   const std::uint32_t count = config.CountSubkeys();
-  for (std::uint32_t number = 0; number < count; ++number) {
-    config.OpenEntry(static_cast<std::int32_t>(number));
+  // Names other than numbers come last, and are no destinations.
+  for (const std::string& name : config.EntryNames(count)) {
+    const std::optional<std::int32_t> number = config::EntryNumber(name);
+    if (!number) break;
+    if (only != nullptr && only->count(DestinationId::Syslog(*number)) == 0) continue;
+    // The stored path keeps naming "Syslog", so each entry is a sibling.
+    config.OpenEntry(*number);
     const std::optional<std::string> host = TryReadText(config, names::kSyslogHost);
-    if (!host) return;
-    const std::optional<std::int32_t> port = TryReadNumber(config, names::kSyslogPort);
-    if (!port) return;
-    SendTo(*host, *port, event, trace);
+    const std::optional<std::int32_t> port =
+        host ? TryReadNumber(config, names::kSyslogPort) : std::nullopt;
+    if (!port) {
+      trace.Line("cannot read ", host ? names::kSyslogPort : names::kSyslogHost,
+                 " of syslog destination ", *number, ", destination skipped");
+      continue;
+    }
+    outcomes.push_back(SendTo(*number, *host, *port, event, trace));
   }
+  return outcomes;
 }
 
-void SyslogStage::SendTo(const std::string& host, std::int32_t port, const EventRecord& event,
-                         config::TraceFile& trace) {
+SendOutcome SyslogStage::SendTo(std::int32_t number, const std::string& host, std::int32_t port,
+                                const EventRecord& event, config::TraceFile& trace) {
+  SendOutcome outcome;
+  outcome.destination = DestinationId::Syslog(number);
+  outcome.label =
+      "the syslog destination " + std::to_string(number) + " (" + HostAndPort(host, port) + ")";
   snmp::UdpEndpoint endpoint(sockets_, port, host);
   if (!endpoint.IsReady()) {
     trace.Line("failed to send to ", host, " on port ", port);
     trace.Line("error is ", endpoint.LastError());
-    return;
+    outcome.error = static_cast<std::uint32_t>(endpoint.LastError());
+    return outcome;
   }
   std::string message = Message(event);
   if (message.size() > snmp::UdpEndpoint::kMaxDatagramSize) {
@@ -85,6 +102,9 @@ void SyslogStage::SendTo(const std::string& host, std::int32_t port, const Event
   const std::int32_t sent =
       endpoint.SendBytes(message.data(), static_cast<std::int32_t>(message.size()));
   trace.Line("sent ", sent, " bytes");
+  outcome.sent = sent > 0;
+  if (!outcome.sent) outcome.error = static_cast<std::uint32_t>(endpoint.LastError());
+  return outcome;
 }
 
 }  // namespace kivo::forwarding

@@ -16,6 +16,7 @@
 #include "platform/win32/Win32Sockets.h"
 #include "service/ForwardingService.h"
 #include "service/ProgramEntry.h"
+#include "service/StatusCommand.h"
 
 int main(int argc, char* argv[]) {
   using namespace kivo;
@@ -27,12 +28,15 @@ int main(int argc, char* argv[]) {
   platform::Win32ServiceManager manager;
   platform::Win32EventReporter events;
   platform::Win32Registry registry;
-  const service::ServicePlatform host_platform{manager, events, registry, std::cout};
 
   // The platform of the run loop. Everything here lives until the process
   // ends, so it outlives the loop and the uptime counter the service keeps.
   platform::Win32Messages messages;
   std::unique_ptr<platform::EventLog> event_log = platform::MakeEventLog(registry, messages);
+  service::StatusCommand status(registry, *event_log);
+  const service::ServicePlatform host_platform{
+      manager, events, registry, std::cout,
+      [&status](std::ostream& out) { status.Print(out, forwarding::SystemCalendarTime()); }};
   platform::Win32Pause pause;
   platform::Win32PerfData perf_data;
   forwarding::ForwardingLoop loop(forwarding::LoopPlatform{

@@ -74,17 +74,30 @@ TEST_F(SyslogStageTest, WithoutSyslogKeyOrDestinationsNothingIsSentOrTraced) {
   EXPECT_EQ("", Trace());
 }
 
-TEST_F(SyslogStageTest, UnreadableDestinationEndsTheWalkThere) {
+// Entries 0, 1 (without a port) and 3: every entry there is is served in
+// number order, and the one that cannot be read is skipped with a line.
+TEST_F(SyslogStageTest, EveryReadableEntryIsServedGapsIncluded) {
   UseSyslog(0);
+  WriteEntry("Syslog", 3, {"sysloghost"}, {"localhost"});
+  config_->WriteNumber("syslogport", second_.Port());
+  WriteEntry("Syslog", 1, {"sysloghost"}, {"127.0.0.1"});  // no port
   WriteEntry("Syslog", 0, {"sysloghost"}, {"127.0.0.1"});
   config_->WriteNumber("syslogport", first_.Port());
-  WriteEntry("Syslog", 1, {"sysloghost"}, {"127.0.0.1"});  // no port
-  WriteEntry("Syslog", 2, {"sysloghost"}, {"127.0.0.1"});
-  config_->WriteNumber("syslogport", second_.Port());
   OwnedEvent event = StartedEvent();
-  Run(event, true);
+  config::TraceFile trace = config::TraceFile::OpenIf(true);
+  forwarding::EventRecord record = event.View();
+  const forwarding::SendOutcomes outcomes =
+      forwarding::SyslogStage(sockets_).Run(*config_, record, true, trace);
+  trace.Close();
   EXPECT_TRUE(first_.Receive(kArrives).has_value());
-  EXPECT_FALSE(second_.Receive(kStaysAway).has_value());
+  EXPECT_TRUE(second_.Receive(kArrives).has_value());
+  ASSERT_EQ(2u, outcomes.size());
+  EXPECT_EQ(forwarding::DestinationId::Syslog(0), outcomes[0].destination);
+  EXPECT_EQ("the syslog destination 3 (localhost:" + std::to_string(second_.Port()) + ")",
+            outcomes[1].label);
+  EXPECT_TRUE(outcomes[0].sent && outcomes[1].sent);
+  EXPECT_NE(std::string::npos,
+            Trace().find("cannot read syslogport of syslog destination 1, destination skipped"));
 }
 
 }  // namespace
