@@ -43,7 +43,6 @@ LogCursor::LogCursor(platform::EventLog& event_log, int log_index, LogPositions*
       index_(log_index),
       name_(kLogNames[log_index]),
       positions_(positions),
-      services_(services),
       outage_(name_, services) {}
 
 LogCursor::~LogCursor() {

@@ -126,7 +126,6 @@ class LogCursor {
   const int index_;
   const char* const name_;
   LogPositions* const positions_;
-  const CursorServices& services_;
   LogOutage outage_;
   platform::EventLogHandle handle_ = platform::kNoEventLog;
   RecordNumber next_;
