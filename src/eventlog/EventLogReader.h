@@ -60,6 +60,7 @@ class EventLogReader {
   void KeepPosition();
   // Closes every open log.
   virtual void CloseAll();
+
   // How far each log has been read, in the log table's order.
   std::array<LogProgress, kLogCount> Progress() const;
   // The log table index of the current event's log; -1 before the first.

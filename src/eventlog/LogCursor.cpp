@@ -246,9 +246,10 @@ bool LogCursor::ReadFromLog(RecordBuffer& record, TraceFile& trace) {
   trace.Line("reading event log ", name_);
   if (in_order_) return ReadInOrder(record, trace);
   if (at_oldest_ && !FindOldest()) return false;
-  // Asked again at once after a clear, or when the record is not found;
-  // a few times at most.
-  for (int attempt = 0; attempt < 3; ++attempt) {
+  // Asked again at once after a clear, or when the record is not found; a
+  // few times at most.
+  int misses = 0;
+  for (int attempt = 0; attempt < 4; ++attempt) {
     record.length = 0;
     std::uint32_t bytes_read = 0;
     std::uint32_t bytes_needed = 0;
@@ -299,10 +300,17 @@ bool LogCursor::ReadFromLog(RecordBuffer& record, TraceFile& trace) {
         if (!Reopen(trace, true)) return false;
         continue;
       case platform::kErrorInvalidParameter:
-        switch (AfterNotFound(attempt)) {
-          case NotFound::kReadAgain:
+        switch (AfterNotFound()) {
+          case NotFound::kMoved:
             continue;
-          case NotFound::kReadInOrder:
+          case NotFound::kExists:
+            // Written between the read and the count, or a log whose seek
+            // reads fail for records that exist (large logs on some
+            // systems): missed twice, it is read in order from then on.
+            if (++misses < 2) continue;
+            TraceLost("record " + Number(next_) + " of " + name_ +
+                      " cannot be read by its number (error 87), reading " + name_ + " in order");
+            in_order_ = true;
             return ReadInOrder(record, trace);
           case NotFound::kNothingNew:
             outage_.Worked();
@@ -319,7 +327,7 @@ bool LogCursor::ReadFromLog(RecordBuffer& record, TraceFile& trace) {
   return false;
 }
 
-LogCursor::NotFound LogCursor::AfterNotFound(int attempt) {
+LogCursor::NotFound LogCursor::AfterNotFound() {
   std::uint32_t count = 0;
   std::uint32_t oldest = 0;
   if (!Query(&count, &oldest)) {
@@ -327,22 +335,13 @@ LogCursor::NotFound LogCursor::AfterNotFound(int attempt) {
     return NotFound::kFailed;
   }
   const RecordNumber first(oldest);
-  if (count == 0 || attempt == 2) return NotFound::kNothingNew;
-  if (next_.Within(first, count)) {
-    // Written between the read and the count, or a log whose seek reads
-    // fail for records that exist (large logs on some systems): asked
-    // twice, it is read in order from then on.
-    if (attempt == 0) return NotFound::kReadAgain;
-    TraceLost("record " + Number(next_) + " of " + name_ +
-              " cannot be read by its number (error 87), reading " + name_ + " in order");
-    in_order_ = true;
-    return NotFound::kReadInOrder;
-  }
+  if (count == 0) return NotFound::kNothingNew;
+  if (next_.Within(first, count)) return NotFound::kExists;
   // Records overwritten before they were read would otherwise be asked for
   // for ever: go on with the oldest one left, and read it at once.
   if (next_.Before(first)) {
     LostUpTo(next_, first, "overwritten");
-    return NotFound::kReadAgain;
+    return NotFound::kMoved;
   }
   return NotFound::kNothingNew;
 }

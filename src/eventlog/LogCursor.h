@@ -78,12 +78,14 @@ class LogCursor {
   RecordNumber next_record() const { return next_; }
 
  private:
-  // What to do after a seek read found no record.
-  enum class NotFound { kNothingNew, kReadAgain, kReadInOrder, kFailed };
+  // What a seek read that found no record meant: nothing new yet, records
+  // overwritten (the next record is the oldest now), a record that exists
+  // all the same, or a log that failed.
+  enum class NotFound { kNothingNew, kMoved, kExists, kFailed };
 
   void OpenLog();
-  // Record count and oldest record number; false (the log closed, to be
-  // opened again later) when either call fails.
+  // Record count and oldest record number; false when either call fails,
+  // with the platform's error in last_error_.
   bool Query(std::uint32_t* count, std::uint32_t* oldest);
   // Sets the next record to the one after the newest; an empty log is read
   // from whatever record it gets first. False when the log's count or
@@ -108,7 +110,7 @@ class LogCursor {
   // A log that was empty may have records now: reading starts with its
   // oldest. False when the log failed.
   bool FindOldest();
-  NotFound AfterNotFound(int attempt);
+  NotFound AfterNotFound();
   // Reads the next record of a log whose seek reads fail, in order from the
   // handle's place, skipping those before the next record.
   bool ReadInOrder(RecordBuffer& record, config::TraceFile& trace);
