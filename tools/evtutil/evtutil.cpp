@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -199,12 +200,12 @@ int Append(const std::string& path, const std::vector<std::string>& options) {
   bool clear_first = false, keep_numbering = false;
   std::uint64_t repeat = 1, first_number = 1, every = 0;
   std::vector<std::string> strings;
+  const std::map<std::string, bool*> flags = {
+      {"--dirty", &dirty}, {"--clear-first", &clear_first}, {"--keep-numbering", &keep_numbering}};
   for (std::size_t i = 0; i < options.size(); ++i) {
     const std::string& option = options[i];
-    if (option == "--dirty" || option == "--clear-first" || option == "--keep-numbering") {
-      (option == "--dirty"         ? dirty
-       : option == "--clear-first" ? clear_first
-                                   : keep_numbering) = true;
+    if (const auto flag = flags.find(option); flag != flags.end()) {
+      *flag->second = true;
       continue;
     }
     if (i + 1 >= options.size()) return Usage(option + " needs a value");
