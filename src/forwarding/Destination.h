@@ -42,6 +42,10 @@ struct SendOutcome {
   // number tells).
   std::uint32_t error = 0;
   std::string reason;
+  // False for an outcome that tells only whether the destination works now,
+  // not of one more send (a queue sent between events): it is no send to
+  // count.
+  bool counted = true;
 };
 using SendOutcomes = std::vector<SendOutcome>;
 

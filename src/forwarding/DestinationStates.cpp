@@ -21,7 +21,7 @@ void DestinationStates::Record(const SendOutcomes& outcomes, std::int64_t now,
     State& state = states_[outcome.destination];
     state.label = outcome.label;
     if (outcome.sent) {
-      ++state.sent;
+      if (outcome.counted) ++state.sent;
       if (!state.failing) continue;
       state.failing = false;
       state.failing_since = 0;
@@ -30,7 +30,7 @@ void DestinationStates::Record(const SendOutcomes& outcomes, std::int64_t now,
                 {outcome.label});
       continue;
     }
-    ++state.failed;
+    if (outcome.counted) ++state.failed;
     state.last_error = Reason(outcome);
     if (state.failing) continue;
     state.failing = true;

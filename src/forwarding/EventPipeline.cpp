@@ -58,6 +58,12 @@ SendOutcomes EventPipeline::Process(EventRecord& event, const DestinationSet* on
   return outcomes;
 }
 
+void EventPipeline::Flush() {
+  config::TraceFile trace = config::TraceFile::OpenIf(tracing_);
+  const SendOutcomes outcomes = syslog_.Flush(trace);
+  if (states_ != nullptr && !outcomes.empty()) states_->Record(outcomes, clock_(), trace);
+}
+
 void EventPipeline::WriteEventBlock(const EventRecord& event, config::TraceFile& trace) {
   trace.Line("EventID:", event.event_id);
   trace.Line("EventType:", event.event_type);

@@ -33,6 +33,10 @@ class EventPipeline {
   SendOutcomes Process(EventRecord& event, const DestinationSet* only = nullptr);
   // Whether the last event was traced.
   bool tracing() const { return tracing_; }
+  // Between events: sends what waits in the syslog stage's queues, traced
+  // as the last event was.
+  void Flush();
+  SyslogStage& syslog() { return syslog_; }
 
  private:
   // "logging" of the root key; when it cannot be read it is written as 0

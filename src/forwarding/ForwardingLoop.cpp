@@ -125,10 +125,11 @@ void ForwardingLoop::Run(LoopHost& host) {
   auto reader =
       std::make_unique<eventlog::EventLogReader>(platform_.event_log, messages, platform_.pause,
                                                  registry, positions.get(), ReportLogOutages(host));
-  DestinationStates states(platform_.messages, [&host](std::uint16_t type, std::uint32_t id,
-                                                       const std::vector<std::string>& inserts) {
+  const DestinationStates::Reporter report = [&host](std::uint16_t type, std::uint32_t id,
+                                                     const std::vector<std::string>& inserts) {
     host.ReportServiceEvent(type, id, inserts);
-  });
+  };
+  DestinationStates states(platform_.messages, report);
   StatusPublisher publisher(platform_.registry);
   std::unique_ptr<HeldEvent> held;
   const auto publish = [&](bool running) {
@@ -140,6 +141,18 @@ void ForwardingLoop::Run(LoopHost& host) {
 
   {
     EventPipeline pipeline(*config, uptime, sockets, platform_.clock, &states);
+    if (platform_.streams != nullptr && platform_.ansi != nullptr) {
+      // With "resume" a frame goes out whole or its event is held; without,
+      // frames wait in a bounded queue while a server is away.
+      pipeline.syslog().EnableStreams(SyslogStreams{
+          *platform_.streams, *platform_.ansi, [&host] { return host.StopRequested(); },
+          [this](std::uint32_t error) {
+            return platform::SystemErrorText(platform_.messages, error);
+          },
+          report,
+          positions != nullptr ? StreamDestination::Delivery::kHold
+                               : StreamDestination::Delivery::kQueue});
+    }
     while (host.IsRunning()) {
       // By default a stop takes effect at the first fetch that finds
       // nothing, never in the middle of a burst of events; in burst mode
@@ -187,7 +200,10 @@ void ForwardingLoop::Run(LoopHost& host) {
           break;
         }
       }
-      if (idle) host.CountIdleRound();
+      if (idle) {
+        pipeline.Flush();
+        host.CountIdleRound();
+      }
     }
   }
   publish(false);

@@ -3,12 +3,14 @@
 #include "config/RegistryConfig.h"
 #include "forwarding/CalendarClock.h"
 #include "forwarding/LoopHost.h"
+#include "platform/AnsiText.h"
 #include "platform/EventLog.h"
 #include "platform/Messages.h"
 #include "platform/Pause.h"
 #include "platform/PerfData.h"
 #include "platform/Registry.h"
 #include "platform/Sockets.h"
+#include "platform/Stream.h"
 
 namespace kivo::forwarding {
 
@@ -21,6 +23,10 @@ struct LoopPlatform {
   platform::Sockets& sockets;
   platform::PerfData& perf_data;
   CalendarClock clock = SystemCalendarTime;
+  // Syslog over TCP and TLS, and in RFC 5424; without them such
+  // destinations fail.
+  platform::Streams* streams = nullptr;
+  platform::AnsiText* ansi = nullptr;
 };
 
 // The working life of the service: pulls new event-log records one at a

@@ -33,6 +33,10 @@ class LoopHost {
   virtual ~LoopHost() = default;
 
   virtual bool IsRunning() const = 0;
+  // True once the service has been asked to stop: for the waits inside an
+  // event (a connection being made), which must end soon after. Unlike
+  // IsRunning, it only looks.
+  virtual bool StopRequested() const { return false; }
   // Adds the increment to the idle counter's current value.
   virtual void CountIdleRound() = 0;
   // Takes ownership of the counter and returns it for the loop's use.

@@ -7,6 +7,7 @@
 
 #include "forwarding/ForwardingLoop.h"
 #include "platform/EventLog.h"
+#include "platform/win32/Win32AnsiText.h"
 #include "platform/win32/Win32EventReporter.h"
 #include "platform/win32/Win32Messages.h"
 #include "platform/win32/Win32Pause.h"
@@ -14,6 +15,7 @@
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32ServiceManager.h"
 #include "platform/win32/Win32Sockets.h"
+#include "platform/win32/Win32Streams.h"
 #include "service/ForwardingService.h"
 #include "service/ProgramEntry.h"
 #include "service/StatusCommand.h"
@@ -39,8 +41,11 @@ int main(int argc, char* argv[]) {
       [&status](std::ostream& out) { status.Print(out, forwarding::SystemCalendarTime()); }};
   platform::Win32Pause pause;
   platform::Win32PerfData perf_data;
-  forwarding::ForwardingLoop loop(forwarding::LoopPlatform{
-      registry, *event_log, messages, pause, sockets, perf_data, forwarding::SystemCalendarTime});
+  platform::Win32Streams streams;
+  platform::Win32AnsiText ansi;
+  forwarding::ForwardingLoop loop(
+      forwarding::LoopPlatform{registry, *event_log, messages, pause, sockets, perf_data,
+                               forwarding::SystemCalendarTime, &streams, &ansi});
 
   service::ForwardingService forwarding_service(
       host_platform, [&loop](forwarding::LoopHost& host) { loop.Work(host); });
