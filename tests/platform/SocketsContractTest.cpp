@@ -86,6 +86,48 @@ TEST_P(SocketsContract, LocalHostNameResolvesAndClosingNoSocketIsHarmless) {
   sockets_->Close(kInvalidSocket);
 }
 
+TEST_P(SocketsContract, ReceiveWithNothingToTakeTimesOut) {
+  SocketHandle socket = kInvalidSocket;
+  ASSERT_EQ(kSocketOk, sockets_->OpenUdpSocket(&socket));
+  ASSERT_EQ(kSocketOk, sockets_->BindToAnyPort(socket));
+  std::uint8_t buffer[16];
+  std::size_t received = 99;
+  Ipv4Address from{};
+  std::uint16_t port = 0;
+  EXPECT_EQ(platform::kWsaTimedOut,
+            sockets_->ReceiveFrom(socket, buffer, sizeof(buffer), 50, &received, &from, &port));
+  EXPECT_EQ(0u, received);
+  sockets_->Close(socket);
+}
+
+// The answers to informs: a datagram from the peer arrives with its sender;
+// one too long for the buffer is dropped with an error of its own, and the
+// next one still arrives.
+TEST_P(SocketsLoopback, ReceivedDatagramsNameTheirSenderAndTooLongOnesAreDropped) {
+  LoopbackListener peer;
+  SocketHandle socket = kInvalidSocket;
+  ASSERT_EQ(kSocketOk, sockets_->OpenUdpSocket(&socket));
+  ASSERT_EQ(kSocketOk, sockets_->BindToAnyPort(socket));
+  std::size_t sent = 0;
+  ASSERT_EQ(kSocketOk,
+            sockets_->SendTo(socket, "?", 1, Ipv4Address{127, 0, 0, 1}, peer.Port(), &sent));
+  ASSERT_TRUE(peer.Receive(5000));
+  const std::vector<std::uint8_t> too_long(17, 0x55), answer = {1, 2, 3};
+  ASSERT_TRUE(peer.Reply(too_long) && peer.Reply(answer));
+  std::uint8_t buffer[16];
+  std::size_t received = 0;
+  Ipv4Address from{};
+  std::uint16_t port = 0;
+  EXPECT_EQ(platform::kWsaMessageTooLong,
+            sockets_->ReceiveFrom(socket, buffer, sizeof(buffer), 5000, &received, &from, &port));
+  ASSERT_EQ(kSocketOk,
+            sockets_->ReceiveFrom(socket, buffer, sizeof(buffer), 5000, &received, &from, &port));
+  EXPECT_EQ(answer, std::vector<std::uint8_t>(buffer, buffer + received));
+  EXPECT_EQ((Ipv4Address{127, 0, 0, 1}), from);
+  EXPECT_EQ(peer.Port(), port);
+  sockets_->Close(socket);
+}
+
 TEST_P(SocketsLoopback, BoundSocketSendsDatagramsWholeAndNothingToPortZero) {
   LoopbackListener listener;
   ASSERT_NE(0, listener.Port());
