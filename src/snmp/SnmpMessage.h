@@ -37,6 +37,13 @@ class SnmpMessage : public SnmpMessageBase {
   // Octets of version, community and PDU: the message header's length.
   std::size_t ContentSize() const;
 
+  // The PDU alone: its type and length, the body's fields and the bindings,
+  // as Encode writes them after the community. An SNMPv3 message carries the
+  // same PDU in its scoped PDU, so a trap is composed once for every
+  // version. Without a body there is no PDU: 0 octets, nothing written.
+  std::size_t PduEncodedSize() const;
+  void EncodePdu(std::uint8_t*& cursor) const;
+
   std::int32_t GetVersion() const override;
   std::string GetCommunity() const override;
   std::size_t GetVarBindCount() const override { return bindings_.Count(); }
@@ -88,6 +95,8 @@ class SnmpMessage : public SnmpMessageBase {
   std::size_t HeaderFieldsSize() const;
   // Octets of the body's fields and the binding list (body required).
   std::size_t PduContentSize(std::size_t list_content_size) const;
+  // The PDU with sizes already computed (body required).
+  void EncodePdu(std::uint8_t*& cursor, std::size_t pdu_size, std::size_t list_size) const;
 
   std::optional<SnmpString> community_;
   std::optional<SnmpInteger> version_;
