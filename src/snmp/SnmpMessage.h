@@ -4,6 +4,7 @@
 #include <optional>
 #include <variant>
 
+#include "snmp/PduEncoding.h"
 #include "snmp/SnmpInteger.h"
 #include "snmp/SnmpMessageBase.h"
 #include "snmp/SnmpPdu.h"
@@ -28,7 +29,7 @@ namespace kivo::snmp {
 // sends one. A second SetPduType with a supported code replaces the body and
 // destroys the old one; with an unsupported code it only changes the stored
 // code, and the message keeps the body it had.
-class SnmpMessage : public SnmpMessageBase {
+class SnmpMessage : public SnmpMessageBase, public PduEncoding {
  public:
   SnmpMessage();
 
@@ -41,8 +42,8 @@ class SnmpMessage : public SnmpMessageBase {
   // as Encode writes them after the community. An SNMPv3 message carries the
   // same PDU in its scoped PDU, so a trap is composed once for every
   // version. Without a body there is no PDU: 0 octets, nothing written.
-  std::size_t PduEncodedSize() const;
-  void EncodePdu(std::uint8_t*& cursor) const;
+  std::size_t PduEncodedSize() const override;
+  void EncodePdu(std::uint8_t*& cursor) const override;
 
   std::int32_t GetVersion() const override;
   std::string GetCommunity() const override;

@@ -41,14 +41,16 @@ SnmpV3Writer::SnmpV3Writer(platform::Crypto& crypto) : crypto_(crypto) {
   for (int i = 8; i < 12; ++i) next_message_id_ = (next_message_id_ << 8) | start[i];
 }
 
-std::optional<std::int32_t> SnmpV3Writer::Write(const SnmpMessage& pdu, const LocalizedUser& user,
-                                                const AuthoritativeEngine& engine,
-                                                const EngineId& context_engine, bool reportable,
-                                                MessageBuffer* out) {
-  const std::int32_t message_id = static_cast<std::int32_t>(next_message_id_++ & INT32_MAX);
+std::int32_t SnmpV3Writer::NextMessageId() {
+  return static_cast<std::int32_t>(next_message_id_++ & INT32_MAX);
+}
+
+bool SnmpV3Writer::Write(const PduEncoding& pdu, const LocalizedUser& user,
+                         const AuthoritativeEngine& engine, const EngineId& context_engine,
+                         std::int32_t message_id, bool reportable, MessageBuffer* out) {
   const bool authenticates = user.authenticates();
   const bool encrypts = user.encrypts();
-  if (encrypts && user.cipher() == nullptr) return std::nullopt;  // never in clear instead
+  if (encrypts && user.cipher() == nullptr) return false;
   const std::size_t mac_length = authenticates ? MacLength(user.auth()) : 0;
   const std::uint64_t salt = salt_;
   if (encrypts) ++salt_;
@@ -111,17 +113,17 @@ std::optional<std::int32_t> SnmpV3Writer::Write(const SnmpMessage& pdu, const Lo
   WriteOctetString(cursor, context_engine.data(), context_engine.size());
   WriteOctetString(cursor, nullptr, 0);
   pdu.EncodePdu(cursor);
-  if (cursor != start + out->size()) return std::nullopt;
+  if (cursor != start + out->size()) return false;
   if (encrypts && !AesCfbEncrypt(*user.cipher(), iv, scoped, scoped_element, scoped)) {
-    return std::nullopt;
+    return false;
   }
   if (authenticates) {
     const std::optional<platform::Digest> digest = crypto_.Hmac(
         user.auth(), user.auth_key().data(), user.auth_key().size(), start, out->size());
-    if (!digest || digest->size < mac_length) return std::nullopt;
+    if (!digest || digest->size < mac_length) return false;
     std::copy(digest->octets.begin(), digest->octets.begin() + mac_length, mac);
   }
-  return message_id;
+  return true;
 }
 
 }  // namespace kivo::snmp

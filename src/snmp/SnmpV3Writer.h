@@ -34,21 +34,24 @@ struct AuthoritativeEngine {
 
 // Writes SNMPv3 messages (RFC 3412, USM of RFC 3414): the header, the
 // security parameters, the scoped PDU (contextEngineID, an empty
-// contextName, the PDU of an SnmpMessage), encrypted (AES-128-CFB, RFC
-// 3826) and authenticated (HMAC over the whole message, cut to the
-// protocol's MAC length) as the user's level says. It keeps the msgID and
-// salt counters, both started at random values.
+// contextName, a PDU), encrypted (AES-128-CFB, RFC 3826) and authenticated
+// (HMAC over the whole message, cut to the protocol's MAC length) as the
+// user's level says. It keeps the msgID and salt counters, both started at
+// random values.
 class SnmpV3Writer {
  public:
   explicit SnmpV3Writer(platform::Crypto& crypto);
 
-  // Writes `pdu`'s PDU (SnmpMessage::EncodePdu; its version and community
-  // are not used) into *out as one message from `user`, localized for
-  // `engine`. Returns the msgID it carries; nothing when the crypto failed.
-  std::optional<std::int32_t> Write(const SnmpMessage& pdu, const LocalizedUser& user,
-                                    const AuthoritativeEngine& engine,
-                                    const EngineId& context_engine, bool reportable,
-                                    MessageBuffer* out);
+  // A msgID not given out before (until the counter wraps at 2^31).
+  std::int32_t NextMessageId();
+
+  // Writes the PDU (for a trap or inform, the SnmpMessage composed as for
+  // SNMPv2c; its version and community are not used) into *out as one
+  // message from `user`, whose keys are localized for `engine`. False when
+  // the crypto failed; nothing then goes out in clear instead.
+  bool Write(const PduEncoding& pdu, const LocalizedUser& user, const AuthoritativeEngine& engine,
+             const EngineId& context_engine, std::int32_t message_id, bool reportable,
+             MessageBuffer* out);
 
  private:
   platform::Crypto& crypto_;

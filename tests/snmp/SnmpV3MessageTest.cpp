@@ -145,7 +145,10 @@ Sent Write(platform::Crypto& crypto, const snmp::LocalizedUser& user, bool repor
   snmp::MessageBuffer buffer;
   const snmp::AuthoritativeEngine engine{TestEngineId(), 7, 300};
   Sent sent;
-  if (!writer.Write(*SmallPdu(), user, engine, engine.id, reportable, &buffer)) return sent;
+  if (!writer.Write(*SmallPdu(), user, engine, engine.id, writer.NextMessageId(), reportable,
+                    &buffer)) {
+    return sent;
+  }
   sent.octets.assign(buffer.begin(), buffer.end());
   sent.read = snmp::ReadMessage(sent.octets.data(), sent.octets.size());
   return sent;
