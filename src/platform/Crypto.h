@@ -32,6 +32,15 @@ class HashStream {
   virtual std::optional<Digest> Finish() = 0;
 };
 
+// HMAC with one key, made ready once: the key is processed when the object
+// is made, and each MAC then costs only the hashing of its message.
+class Mac {
+ public:
+  virtual ~Mac() = default;
+  // The whole MAC of data (the digest's size); nothing when it failed.
+  virtual std::optional<Digest> Compute(const std::uint8_t* data, std::size_t size) = 0;
+};
+
 constexpr std::size_t kAesBlockSize = 16;
 constexpr std::size_t kAes128KeySize = 16;
 
@@ -52,10 +61,9 @@ class Crypto {
  public:
   virtual ~Crypto() = default;
 
-  // HMAC of data with key, the whole MAC (the digest's size).
-  virtual std::optional<Digest> Hmac(HashAlgorithm algorithm, const std::uint8_t* key,
-                                     std::size_t key_size, const std::uint8_t* data,
-                                     std::size_t size) = 0;
+  // HMAC with the hash and key; null when they cannot be used.
+  virtual std::unique_ptr<Mac> Hmac(HashAlgorithm algorithm, const std::uint8_t* key,
+                                    std::size_t key_size) = 0;
 
   // A plain hash, fed in pieces; null when the algorithm cannot be used.
   virtual std::unique_ptr<HashStream> StartHash(HashAlgorithm algorithm) = 0;

@@ -289,7 +289,7 @@ InformResult InformExchange::SendV3(SnmpMessage& inform, const UsmUser& user,
         return Attempt::Verdict::kIgnore;
       }
       const bool authentic = (message->flags & kFlagAuth) != 0 &&
-                             VerifyAuthentication(crypto_, *localized, data, size, *message);
+                             VerifyAuthentication(*localized, data, size, *message);
       if (message->pdu && message->pdu->type == kPduReport) {
         const int stat = UsmStatOf(*message->pdu);
         if (stat == kUnknownEngineIds && !discovered) {

@@ -7,19 +7,17 @@
 
 namespace kivo::snmp {
 
-bool VerifyAuthentication(platform::Crypto& crypto, const LocalizedUser& user,
-                          const std::uint8_t* data, std::size_t size,
+bool VerifyAuthentication(const LocalizedUser& user, const std::uint8_t* data, std::size_t size,
                           const ReceivedMessage& message) {
   const OctetView mac = message.usm.auth_parameters;
   const std::size_t length = MacLength(user.auth());
-  if (!user.authenticates() || mac.size != length || message.usm.auth_offset + length > size) {
+  if (user.mac() == nullptr || mac.size != length || message.usm.auth_offset + length > size) {
     return false;
   }
   MessageBuffer zeroed(data, size);
   std::fill(zeroed.data() + message.usm.auth_offset,
             zeroed.data() + message.usm.auth_offset + length, std::uint8_t{0});
-  const std::optional<platform::Digest> digest =
-      crypto.Hmac(user.auth(), user.auth_key().data(), user.auth_key().size(), zeroed.data(), size);
+  const std::optional<platform::Digest> digest = user.mac()->Compute(zeroed.data(), size);
   if (!digest || digest->size < length) return false;
   // Every octet compared, whatever the first difference.
   std::uint8_t difference = 0;

@@ -14,8 +14,7 @@ namespace kivo::snmp {
 // authentication parameters are as long as the protocol's MAC and equal the
 // HMAC of the whole message, taken with them zeroed. `data` and `size` are
 // the octets `message` was read from.
-bool VerifyAuthentication(platform::Crypto& crypto, const LocalizedUser& user,
-                          const std::uint8_t* data, std::size_t size,
+bool VerifyAuthentication(const LocalizedUser& user, const std::uint8_t* data, std::size_t size,
                           const ReceivedMessage& message);
 
 // Decrypts an encrypted scoped PDU (AES-128-CFB, the IV made of the

@@ -32,11 +32,11 @@ void WriteOctetString(std::uint8_t*& cursor, const std::uint8_t* octets, std::si
 
 }  // namespace
 
-SnmpV3Writer::SnmpV3Writer(platform::Crypto& crypto) : crypto_(crypto) {
+SnmpV3Writer::SnmpV3Writer(platform::Crypto& crypto) {
   std::uint8_t start[12] = {};
   // Without random octets both counters start at 0: still correct, only
   // easier to guess.
-  crypto_.RandomBytes(start, sizeof(start));
+  crypto.RandomBytes(start, sizeof(start));
   for (int i = 0; i < 8; ++i) salt_ = (salt_ << 8) | start[i];
   for (int i = 8; i < 12; ++i) next_message_id_ = (next_message_id_ << 8) | start[i];
 }
@@ -50,7 +50,9 @@ bool SnmpV3Writer::Write(const PduEncoding& pdu, const LocalizedUser& user,
                          std::int32_t message_id, bool reportable, MessageBuffer* out) {
   const bool authenticates = user.authenticates();
   const bool encrypts = user.encrypts();
-  if (encrypts && user.cipher() == nullptr) return false;
+  if ((encrypts && user.cipher() == nullptr) || (authenticates && user.mac() == nullptr)) {
+    return false;
+  }
   const std::size_t mac_length = authenticates ? MacLength(user.auth()) : 0;
   const std::uint64_t salt = salt_;
   if (encrypts) ++salt_;
@@ -118,8 +120,7 @@ bool SnmpV3Writer::Write(const PduEncoding& pdu, const LocalizedUser& user,
     return false;
   }
   if (authenticates) {
-    const std::optional<platform::Digest> digest = crypto_.Hmac(
-        user.auth(), user.auth_key().data(), user.auth_key().size(), start, out->size());
+    const std::optional<platform::Digest> digest = user.mac()->Compute(start, out->size());
     if (!digest || digest->size < mac_length) return false;
     std::copy(digest->octets.begin(), digest->octets.begin() + mac_length, mac);
   }

@@ -54,7 +54,6 @@ class SnmpV3Writer {
              MessageBuffer* out);
 
  private:
-  platform::Crypto& crypto_;
   std::uint64_t salt_ = 0;
   std::uint32_t next_message_id_ = 0;
 };

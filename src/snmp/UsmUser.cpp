@@ -75,7 +75,8 @@ std::optional<LocalizedUser> LocalizedUser::Localize(platform::Crypto& crypto, c
   if (!localized.authenticates()) return localized;
   std::optional<UsmKey> auth_key = LocalizeKey(crypto, user.auth, user.auth_key, engine_id);
   if (!auth_key) return std::nullopt;
-  localized.auth_key_ = *auth_key;
+  localized.mac_ = crypto.Hmac(user.auth, auth_key->data(), auth_key->size());
+  if (!localized.mac_) return std::nullopt;
   if (!localized.encrypts()) return localized;
   std::optional<UsmKey> priv_key = LocalizeKey(crypto, user.auth, user.priv_key, engine_id);
   if (!priv_key || priv_key->size() < platform::kAes128KeySize) return std::nullopt;

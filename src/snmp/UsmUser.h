@@ -55,9 +55,9 @@ struct UsmUser {
                                                    std::string_view priv_passphrase);
 };
 
-// A user's keys localized for one authoritative engine: the authentication
-// key and, for authPriv, the AES key (the first 16 octets of the localized
-// privacy key) set up in the platform's cipher.
+// A user's keys localized for one authoritative engine, set up in the
+// platform's cryptography: HMAC with the authentication key and, for
+// authPriv, AES with the first 16 octets of the localized privacy key.
 class LocalizedUser {
  public:
   // Nothing when the hash or the cipher fails.
@@ -71,7 +71,8 @@ class LocalizedUser {
   bool authenticates() const { return level_ != SecurityLevel::kNoAuthNoPriv; }
   bool encrypts() const { return level_ == SecurityLevel::kAuthPriv; }
   platform::HashAlgorithm auth() const { return auth_; }
-  const UsmKey& auth_key() const { return auth_key_; }
+  // Null unless the user authenticates.
+  platform::Mac* mac() const { return mac_.get(); }
   // Null unless the user encrypts.
   platform::BlockCipher* cipher() const { return cipher_.get(); }
 
@@ -79,7 +80,7 @@ class LocalizedUser {
   std::string name_;
   SecurityLevel level_ = SecurityLevel::kNoAuthNoPriv;
   platform::HashAlgorithm auth_ = platform::HashAlgorithm::kSha1;
-  UsmKey auth_key_;
+  std::unique_ptr<platform::Mac> mac_;
   std::unique_ptr<platform::BlockCipher> cipher_;
 };
 

@@ -100,7 +100,7 @@ struct ScriptedReceiver {
     }
     if (name != user.name) return Reply(*message, Answer(request_id, 3), Anonymous(), engine);
     if (authenticated &&
-        !snmp::VerifyAuthentication(crypto, *local, octets.data(), octets.size(), *message)) {
+        !snmp::VerifyAuthentication(*local, octets.data(), octets.size(), *message)) {
       return Reply(*message, Answer(request_id, 5), Anonymous(), engine);
     }
     if (authenticated &&

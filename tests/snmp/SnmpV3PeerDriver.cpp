@@ -20,6 +20,7 @@
 
 #include "snmp/EngineId.h"
 #include "snmp/InformExchange.h"
+#include "snmp/LocalEngine.h"
 #include "snmp/SnmpString.h"
 #include "snmp/SnmpV3Writer.h"
 #include "snmp/UdpEndpoint.h"
@@ -76,6 +77,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   snmp::SnmpV3Writer writer(crypto);
+  snmp::LocalEngine engine(*engine_id, 1, snmp::SystemSteadyMilliseconds);
   const Sender senders[] = {
       {"kivo256", SecurityLevel::kAuthPriv, HashAlgorithm::kSha256, "kivo-256-passphrase"},
       {"kivo1", SecurityLevel::kAuthNoPriv, HashAlgorithm::kSha1, "kivo-1-passphrase"},
@@ -93,9 +95,9 @@ int main(int argc, char** argv) {
     const auto localized =
         snmp::LocalizedUser::Localize(crypto, std::get<snmp::UsmUser>(user), *engine_id);
     snmp::MessageBuffer datagram;
-    const snmp::AuthoritativeEngine engine{*engine_id, 1, 2};
-    if (!localized || !writer.Write(*Compose(snmp::kPduTrapV2, sender.user), *localized, engine,
-                                    *engine_id, writer.NextMessageId(), false, &datagram)) {
+    if (!localized ||
+        !writer.Write(*Compose(snmp::kPduTrapV2, sender.user), *localized, engine.Now(),
+                      engine.id(), writer.NextMessageId(), false, &datagram)) {
       std::fprintf(stderr, "%s: the trap cannot be written\n", sender.user);
       return 1;
     }

@@ -14,15 +14,15 @@ class PosixCrypto : public Crypto {
   PosixCrypto(const PosixCrypto&) = delete;
   PosixCrypto& operator=(const PosixCrypto&) = delete;
 
-  std::optional<Digest> Hmac(HashAlgorithm algorithm, const std::uint8_t* key, std::size_t key_size,
-                             const std::uint8_t* data, std::size_t size) override;
+  std::unique_ptr<Mac> Hmac(HashAlgorithm algorithm, const std::uint8_t* key,
+                            std::size_t key_size) override;
   std::unique_ptr<HashStream> StartHash(HashAlgorithm algorithm) override;
   std::unique_ptr<BlockCipher> Aes128(const std::uint8_t* key) override;
   bool RandomBytes(std::uint8_t* out, std::size_t size) override;
 
  private:
-  struct Mac;
-  std::unique_ptr<Mac> mac_;
+  struct MacAlgorithm;
+  std::unique_ptr<MacAlgorithm> mac_;
 };
 
 }  // namespace kivo::platform

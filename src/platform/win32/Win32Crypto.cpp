@@ -58,6 +58,7 @@ struct Win32Crypto::Cng {
   decltype(&BCryptHashData) hash_data = nullptr;
   decltype(&BCryptFinishHash) finish_hash = nullptr;
   decltype(&BCryptDestroyHash) destroy_hash = nullptr;
+  decltype(&BCryptDuplicateHash) duplicate_hash = nullptr;
   decltype(&BCryptGenerateSymmetricKey) generate_key = nullptr;
   decltype(&BCryptEncrypt) encrypt = nullptr;
   decltype(&BCryptDestroyKey) destroy_key = nullptr;
@@ -85,13 +86,14 @@ struct Win32Crypto::Cng {
     Load(module, "BCryptHashData", &hash_data);
     Load(module, "BCryptFinishHash", &finish_hash);
     Load(module, "BCryptDestroyHash", &destroy_hash);
+    Load(module, "BCryptDuplicateHash", &duplicate_hash);
     Load(module, "BCryptGenerateSymmetricKey", &generate_key);
     Load(module, "BCryptEncrypt", &encrypt);
     Load(module, "BCryptDestroyKey", &destroy_key);
     Load(module, "BCryptGenRandom", &random);
     loaded = open_provider && close_provider && get_property && set_property && create_hash &&
-             hash_data && finish_hash && destroy_hash && generate_key && encrypt && destroy_key &&
-             random;
+             hash_data && finish_hash && destroy_hash && duplicate_hash && generate_key &&
+             encrypt && destroy_key && random;
   }
 
   ~Cng() {
@@ -163,10 +165,16 @@ class CngHash : public HashStream {
                                      static_cast<ULONG>(state_.size()), const_cast<PUCHAR>(key),
                                      static_cast<ULONG>(key_size), 0));
   }
+  // A copy of another hash object in the state it is in (a keyed HMAC that
+  // has hashed nothing yet, for one).
+  explicit CngHash(const CngHash& original)
+      : cng_(original.cng_), state_(original.state_.size()), size_(original.size_) {
+    ok_ = original.ok_ && Succeeded(cng_.duplicate_hash(original.hash_, &hash_, state_.data(),
+                                                        static_cast<ULONG>(state_.size()), 0));
+  }
   ~CngHash() override {
     if (hash_ != nullptr) cng_.destroy_hash(hash_);
   }
-  CngHash(const CngHash&) = delete;
   CngHash& operator=(const CngHash&) = delete;
 
   bool ok() const { return ok_; }
@@ -198,6 +206,26 @@ class CngHash : public HashStream {
   std::size_t size_;
   BCRYPT_HASH_HANDLE hash_ = nullptr;
   bool ok_ = false;
+};
+
+// The HMAC's key is processed once, into a hash object that never hashes
+// anything itself: every MAC is computed on a duplicate of it.
+class CngMac : public Mac {
+ public:
+  CngMac(Win32Crypto::Cng& cng, const Win32Crypto::Cng::Provider& provider, HashAlgorithm algorithm,
+         const std::uint8_t* key, std::size_t key_size)
+      : keyed_(cng, provider, algorithm, key, key_size) {}
+
+  bool ok() const { return keyed_.ok(); }
+
+  std::optional<Digest> Compute(const std::uint8_t* data, std::size_t size) override {
+    CngHash hash(keyed_);
+    if (!hash.Update(data, size)) return std::nullopt;
+    return hash.Finish();
+  }
+
+ private:
+  CngHash keyed_;
 };
 
 class CngAesBlock : public BlockCipher {
@@ -239,14 +267,13 @@ class CngAesBlock : public BlockCipher {
 Win32Crypto::Win32Crypto() : cng_(std::make_unique<Cng>()) {}
 Win32Crypto::~Win32Crypto() = default;
 
-std::optional<Digest> Win32Crypto::Hmac(HashAlgorithm algorithm, const std::uint8_t* key,
-                                        std::size_t key_size, const std::uint8_t* data,
-                                        std::size_t size) {
+std::unique_ptr<Mac> Win32Crypto::Hmac(HashAlgorithm algorithm, const std::uint8_t* key,
+                                       std::size_t key_size) {
   const Cng::Provider* provider = cng_->Hash(algorithm, true);
-  if (provider == nullptr) return std::nullopt;
-  CngHash mac(*cng_, *provider, algorithm, key, key_size);
-  if (!mac.Update(data, size)) return std::nullopt;
-  return mac.Finish();
+  if (provider == nullptr) return nullptr;
+  auto mac = std::make_unique<CngMac>(*cng_, *provider, algorithm, key, key_size);
+  if (!mac->ok()) return nullptr;
+  return mac;
 }
 
 std::unique_ptr<HashStream> Win32Crypto::StartHash(HashAlgorithm algorithm) {

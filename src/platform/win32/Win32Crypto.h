@@ -18,8 +18,8 @@ class Win32Crypto : public Crypto {
   Win32Crypto(const Win32Crypto&) = delete;
   Win32Crypto& operator=(const Win32Crypto&) = delete;
 
-  std::optional<Digest> Hmac(HashAlgorithm algorithm, const std::uint8_t* key, std::size_t key_size,
-                             const std::uint8_t* data, std::size_t size) override;
+  std::unique_ptr<Mac> Hmac(HashAlgorithm algorithm, const std::uint8_t* key,
+                            std::size_t key_size) override;
   std::unique_ptr<HashStream> StartHash(HashAlgorithm algorithm) override;
   std::unique_ptr<BlockCipher> Aes128(const std::uint8_t* key) override;
   bool RandomBytes(std::uint8_t* out, std::size_t size) override;

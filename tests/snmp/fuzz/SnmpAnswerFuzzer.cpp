@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!engine) return 0;
   const auto user = snmp::LocalizedUser::Localize(Crypto(), User(), *engine);
   Require(user.has_value());
-  snmp::VerifyAuthentication(Crypto(), *user, data, size, *message);
+  snmp::VerifyAuthentication(*user, data, size, *message);
   snmp::MessageBuffer clear;
   if (message->encrypted.data != nullptr && snmp::DecryptScopedPdu(*user, &*message, &clear)) {
     CheckPdu(*message, clear.data(), clear.size());
