@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -29,5 +30,12 @@ class Secrets {
   // that is not a blob of this machine, for one).
   virtual Win32Error Read(const std::string& name, std::string* secret) = 0;
 };
+
+// Clears memory that held a secret (a passphrase, a key) in a way the
+// compiler keeps, rather than as a store it may drop as dead.
+inline void WipeSecret(void* data, std::size_t size) {
+  volatile unsigned char* octets = static_cast<volatile unsigned char*>(data);
+  for (std::size_t i = 0; i < size; ++i) octets[i] = 0;
+}
 
 }  // namespace kivo::platform

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/Secrets.h"
+
 namespace kivo::snmp {
 namespace {
 
@@ -18,12 +20,7 @@ UsmKey::UsmKey(const std::uint8_t* octets, std::size_t size)
 }
 
 UsmKey::~UsmKey() {
-  WipeSecret(octets_.data(), octets_.size());
-}
-
-void WipeSecret(void* data, std::size_t size) {
-  volatile std::uint8_t* octets = static_cast<volatile std::uint8_t*>(data);
-  for (std::size_t i = 0; i < size; ++i) octets[i] = 0;
+  platform::WipeSecret(octets_.data(), octets_.size());
 }
 
 std::optional<UsmKey> PasswordToKey(platform::Crypto& crypto, platform::HashAlgorithm hash,
@@ -41,11 +38,11 @@ std::optional<UsmKey> PasswordToKey(platform::Crypto& crypto, platform::HashAlgo
   for (std::size_t done = 0; ok && done < kExpandedLength; done += kPiece) {
     ok = stream->Update(repeated.data() + done % passphrase.size(), kPiece);
   }
-  WipeSecret(repeated.data(), repeated.size());
+  platform::WipeSecret(repeated.data(), repeated.size());
   std::optional<platform::Digest> digest = ok ? stream->Finish() : std::nullopt;
   if (!digest) return std::nullopt;
   UsmKey key(digest->octets.data(), digest->size);
-  WipeSecret(digest->octets.data(), digest->octets.size());
+  platform::WipeSecret(digest->octets.data(), digest->octets.size());
   return key;
 }
 
@@ -60,7 +57,7 @@ std::optional<UsmKey> LocalizeKey(platform::Crypto& crypto, platform::HashAlgori
   std::optional<platform::Digest> digest = stream->Finish();
   if (!digest) return std::nullopt;
   UsmKey localized(digest->octets.data(), digest->size);
-  WipeSecret(digest->octets.data(), digest->octets.size());
+  platform::WipeSecret(digest->octets.data(), digest->octets.size());
   return localized;
 }
 

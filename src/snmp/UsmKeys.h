@@ -45,7 +45,4 @@ std::optional<UsmKey> PasswordToKey(platform::Crypto& crypto, platform::HashAlgo
 std::optional<UsmKey> LocalizeKey(platform::Crypto& crypto, platform::HashAlgorithm hash,
                                   const UsmKey& key, const EngineId& engine_id);
 
-// Clears memory that held a secret, in a way the compiler keeps.
-void WipeSecret(void* data, std::size_t size);
-
 }  // namespace kivo::snmp

@@ -88,6 +88,29 @@ TEST(UsmUser, DerivationRefusesWhatUsmCannotUseWithoutNamingThePassphrase) {
   }
 }
 
+TEST(UsmProtocols, NamesAsTheStoreAndNetSnmpWriteThem) {
+  const struct {
+    const char* name;
+    std::optional<HashAlgorithm> hash;
+    std::size_t mac_length;
+  } cases[] = {{"SHA", HashAlgorithm::kSha1, 12},
+               {"SHA-224", HashAlgorithm::kSha224, 16},
+               {"SHA-256", HashAlgorithm::kSha256, 24},
+               {"SHA-384", HashAlgorithm::kSha384, 32},
+               {"SHA-512", HashAlgorithm::kSha512, 48},
+               {"sha", std::nullopt, 0},
+               {"MD5", std::nullopt, 0},
+               {"", std::nullopt, 0}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.hash, snmp::ParseAuthProtocol(c.name)) << c.name;
+    if (c.hash) {
+      EXPECT_EQ(c.mac_length, snmp::MacLength(*c.hash)) << c.name;
+    }
+  }
+  EXPECT_TRUE(snmp::ParsePrivProtocol("AES"));
+  EXPECT_FALSE(snmp::ParsePrivProtocol("DES"));
+}
+
 TEST(EngineIdMaking, EnterpriseFormatAndEightRandomOctets) {
   SystemCrypto crypto;
   const std::optional<snmp::EngineId> first = snmp::EngineId::Make(crypto);
@@ -237,6 +260,39 @@ TEST(SnmpV3Security, ReceiverAcceptsTheMacAndAFlippedBitFailsIt) {
       EXPECT_FALSE(snmp::VerifyAuthentication(*user, flipped.data(), flipped.size(), *changed))
           << "bit flipped at " << at;
     }
+  }
+}
+
+// Answers are outside data: only exactly one well-formed message is read.
+TEST(ReceivedMessages, OnlyAWholeWellFormedMessageIsRead) {
+  const std::string body =
+      "02 01 01 04 02 61 62 A2 14 02 02 03 E8 02 01 00 02 01 00 "
+      "30 08 30 06 06 02 2B 06 05 00";
+  const struct {
+    std::string hex;
+    bool read;
+  } cases[] = {
+      {"30 1D " + body, true},
+      {"30 81 1D " + body, true},  // a long form where the short one would do
+      {"30 1D " + body + " 00", false},
+      {"30 1E " + body, false},
+      {"30 80 " + body + " 00 00", false},
+      {"30 85 00 00 00 00 1D " + body, false},
+      {"30 1D 02 01 02" + body.substr(8), false},                  // version 2
+      {"30 1D 02 01 01 04 02 61 62 A4" + body.substr(23), false},  // an SNMPv1 trap
+      {"30 1D " + body.substr(0, 78) + "86 05 00", false},         // a name left open
+  };
+  for (const auto& c : cases) {
+    const std::vector<std::uint8_t> octets = FromHex(c.hex);
+    const auto message = snmp::ReadMessage(octets.data(), octets.size());
+    EXPECT_EQ(c.read, message.has_value()) << c.hex;
+    if (!message || !c.read) continue;
+    EXPECT_EQ(1, message->version);
+    EXPECT_EQ(snmp::kPduGetResponse, message->pdu->type);
+    EXPECT_EQ(1000, message->pdu->request_id);
+    ASSERT_EQ(1u, message->pdu->bindings.size());
+    EXPECT_EQ("1.3.6", message->pdu->bindings[0].NameText());
+    EXPECT_EQ(snmp::kTagNull, message->pdu->bindings[0].value_tag);
   }
 }
 

@@ -31,12 +31,6 @@ struct Key {
   }
 };
 
-// Clears memory that held a secret, in a way the compiler keeps.
-void Wipe(void* data, std::size_t size) {
-  volatile unsigned char* octets = static_cast<volatile unsigned char*>(data);
-  for (std::size_t i = 0; i < size; ++i) octets[i] = 0;
-}
-
 }  // namespace
 
 Win32Error Win32Secrets::Write(const std::string& name, std::string_view secret) {
@@ -91,7 +85,7 @@ Win32Error Win32Secrets::Read(const std::string& name, std::string* secret) {
   }
   LocalMemory<BYTE> opened{clear.pbData};
   secret->assign(reinterpret_cast<const char*>(clear.pbData), clear.cbData);
-  Wipe(clear.pbData, clear.cbData);
+  WipeSecret(clear.pbData, clear.cbData);
   return 0;
 }
 
