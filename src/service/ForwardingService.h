@@ -30,6 +30,7 @@ class ForwardingService : public ServiceHost, public forwarding::LoopHost {
 
   // forwarding::LoopHost
   bool IsRunning() const override { return ServiceHost::IsRunning(); }
+  bool StopRequested() const override { return !ServiceHost::IsRunning(); }
   void CountIdleRound() override;
   perf::UptimeCounter& KeepUptimeCounter(std::unique_ptr<perf::UptimeCounter> counter) override;
   std::string ServiceKey() const override { return ServiceKeyPath(nullptr); }

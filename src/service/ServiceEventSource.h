@@ -19,12 +19,7 @@ constexpr std::uint32_t kInitializationFailed = 104;
 constexpr std::uint32_t kStarted = 105;
 constexpr std::uint32_t kUnsupportedRequest = 106;
 constexpr std::uint32_t kStopped = 108;
-// Once per outage: a destination that fails, and its recovery.
-constexpr std::uint32_t kDestinationFailing = 109;
-constexpr std::uint32_t kDestinationWorking = 110;
-// Once per outage: an event log that cannot be read, and its recovery.
-constexpr std::uint32_t kLogFailing = 111;
-constexpr std::uint32_t kLogWorking = 112;
+// 109 and up: the run loop's own (forwarding/LoopHost.h).
 }  // namespace messages
 
 // The service's own messages in the Application event log, under an event
