@@ -104,7 +104,7 @@ class InformExchange::Attempt {
 
   int datagrams() const { return datagrams_; }
 
-  InformResult Run(const Make& make, const Judge& judge, const StopCheck& stop) {
+  InformResult Run(const Make& make, const Judge& judge, const platform::StopCheck& stop) {
     InformResult result;
     std::uint32_t wait = kFirstWaitMs;
     for (int attempt = 0; attempt <= kRetries; ++attempt, wait *= 2) {
@@ -115,11 +115,11 @@ class InformExchange::Attempt {
         return Failure(Outcome::kNotSent, static_cast<std::int32_t>(endpoint_.LastError()));
       }
       ++datagrams_;
-      const std::uint64_t deadline = clock_() + wait;
-      for (std::uint64_t now = clock_(); now < deadline; now = clock_()) {
+      const std::int64_t deadline = clock_() + wait;
+      for (std::int64_t now = clock_(); now < deadline; now = clock_()) {
         if (stop && stop()) return Failure(Outcome::kStopped);
         const auto slice =
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(deadline - now, kStopCheckMs));
+            static_cast<std::uint32_t>(std::min<std::int64_t>(deadline - now, kStopCheckMs));
         std::size_t received = 0;
         bool from_destination = false;
         const platform::SocketError error =
@@ -161,12 +161,12 @@ std::int32_t InformExchange::NextRequestId() {
 }
 
 std::uint32_t InformExchange::ReceiverTime() const {
-  const std::uint64_t elapsed = (clock_() - receiver_->learnt_ms) / 1000;
-  return static_cast<std::uint32_t>(std::min<std::uint64_t>(receiver_->time + elapsed, INT32_MAX));
+  const std::int64_t elapsed = std::max<std::int64_t>(clock_() - receiver_->learnt_ms, 0) / 1000;
+  return static_cast<std::uint32_t>(std::min<std::int64_t>(receiver_->time + elapsed, INT32_MAX));
 }
 
 InformResult InformExchange::SendV2c(SnmpMessage& inform, const std::string& host,
-                                     std::int32_t port, const StopCheck& stop) {
+                                     std::int32_t port, const platform::StopCheck& stop) {
   const std::int32_t request_id = NextRequestId();
   inform.SetRequestId(request_id);
   UdpEndpoint endpoint(sockets_, port, host);
@@ -197,7 +197,7 @@ InformResult InformExchange::SendV2c(SnmpMessage& inform, const std::string& hos
 }
 
 InformResult InformExchange::Discover(Attempt& attempt, const std::string& host, std::int32_t port,
-                                      const StopCheck& stop) {
+                                      const platform::StopCheck& stop) {
   SnmpMessage probe;
   probe.SetPduType(kPduGetRequest);
   probe.SetRequestId(NextRequestId());
@@ -245,7 +245,7 @@ void InformExchange::LearnTime(std::uint32_t boots, std::uint32_t time) {
 
 InformResult InformExchange::SendV3(SnmpMessage& inform, const UsmUser& user,
                                     const EngineId& local_engine, const std::string& host,
-                                    std::int32_t port, const StopCheck& stop) {
+                                    std::int32_t port, const platform::StopCheck& stop) {
   const std::int32_t request_id = NextRequestId();
   inform.SetRequestId(request_id);
   if (receiver_ && (receiver_->host != host || receiver_->port != port)) receiver_.reset();

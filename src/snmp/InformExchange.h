@@ -9,6 +9,7 @@
 
 #include "platform/Crypto.h"
 #include "platform/Sockets.h"
+#include "platform/Stream.h"
 #include "snmp/EngineId.h"
 #include "snmp/SnmpMessage.h"
 #include "snmp/SnmpV3Writer.h"
@@ -42,12 +43,10 @@ struct InformResult {
   std::string Reason() const;
 };
 
-// Asked between waits: true ends the exchange at once (kStopped).
-using StopCheck = std::function<bool()>;
-
 // Sends an InformRequest and waits for the Response-PDU with its request-id:
 // the first wait is 1.5 s, doubled after each try, with 3 retries (4 tries,
-// 22.5 s in all). The wait looks at the stop check at least every 250 ms.
+// 22.5 s in all). The wait looks at the stop check (true ends the exchange
+// at once, kStopped) at least every 250 ms.
 // Only datagrams from the destination's address and port are read.
 //
 // For SNMPv3 the receiver is the authoritative engine. The exchange
@@ -66,7 +65,7 @@ class InformExchange {
  public:
   static constexpr std::uint32_t kFirstWaitMs = 1500;
   static constexpr int kRetries = 3;
-  static constexpr std::uint32_t kStopCheckMs = 250;
+  static constexpr std::uint32_t kStopCheckMs = platform::WaitLimit::kStopCheckMilliseconds;
 
   // The receiver's engine as learnt, for a destination (host and port).
   struct Receiver {
@@ -75,8 +74,8 @@ class InformExchange {
     EngineId id;
     std::uint32_t boots = 0;
     std::uint32_t time = 0;
-    std::uint64_t learnt_ms = 0;  // on the exchange's clock
-    bool timed = false;           // boots and time came authenticated
+    std::int64_t learnt_ms = 0;  // on the exchange's clock
+    bool timed = false;          // boots and time came authenticated
   };
 
   InformExchange(platform::Sockets& sockets, platform::Crypto& crypto, SnmpV3Writer& writer,
@@ -87,12 +86,12 @@ class InformExchange {
   // Its request-id is set here, from a counter of the exchange's own, so
   // that no late answer to an earlier inform can be taken for this one's.
   InformResult SendV2c(SnmpMessage& inform, const std::string& host, std::int32_t port,
-                       const StopCheck& stop);
+                       const platform::StopCheck& stop);
 
   // SNMPv3: the PDU of `inform` (an InformRequest-PDU; request-id set here as
   // above) from `user`, with contextEngineID `local_engine` (Kivo's own).
   InformResult SendV3(SnmpMessage& inform, const UsmUser& user, const EngineId& local_engine,
-                      const std::string& host, std::int32_t port, const StopCheck& stop);
+                      const std::string& host, std::int32_t port, const platform::StopCheck& stop);
 
   // What is known of the SNMPv3 receiver; nothing before the first inform
   // and after the destination changed.
@@ -105,7 +104,7 @@ class InformExchange {
   std::int32_t NextRequestId();
   // Learns the receiver's engine ID (probe and Report) into receiver_.
   InformResult Discover(Attempt& attempt, const std::string& host, std::int32_t port,
-                        const StopCheck& stop);
+                        const platform::StopCheck& stop);
   // The receiver's time now, from what was learnt and the time since.
   std::uint32_t ReceiverTime() const;
   // Takes boots and time from an authenticated message when they are newer

@@ -24,13 +24,13 @@ class LocalEngine {
   // The engine as a trap's security parameters carry it now.
   const AuthoritativeEngine& Now() {
     now_.time = static_cast<std::uint32_t>(
-        std::min<std::uint64_t>((clock_() - start_ms_) / 1000, INT32_MAX));
+        std::clamp<std::int64_t>((clock_() - start_ms_) / 1000, 0, INT32_MAX));
     return now_;
   }
 
  private:
   SteadyClock clock_;
-  std::uint64_t start_ms_;
+  std::int64_t start_ms_;
   AuthoritativeEngine now_;
 };
 
