@@ -12,7 +12,6 @@ namespace {
 
 using Outcome = InformResult::Outcome;
 
-constexpr std::int32_t kPduReport = 0xA8;
 // Room for the largest datagram, so that no answer is cut.
 constexpr std::size_t kReceiveBuffer = 65536;
 

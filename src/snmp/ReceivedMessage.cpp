@@ -21,7 +21,7 @@ bool ReadInt32(BerReader& reader, std::int64_t low, std::int32_t* value) {
 bool ReadPdu(BerReader& outer, ReceivedPdu* pdu) {
   OctetView content;
   if (!outer.ReadAny(&pdu->type, &content)) return false;
-  if (pdu->type < kPduGetRequest || pdu->type > 0xA8 || pdu->type == kPduTrapV1) return false;
+  if (pdu->type < kPduGetRequest || pdu->type > kPduReport || pdu->type == kPduTrapV1) return false;
   BerReader reader(content);
   OctetView list;
   if (!ReadInt32(reader, INT32_MIN, &pdu->request_id) ||

@@ -53,7 +53,7 @@ PduOctets Answer(std::int32_t request_id, int report = 0, std::int32_t error_sta
   std::vector<std::uint8_t> octets(pdu->PduEncodedSize());
   std::uint8_t* cursor = octets.data();
   pdu->EncodePdu(cursor);
-  if (report != 0) octets[0] = 0xA8;
+  if (report != 0) octets[0] = snmp::kPduReport;
   return PduOctets(std::move(octets));
 }
 
