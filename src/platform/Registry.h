@@ -49,6 +49,9 @@ class RegistryKey {
 
   // Deletes a direct subkey that has no subkeys of its own (RegDeleteKeyA).
   virtual RegStatus DeleteSubkey(const std::string& name) = 0;
+
+  // Deletes a value (RegDeleteValueA); kErrorFileNotFound when there is none.
+  virtual RegStatus DeleteValue(const std::string& name) = 0;
 };
 
 // The part of the registry below HKEY_LOCAL_MACHINE. Paths are joined with

@@ -71,6 +71,19 @@ TEST_P(RegistryContract, SubkeysEnumerateInOrderOfTheirNames) {
   EXPECT_EQ(platform::kErrorNoMoreItems, list->SubkeyName(3, name, sizeof(name)));
 }
 
+// A start without resume forgets the logs' positions but keeps the other
+// values of their key.
+TEST_P(RegistryContract, DeleteValueRemovesThatValueOnly) {
+  const StoredValue kept{RegType::kNumber, Dword(1)};
+  ASSERT_TRUE(WriteValue(*registry_, Path("Values"), "gone", {RegType::kBinary, "12345678"}));
+  ASSERT_TRUE(WriteValue(*registry_, Path("Values"), "kept", kept));
+  auto key = Open("Values");
+  EXPECT_EQ(kRegSuccess, key->DeleteValue("gone"));
+  EXPECT_EQ(kErrorFileNotFound, key->DeleteValue("gone"));
+  EXPECT_FALSE(ReadValue(*registry_, Path("Values"), "gone").has_value());
+  EXPECT_EQ(kept, ReadValue(*registry_, Path("Values"), "kept"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Fake, RegistryContract, ::testing::Values(&MakeFakeRegistry),
                          [](const auto&) { return std::string("InMemory"); });
 #ifdef _WIN32

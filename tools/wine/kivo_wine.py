@@ -296,13 +296,14 @@ class EventLogFiles:
 
     def append(self, log="Application", source="KivoSample", event_id=1000, type_="information",
                strings=(), sid=None, computer=None, category=None, repeat=None, number_from=None,
-               every=None, time_generated=None, wait=True):
+               every=None, time_generated=None, wait=True, clear_first=False):
         """Appends a record (`repeat` records: with `number_from`, "{n}" in
         the strings counts up from it; with `every`, one each that many
-        milliseconds). Returns the time the file was last written, or
-        without `wait` at once the writer's Popen."""
+        milliseconds; with `clear_first`, right after a clear). Returns the
+        time the file was last written, or without `wait` at once the
+        writer's Popen."""
         args = ["append", self.windows_file(log), "--source", source, "--id", str(event_id),
-                "--type", type_]
+                "--type", type_] + (["--clear-first"] if clear_first else [])
         for text in strings:
             args += ["--string", text]
         if sid:
@@ -320,8 +321,8 @@ class EventLogFiles:
         self.tool(args)
         return os.stat(self.unix_file(log)).st_mtime
 
-    def clear(self, log="Application"):
-        self.tool(["clear", self.windows_file(log)])
+    def clear(self, log="Application", keep_numbering=False):
+        self.tool(["clear", self.windows_file(log)] + (["--keep-numbering"] if keep_numbering else []))
 
 
 class UdpListener:
@@ -561,14 +562,17 @@ def parse_trap(text):
 class TrapReceiver:
     """snmptrapd as the trap destination. Given MIB modules (and the folders
     that hold them and their imports) it prints names instead of numbers;
-    given a handler command it also hands each trap to it (traphandle)."""
+    given a handler command it also hands each trap to it (traphandle);
+    given configuration lines (SNMPv3 users and their authUser lines, for
+    one) it takes them instead of accepting every community."""
 
-    def __init__(self, mibs=(), mib_path=None, handler=None):
+    def __init__(self, mibs=(), mib_path=None, handler=None, config_lines=None):
         self.workdir = tempfile.mkdtemp(prefix="kivo-trapd-")
         self.log = os.path.join(self.workdir, "trapd.out")
         config = os.path.join(self.workdir, "snmptrapd.conf")
         with open(config, "w") as f:
-            f.write("disableAuthorization yes\n")
+            for line in config_lines or ["disableAuthorization yes"]:
+                f.write(line + "\n")
             if handler:
                 f.write("traphandle default %s\n" % handler)
         names = ["-M", mib_path, "-m", ":".join(mibs)] if mibs else ["-On", "-m", ""]
