@@ -160,7 +160,11 @@ class RegistryConfig {
   bool MapExists(std::int32_t event_id);
 
   FindResult FindFilter(const std::string& on, const std::string& type);
+  // Adds a filter unless one of the same field and type is stored: what an
+  // import adds to the stored filters.
   AddResult AddFilter(const std::string& on, const std::string& type, const std::string& list);
+  // Adds a filter whatever is stored: the Filters page stores every row.
+  AddResult AppendFilter(const std::string& on, const std::string& type, const std::string& list);
   platform::RegStatus ClearFilters();
   FindResult FindSyslogHost(const std::string& host, std::int32_t port);
   AddResult AddSyslogHost(const std::string& host, std::int32_t port);
@@ -171,7 +175,7 @@ class RegistryConfig {
   // The values of these names in the current key, exactly as stored (a
   // missing one is left out): what the tool keeps of an entry it cannot read.
   StoredValues ReadStoredValues(const std::vector<const char*>& value_names) const;
-  // Adds an entry numbered by the list's size that holds exactly these values.
+  // Adds an entry that holds exactly these values.
   platform::RegStatus AddStoredEntry(const char* list, const StoredValues& values);
 
   // True while the object holds an open key (the last Open or OpenEntry
@@ -242,9 +246,12 @@ class RegistryConfig {
   // run on the opened entry, says yes. An entry whose values cannot be read
   // is skipped.
   FindResult FindEntry(const char* list, const std::function<bool()>& matches);
-  // Adds an entry numbered by the list's size unless `find` finds a twin.
-  AddResult AddEntry(const char* list, const std::function<FindResult()>& find,
-                     const std::function<platform::RegStatus()>& write_values);
+  // Creates and opens a new entry of a list key (creating the list key too),
+  // numbered by the list's size or, where that number is taken, the next
+  // free one.
+  platform::RegStatus OpenNewEntry(const char* list);
+  // Adds a new entry and writes its values.
+  AddResult AddEntry(const char* list, const std::function<platform::RegStatus()>& write_values);
 
   platform::Registry& registry_;
   std::unique_ptr<platform::RegistryKey> key_;

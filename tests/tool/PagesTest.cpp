@@ -157,9 +157,9 @@ TEST_F(SnmpPage, EverySaveReportsAWriteTheStoreRefuses) {
 using Rows = std::vector<FilterRow>;
 
 // Entries after a gap are listed, in number order. One that cannot be read
-// in full is listed as kept, and a save puts it, as stored, after the rows,
-// which it renumbers from 0, dropping a repeat of a field and type.
-TEST_F(ListPages, FiltersListEveryEntryAndASaveKeepsTheUnreadableOneAsStored) {
+// in full is listed as kept. A save stores every row in its place, numbered
+// from 0: the kept one as stored, and a repeat of a field and type too.
+TEST_F(ListPages, FiltersListEveryEntryAndASaveStoresEveryRowInOrder) {
   Defaults();
   for (const char* entry : {"Filters\\0", "Filters\\1", "Filters\\3", "Filters\\10"}) {
     Set(entry, "filterOn", "EventId");
@@ -184,10 +184,12 @@ TEST_F(ListPages, FiltersListEveryEntryAndASaveKeepsTheUnreadableOneAsStored) {
   EXPECT_EQ(
       "Filters\n"
       "Filters\\0 filterOn=\"EventId\" filterType=\"Include\" filterList=\"a\"\n"
-      "Filters\\1 filterOn=\"EventId\" filterType=\"Filters\\10\" filterList=\"1\"\n"
-      "Filters\\2 filterOn=\"\" filterType=\"\" filterList=\"\"\n"
-      "Filters\\3 filterOn=\"EventId\" filterType=\"Filters\\1\" filterList=\"" +
-          std::string(200, 'x') + "\"\n",
+      "Filters\\1 filterOn=\"EventId\" filterType=\"Filters\\1\" filterList=\"" +
+          std::string(200, 'x') +
+          "\"\n"
+          "Filters\\2 filterOn=\"EventId\" filterType=\"Filters\\10\" filterList=\"1\"\n"
+          "Filters\\3 filterOn=\"EventId\" filterType=\"Include\" filterList=\"b\"\n"
+          "Filters\\4 filterOn=\"\" filterType=\"\" filterList=\"\"\n",
       DumpTree("Filters"));
   while (!page.rows().empty()) page.Remove(0);
   page.Save();
