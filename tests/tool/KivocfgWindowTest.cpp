@@ -196,6 +196,19 @@ TEST_F(KivocfgWindow, EveryDialogEditsItsPageAndOneApplySavesThemAll) {
                                           TextOf(GetDlgItem(dialog, IDC_FILTER_TEXT)));
   SetText(GetDlgItem(dialog, IDC_FILTER_TEXT), "Bar");
   ASSERT_TRUE(CloseDialog(dialog, IDOK));
+  // A second filter of that field and type: No goes back, Yes keeps both.
+  dialog = OpenDialog(tool.Control(IDC_FILTER_ADD), "Filter Configuration");
+  ASSERT_NE(nullptr, dialog);
+  Choose(GetDlgItem(dialog, IDC_FILTER_ON), 3);
+  SetText(GetDlgItem(dialog, IDC_FILTER_TYPE), "Exclude");
+  const std::string twin =
+      "The list already holds a filter on \"EventSource\" of type \"Exclude\". Keep both?";
+  Click(GetDlgItem(dialog, IDOK));
+  EXPECT_EQ(twin, AnswerMessageBox(IDNO));
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  Click(GetDlgItem(dialog, IDOK));
+  EXPECT_EQ(twin, AnswerMessageBox(IDYES));
+  EXPECT_TRUE(Eventually([&] { return !IsWindowVisible(dialog); }));
 
   tool.ShowPage(2);
   HWND field = tool.Control(IDC_MAP_ID);
@@ -225,6 +238,7 @@ TEST_F(KivocfgWindow, EveryDialogEditsItsPageAndOneApplySavesThemAll) {
       "iecn=1 ieu=0 ied=1 iec=1 senderOID=\"1.3.6.1.4.1.99\" stripCRLF=0\n"
       "Filters\n"
       "Filters\\0 filterOn=\"EventSource\" filterType=\"Exclude\" filterList=\"Bar\"\n"
+      "Filters\\1 filterOn=\"EventSource\" filterType=\"Exclude\" filterList=\"\"\n"
       "Maps\nMaps\\4624\n"
       "Syslog usefilters=1\nSyslog\\0 sysloghost=\"127.0.0.1\" syslogport=1514\n",
       Dump());

@@ -222,6 +222,15 @@ TEST(FilterDialog, StartsEmptyOrFromTheRowAsTheListsOfferItAndRefusesLongTexts) 
       add.Confirm({"EventId", std::string(128, 'I'), std::string(128, '1')}));
   EXPECT_EQ("", add.Confirm({"EventId", "Include", std::string(127, '1')}));
   EXPECT_EQ(std::string(127, '1'), add.result().list);
+  EXPECT_EQ("", add.TwinQuestion());
+  // A field and type that another row of the list has: asked, not refused.
+  const Rows list = {{"EventId", "Exclude", "1"}, {"EventUser", "Include", "x"}};
+  FilterConfigDialog twin(FilterConfigDialog::Mode::kAdd, {}, list);
+  EXPECT_EQ("", twin.Confirm({"EventId", "Include", "2"}));
+  EXPECT_EQ("", twin.TwinQuestion());
+  EXPECT_EQ("", twin.Confirm({"EventUser", "Include", "2"}));
+  EXPECT_EQ("The list already holds a filter on \"EventUser\" of type \"Include\". Keep both?",
+            twin.TwinQuestion());
 }
 
 TEST_F(ListPages, MapListsStoredIdsAddsNewOnesAndSavesThemAsNumbers) {
