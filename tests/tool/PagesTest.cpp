@@ -80,14 +80,15 @@ TEST_F(SnmpPage, SaveRefusesEmptyAndTooLongTextsAndBadPortsOrWritesTheFourValues
 TEST_F(SnmpPage, AdvancedDialogShowsDefaultsForWhatItCannotReadAndWritesOnlyOnAValidOk) {
   Defaults();
   for (const char* flag : {"ien", "iet", "ies", "iecn", "ied", "iec"}) Set("", flag, 0);
-  Set("", "senderOID", std::string(128, '1'));  // "ieu" and "stripCRLF" are missing
+  Set("", "senderOID", std::string(128, '1'));  // "ieu", "stripCRLF", "resume" are missing
+  Set("", "burst", 5);
   const std::string stored = DumpKey("");
   AdvancedSnmpDialog dialog(registry);
   dialog.Load();
   auto& s = dialog.settings();
   EXPECT_FALSE(s.event_category || s.event_computer_name || s.event_description || s.event_number ||
-               s.event_source || s.event_type || s.strip_crlf);
-  EXPECT_TRUE(s.event_user && s.sender_oid.empty());
+               s.event_source || s.event_type || s.strip_crlf || s.resume);
+  EXPECT_TRUE(s.event_user && s.sender_oid.empty() && s.burst);
   EXPECT_EQ(stored, DumpKey(""));
   s.sender_oid = std::string(128, '1');
   EXPECT_EQ("The Sender's OID must not be longer than 127 characters.", dialog.Save().refusal);
@@ -95,11 +96,12 @@ TEST_F(SnmpPage, AdvancedDialogShowsDefaultsForWhatItCannotReadAndWritesOnlyOnAV
   s.event_number = s.event_type = s.event_source = s.event_description = true;
   s.event_user = false;
   s.sender_oid = "1.3.6.1.4.1.5";
-  s.strip_crlf = true;
+  s.strip_crlf = s.resume = true;
+  s.burst = false;
   ASSERT_TRUE(dialog.Save().saved());
   EXPECT_EQ(std::string(kDefaultRoot) +
                 " ien=1 iet=1 ies=1 iecn=0 ieu=0 ied=1 iec=0 senderOID=\"1.3.6.1.4.1.5\" "
-                "stripCRLF=1",
+                "stripCRLF=1 burst=0 resume=1",
             DumpKey(""));
   dialog.Load();
   EXPECT_EQ("1.3.6.1.4.1.5", s.sender_oid);

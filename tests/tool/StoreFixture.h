@@ -23,10 +23,10 @@ namespace kivo::testing {
 inline std::string DumpKey(platform::Registry& registry, const std::string& sub) {
   namespace n = config::names;
   static const char* const kNames[] = {
-      n::kVersion,    n::kDestination, n::kPort,       n::kCommunity,  n::kLogging,
-      n::kIen,        n::kIet,         n::kIes,        n::kIecn,       n::kIeu,
-      n::kIed,        n::kIec,         n::kSenderOid,  n::kStripCrlf,  n::kFilterOn,
-      n::kFilterType, n::kFilterList,  n::kUseFilters, n::kSyslogHost, n::kSyslogPort};
+      n::kVersion,    n::kDestination, n::kPort,       n::kCommunity, n::kLogging,  n::kIen,
+      n::kIet,        n::kIes,         n::kIecn,       n::kIeu,       n::kIed,      n::kIec,
+      n::kSenderOid,  n::kStripCrlf,   n::kBurst,      n::kResume,    n::kFilterOn, n::kFilterType,
+      n::kFilterList, n::kUseFilters,  n::kSyslogHost, n::kSyslogPort};
   std::string line = sub.empty() ? "root" : sub;
   std::unique_ptr<platform::RegistryKey> key;
   if (registry.Open(StorePath(sub), &key) != platform::kRegSuccess) return line + " (no key)";
