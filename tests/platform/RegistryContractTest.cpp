@@ -51,6 +51,9 @@ TEST_P(RegistryContract, CreateMakesParentsAndATrailingBackslashAddressesTheKey)
   }
   const StoredValue value{RegType::kText, {"value", 6}};
   EXPECT_EQ(value, ReadValue(*registry_, Path("One\\Two\\"), "name"));
+  EXPECT_EQ(kRegSuccess, Open("One\\Two")->DeleteValue("NAME"));
+  EXPECT_EQ(std::nullopt, ReadValue(*registry_, Path("One\\Two"), "name"));
+  EXPECT_EQ(kErrorFileNotFound, Open("One\\Two")->DeleteValue("name"));
 }
 
 // The lists of the store are numbered entries: "10" comes before "2".

@@ -126,6 +126,12 @@ class FakeRegistryKey : public RegistryKey {
     return kRegSuccess;
   }
 
+  RegStatus DeleteValue(const std::string& name) override {
+    if (node_->deleted) return kErrorKeyDeleted;
+    if (*change_error_ != kRegSuccess) return *change_error_;
+    return node_->values.erase(Folded(name)) > 0 ? kRegSuccess : kErrorFileNotFound;
+  }
+
  private:
   std::shared_ptr<Node> node_;
   std::shared_ptr<const RegStatus> change_error_;
@@ -171,15 +177,9 @@ RegStatus FakeRegistry::Create(const std::string& path, std::unique_ptr<Registry
 }
 
 RegStatus FakeRegistry::DeleteValue(const std::string& path, const std::string& name) {
-  std::vector<std::string> names;
-  if (!SplitPath(path, &names)) return kErrorFileNotFound;
-  std::shared_ptr<Node> node = root_;
-  for (const std::string& key_name : names) {
-    auto it = node->subkeys.find(Folded(key_name));
-    if (it == node->subkeys.end()) return kErrorFileNotFound;
-    node = it->second;
-  }
-  return node->values.erase(Folded(name)) > 0 ? kRegSuccess : kErrorFileNotFound;
+  std::unique_ptr<RegistryKey> key;
+  const RegStatus opened = Open(path, &key);
+  return opened == kRegSuccess ? key->DeleteValue(name) : opened;
 }
 
 }  // namespace kivo::platform

@@ -45,6 +45,10 @@ class Win32RegistryKey : public RegistryKey {
     return RegDeleteKeyA(key_, name.c_str());
   }
 
+  RegStatus DeleteValue(const std::string& name) override {
+    return RegDeleteValueA(key_, name.c_str());
+  }
+
  private:
   HKEY key_;
 };
