@@ -296,16 +296,16 @@ RegStatus RegistryConfig::AddMap(std::int32_t event_id) {
   return OpenEntry(event_id);
 }
 
-StoredValues RegistryConfig::ReadStoredValues(const std::vector<const char*>& value_names) const {
+StoredValues ReadStoredValues(const platform::RegistryKey& key,
+                              const std::vector<const char*>& value_names) {
   StoredValues values;
-  if (!key_) return values;
   for (const char* name : value_names) {
     StoredValue value{name, RegType::kNone, {}};
     std::uint32_t size = 0;  // first the size, then the bytes
-    RegStatus status = key_->QueryValue(name, &value.type, nullptr, &size);
+    RegStatus status = key.QueryValue(name, &value.type, nullptr, &size);
     if (status == platform::kRegSuccess) {
       value.bytes.resize(size);
-      status = key_->QueryValue(name, &value.type, value.bytes.data(), &size);
+      status = key.QueryValue(name, &value.type, value.bytes.data(), &size);
       value.bytes.resize(size);
     }
     if (status == platform::kRegSuccess) values.push_back(std::move(value));
@@ -313,17 +313,21 @@ StoredValues RegistryConfig::ReadStoredValues(const std::vector<const char*>& va
   return values;
 }
 
+RegStatus WriteStoredValues(platform::RegistryKey& key, const StoredValues& values) {
+  WriteResult written;
+  for (const StoredValue& value : values) {
+    written.Add(key.SetValue(value.name, value.type, value.bytes.data(),
+                             static_cast<std::uint32_t>(value.bytes.size())));
+  }
+  return written.error();
+}
+
+StoredValues RegistryConfig::ReadStoredValues(const std::vector<const char*>& value_names) const {
+  return key_ ? config::ReadStoredValues(*key_, value_names) : StoredValues();
+}
+
 RegStatus RegistryConfig::AddStoredEntry(const char* list, const StoredValues& values) {
-  return AddEntry(list,
-                  [&] {
-                    WriteResult written;
-                    for (const StoredValue& value : values) {
-                      written.Add(key_->SetValue(value.name, value.type, value.bytes.data(),
-                                                 static_cast<std::uint32_t>(value.bytes.size())));
-                    }
-                    return written.error();
-                  })
-      .error;
+  return AddEntry(list, [&] { return WriteStoredValues(*key_, values); }).error;
 }
 
 RegStatus RegistryConfig::DeleteSubkey(const std::string& name) {

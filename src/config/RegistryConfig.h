@@ -43,6 +43,13 @@ constexpr char kFilterList[] = "filterList";
 constexpr char kUseFilters[] = "usefilters";
 constexpr char kSyslogHost[] = "sysloghost";
 constexpr char kSyslogPort[] = "syslogport";
+
+// Every value of the store, in the root key, a list key or an entry: what
+// the package puts back when an install is rolled back.
+constexpr const char* kAllValues[] = {
+    kVersion,  kDestination, kPort,       kCommunity,  kLogging,    kIen,       kIet,   kIes,
+    kIecn,     kIeu,         kIed,        kIec,        kSenderOid,  kStripCrlf, kBurst, kResume,
+    kFilterOn, kFilterType,  kFilterList, kUseFilters, kSyslogHost, kSyslogPort};
 }  // namespace names
 
 // Defaults written into a store that has no root key yet.
@@ -97,6 +104,13 @@ struct StoredValue {
   std::vector<unsigned char> bytes;
 };
 using StoredValues = std::vector<StoredValue>;
+
+// The values of these names in a key, exactly as stored; a missing one is
+// left out.
+StoredValues ReadStoredValues(const platform::RegistryKey& key,
+                              const std::vector<const char*>& value_names);
+// Writes the values into a key; the first failure.
+platform::RegStatus WriteStoredValues(platform::RegistryKey& key, const StoredValues& values);
 
 // The number a list entry's subkey name stands for: a decimal number as
 // OpenEntry writes it (no sign, no leading zero) that fits 32 bits; none for
@@ -181,6 +195,8 @@ class RegistryConfig {
   // True while the object holds an open key (the last Open or OpenEntry
   // succeeded).
   bool IsOpen() const { return key_ != nullptr; }
+  // Why no key is open (what a write then reports); kRegSuccess while one is.
+  platform::RegStatus OpenError() const { return key_ ? platform::kRegSuccess : NotOpenError(); }
   void set_create(bool create) { create_ = create; }
 
   // Named accessors of the values of the key opened last.
