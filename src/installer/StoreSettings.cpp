@@ -89,6 +89,22 @@ ParsedStoreSettings ParseStoreSettings(const PropertyLookup& property) {
     }
   }
 
+  struct SwitchProperty {
+    const char* name;
+    std::optional<std::int32_t>* target;
+  };
+  for (const SwitchProperty& on : {SwitchProperty{properties::kBurst, &settings.burst},
+                                   SwitchProperty{properties::kResume, &settings.resume}}) {
+    const std::string value = property(on.name);
+    if (value.empty()) {
+      continue;
+    }
+    if (value != "0" && value != "1") {
+      return fail(std::string(on.name) + " must be 0 or 1, not \"" + value + "\"");
+    }
+    *on.target = value == "1" ? 1 : 0;
+  }
+
   const std::string version = property(properties::kSnmpVersion);
   if (!version.empty()) {
     settings.version = ParseSnmpVersion(version);
@@ -104,14 +120,15 @@ ParsedStoreSettings ParseStoreSettings(const PropertyLookup& property) {
   return result;
 }
 
-bool WriteStoreSettings(platform::Registry& registry, const StoreSettings& settings) {
+platform::RegStatus WriteStoreSettings(platform::Registry& registry,
+                                       const StoreSettings& settings) {
   // Constructing the store creates its defaults when it has no root key.
   config::RegistryConfig store(registry, nullptr);
   if (!store.IsOpen()) {
-    return false;
+    return store.OpenError();
   }
-  // The order in which the tool's SNMP page saves them.
   config::WriteResult written;
+  // The order in which the tool's SNMP page saves them, then the switches.
   if (settings.community) {
     written.Add(store.SetCommunity(*settings.community));
   }
@@ -124,8 +141,14 @@ bool WriteStoreSettings(platform::Registry& registry, const StoreSettings& setti
   if (settings.version) {
     written.Add(store.SetSnmpVersion(*settings.version));
   }
+  if (settings.burst) {
+    written.Add(store.WriteNumber(config::names::kBurst, *settings.burst));
+  }
+  if (settings.resume) {
+    written.Add(store.WriteNumber(config::names::kResume, *settings.resume));
+  }
   if (!settings.syslog_host) {
-    return written.error() == platform::kRegSuccess;
+    return written.error();
   }
 
   store.set_create(true);
@@ -140,7 +163,7 @@ bool WriteStoreSettings(platform::Registry& registry, const StoreSettings& setti
   } else if (!config::TryRead([&] { return store.GetSyslogPort(); })) {
     written.Add(store.SetSyslogPort(kDefaultSyslogPort));
   }
-  return written.error() == platform::kRegSuccess;
+  return written.error();
 }
 
 }  // namespace kivo::installer
