@@ -111,7 +111,8 @@ extern "C" __declspec(dllexport) UINT __stdcall ReadStoreSettings(MSIHANDLE inst
   if (!parsed.settings) {
     return Fail(install, parsed.error);
   }
-  kivo::platform::Win32Registry registry;
+  // Read only: an immediate action may run with the user's limited rights.
+  kivo::platform::Win32Registry registry(kivo::platform::Win32Registry::Access::kRead);
   const installer::TakenSnapshot taken = installer::TakeStoreSnapshot(registry);
   if (taken.error != kivo::platform::kRegSuccess) {
     return Fail(install, StoreFailure("cannot be read", taken.error));
