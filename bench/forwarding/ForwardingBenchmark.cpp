@@ -134,6 +134,7 @@ class CountedHost : public forwarding::LoopHost {
     return *counter_;
   }
   std::string ServiceKey() const override { return "SYSTEM\\CurrentControlSet\\Services\\kivo"; }
+  void ReportServiceEvent(std::uint16_t, std::uint32_t, const std::vector<std::string>&) override {}
 
  private:
   std::unique_ptr<perf::UptimeCounter> counter_;

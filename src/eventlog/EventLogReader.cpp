@@ -52,6 +52,14 @@ bool EventLogReader::FetchNext() {
   return false;
 }
 
+std::array<LogProgress, kLogCount> EventLogReader::Progress() const {
+  std::array<LogProgress, kLogCount> progress;
+  for (const LogCursor& log : logs_) {
+    progress[log.index()] = LogProgress{log.name(), log.IsInitialised(), log.next_record()};
+  }
+  return progress;
+}
+
 void EventLogReader::KeepPosition() {
   if (delivered_ != nullptr) delivered_->KeepPosition();
 }

@@ -13,6 +13,13 @@
 
 namespace kivo::eventlog {
 
+// How far the reader has read one log: for the service's status.
+struct LogProgress {
+  const char* name = nullptr;
+  bool initialised = false;
+  std::uint32_t next_record = 0;  // the number of the next record it will read
+};
+
 // The service's only source of events. Follows the Application, Security
 // and System logs, each with a cursor of its own, and on request hands over
 // the next new record of the first log that has one, decoded into the
@@ -49,6 +56,11 @@ class EventLogReader {
   // Closes every open log.
   virtual void CloseAll();
 
+  // How far each log has been read, in the log table's order.
+  std::array<LogProgress, kLogCount> Progress() const;
+  // The log table index of the current event's log; -1 before the first.
+  int CurrentLog() const { return delivered_ != nullptr ? delivered_->index() : -1; }
+
   // The current event: the record fetched last. The text buffers are
   // writable (the trap stage edits them in place) and always zero-terminated
   // (the names within DecodedEvent::kNameSize).
@@ -59,6 +71,9 @@ class EventLogReader {
   char* GetComputer() { return event_.computer; }
   char* GetUser() { return event_.user; }
   char* GetDescription() { return event_.description.data(); }
+  const char* GetLogName() const { return event_.log_name; }
+  std::uint32_t GetRecordNumber() const { return event_.record_number; }
+  std::uint32_t GetTimeGenerated() const { return event_.time_generated; }
 
  private:
   // Reads the next record of one log and decodes it.

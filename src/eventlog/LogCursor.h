@@ -61,6 +61,7 @@ class LogCursor {
   void KeepPosition();
 
   bool IsInitialised() const { return initialised_; }
+  std::uint32_t next_record() const { return next_record_; }
   int index() const { return index_; }
   const char* name() const { return name_; }
 

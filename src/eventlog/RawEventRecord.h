@@ -17,6 +17,9 @@ class RawEventRecord {
 
   RawEventRecord(const unsigned char* bytes, std::uint32_t size);
 
+  std::uint32_t RecordNumber() const { return Read32(0x08); }
+  // Seconds since 1970-01-01 UTC.
+  std::uint32_t TimeGenerated() const { return Read32(0x0C); }
   std::uint32_t EventId() const { return Read32(0x14); }
   std::uint16_t EventType() const { return Read16(0x18); }
   // The count the record claims; InsertionStrings() holds those present.

@@ -109,6 +109,9 @@ void RecordDecoder::DecodeRecord(int log_index, const unsigned char* bytes, std:
   event.event_id = static_cast<std::int32_t>(record.EventId() & 0xFFFF);
   event.event_type = TypeCode(record.EventType());
   event.category = record.EventCategory();
+  event.log_name = kLogNames[log_index];
+  event.record_number = record.RecordNumber();
+  event.time_generated = record.TimeGenerated();
   trace.Line("eventID  <", event.event_id, ">");
   trace.Line("raw eventID  <", record.EventId(), ">");
   trace.Line("eventType  <", event.event_type, ">");

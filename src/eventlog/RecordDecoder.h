@@ -25,6 +25,11 @@ struct DecodedEvent {
   char computer[kNameSize] = {};
   char user[kNameSize] = {};
   std::string description;
+  // Where the record stands: its log (a name of the log table), its number
+  // in that log and when it was generated (seconds since 1970-01-01 UTC).
+  const char* log_name = "";
+  std::uint32_t record_number = 0;
+  std::uint32_t time_generated = 0;
 };
 
 // Turns one raw event record into its seven fields. The description is the

@@ -11,8 +11,14 @@ namespace kivo::forwarding {
 namespace names = config::names;
 
 EventPipeline::EventPipeline(config::RegistryConfig& config, perf::UptimeCounter& uptime,
-                             platform::Sockets& sockets, CalendarClock clock)
-    : config_(config), uptime_(uptime), traps_(sockets, std::move(clock)), syslog_(sockets) {}
+                             platform::Sockets& sockets, CalendarClock clock,
+                             DestinationStates* states)
+    : config_(config),
+      uptime_(uptime),
+      clock_(clock),
+      states_(states),
+      traps_(sockets, std::move(clock)),
+      syslog_(sockets) {}
 
 bool EventPipeline::ReadTracingFlag() {
   const std::optional<std::int32_t> logging = TryReadNumber(config_, names::kLogging);
@@ -24,7 +30,7 @@ bool EventPipeline::ReadTracingFlag() {
   return tracing_;
 }
 
-void EventPipeline::Process(EventRecord& event) {
+SendOutcomes EventPipeline::Process(EventRecord& event, const DestinationSet* only) {
   config_.Open("");  // the root key: an earlier event may have left a subkey open
   config::TraceFile trace = config::TraceFile::OpenIf(ReadTracingFlag());
   WriteEventBlock(event, trace);
@@ -39,11 +45,23 @@ void EventPipeline::Process(EventRecord& event) {
   }
 
   const bool passed = filters_.Run(config_, event, trace);
+  SendOutcomes outcomes;
   if (passed) {
     trace.Line("not filtered");
-    if (trap_settings != nullptr) traps_.Run(config_, event, *trap_settings, uptime, trace);
+    if (trap_settings != nullptr && (only == nullptr || only->count(DestinationId::Trap()) != 0)) {
+      outcomes.push_back(traps_.Run(config_, event, *trap_settings, uptime, trace));
+    }
   }
-  syslog_.Run(config_, event, passed, trace);
+  SendOutcomes syslog = syslog_.Run(config_, event, passed, trace, only);
+  outcomes.insert(outcomes.end(), syslog.begin(), syslog.end());
+  if (states_ != nullptr) states_->Record(outcomes, clock_(), trace);
+  return outcomes;
+}
+
+void EventPipeline::Flush() {
+  config::TraceFile trace = config::TraceFile::OpenIf(tracing_);
+  const SendOutcomes outcomes = syslog_.Flush(trace);
+  if (states_ != nullptr && !outcomes.empty()) states_->Record(outcomes, clock_(), trace);
 }
 
 void EventPipeline::WriteEventBlock(const EventRecord& event, config::TraceFile& trace) {

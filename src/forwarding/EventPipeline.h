@@ -3,6 +3,8 @@
 #include "config/RegistryConfig.h"
 #include "config/TraceFile.h"
 #include "forwarding/CalendarClock.h"
+#include "forwarding/Destination.h"
+#include "forwarding/DestinationStates.h"
 #include "forwarding/EventRecord.h"
 #include "forwarding/FilterStage.h"
 #include "forwarding/SyslogStage.h"
@@ -19,10 +21,22 @@ namespace kivo::forwarding {
 // which stands in when "logging" cannot be read.
 class EventPipeline {
  public:
+  // Outcomes are taken into `states` when one is given (it must outlive
+  // the pipeline).
   EventPipeline(config::RegistryConfig& config, perf::UptimeCounter& uptime,
-                platform::Sockets& sockets, CalendarClock clock);
+                platform::Sockets& sockets, CalendarClock clock,
+                DestinationStates* states = nullptr);
 
-  void Process(EventRecord& event);
+  // Runs the event through every stage; given `only`, sends it to those
+  // destinations alone (an event sent again to the ones it failed at). One
+  // outcome per destination the event was due at and tried.
+  SendOutcomes Process(EventRecord& event, const DestinationSet* only = nullptr);
+  // Whether the last event was traced.
+  bool tracing() const { return tracing_; }
+  // Between events: sends what waits in the syslog stage's queues, traced
+  // as the last event was.
+  void Flush();
+  SyslogStage& syslog() { return syslog_; }
 
  private:
   // "logging" of the root key; when it cannot be read it is written as 0
@@ -33,6 +47,8 @@ class EventPipeline {
 
   config::RegistryConfig& config_;
   perf::UptimeCounter& uptime_;
+  CalendarClock clock_;
+  DestinationStates* states_;
   bool tracing_ = false;
   FilterStage filters_;
   TrapStage traps_;

@@ -41,6 +41,9 @@ EventRecord EventRecord::Current(eventlog::EventLogReader& reader) {
   event.computer = reader.GetComputer();
   event.user = reader.GetUser();
   event.description = reader.GetDescription();
+  event.log_name = reader.GetLogName();
+  event.record_number = reader.GetRecordNumber();
+  event.time_generated = reader.GetTimeGenerated();
   return event;
 }
 

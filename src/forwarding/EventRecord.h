@@ -24,6 +24,11 @@ struct EventRecord {
   char* computer = nullptr;
   char* user = nullptr;
   char* description = nullptr;
+  // Where the record came from and when it was generated (seconds since
+  // 1970-01-01 UTC); the syslog formats that carry them read them.
+  const char* log_name = "";
+  std::uint32_t record_number = 0;
+  std::uint32_t time_generated = 0;
 
   // The text of a text field; null for the three number fields.
   char* Text(EventField field) const;

@@ -8,8 +8,11 @@
 #include "eventlog/EventLogReader.h"
 #include "eventlog/LogPositions.h"
 #include "forwarding/BurstCache.h"
+#include "forwarding/DestinationStates.h"
 #include "forwarding/EventPipeline.h"
+#include "forwarding/HeldEvent.h"
 #include "forwarding/OptionalReads.h"
+#include "forwarding/ServiceStatus.h"
 #include "perf/UptimeCounter.h"
 
 namespace kivo::forwarding {
@@ -28,13 +31,40 @@ bool FetchNext(eventlog::EventLogReader& reader) {
   }
 }
 
-void Forward(EventPipeline& pipeline, eventlog::EventLogReader& reader) {
+// The reader's current event through the pipeline; given `only`, to those
+// destinations alone. An event whose handling throws is lost (no outcome
+// holds it); the service keeps forwarding the next ones.
+SendOutcomes Forward(EventPipeline& pipeline, eventlog::EventLogReader& reader,
+                     const DestinationSet* only = nullptr) {
   try {
     EventRecord event = EventRecord::Current(reader);
-    pipeline.Process(event);
+    return pipeline.Process(event, only);
   } catch (...) {
-    // The event is lost; the service keeps forwarding the next ones.
+    return {};
   }
+}
+
+// The state to publish: the reader's progress (the held event's log counts
+// from the held record, which is not done yet) and the destinations.
+ServiceStatus StatusOf(const eventlog::EventLogReader& reader, const HeldEvent* held,
+                       const DestinationStates& states, std::int64_t now, bool running) {
+  ServiceStatus status;
+  status.published = now;
+  status.running = running;
+  for (const eventlog::LogProgress& log : reader.Progress()) {
+    status.logs.push_back({log.name, log.initialised, log.next_record});
+  }
+  if (held != nullptr && held->log() >= 0) {
+    ServiceStatus::Log& log = status.logs[static_cast<std::size_t>(held->log())];
+    log.next_record = held->record();
+    status.held = ServiceStatus::Held{log.name, held->record(), held->SecondsToNextTry()};
+  }
+  for (const auto& [id, state] : states.states()) {
+    status.destinations.push_back({id.kind == DestinationId::Kind::kTrap ? "trap" : "syslog",
+                                   id.number, state.failing, state.failing_since, state.sent,
+                                   state.failed, state.label, state.last_error});
+  }
+  return status;
 }
 
 // A switch of the root key ("burst", "resume"): on when it is non-zero; a
@@ -87,9 +117,34 @@ void ForwardingLoop::Run(LoopHost& host) {
   }
   auto reader = std::make_unique<eventlog::EventLogReader>(
       platform_.event_log, messages, platform_.pause, registry, positions.get());
+  const DestinationStates::Reporter report = [&host](std::uint16_t type, std::uint32_t id,
+                                                     const std::vector<std::string>& inserts) {
+    host.ReportServiceEvent(type, id, inserts);
+  };
+  DestinationStates states(platform_.messages, report);
+  StatusPublisher publisher(platform_.registry);
+  std::unique_ptr<HeldEvent> held;
+  const auto publish = [&](bool running) {
+    const std::int64_t now = platform_.clock();
+    if (publisher.Due(now, !running)) {
+      publisher.Publish(StatusOf(*reader, held.get(), states, now, running));
+    }
+  };
 
   {
-    EventPipeline pipeline(*config, uptime, sockets, platform_.clock);
+    EventPipeline pipeline(*config, uptime, sockets, platform_.clock, &states);
+    if (platform_.streams != nullptr && platform_.ansi != nullptr) {
+      // With "resume" a frame goes out whole or its event is held; without,
+      // frames wait in a bounded queue while a server is away.
+      pipeline.syslog().EnableStreams(SyslogStreams{
+          *platform_.streams, *platform_.ansi, [&host] { return host.StopRequested(); },
+          [this](std::uint32_t error) {
+            return platform::SystemErrorText(platform_.messages, error);
+          },
+          report,
+          positions != nullptr ? StreamDestination::Delivery::kHold
+                               : StreamDestination::Delivery::kQueue});
+    }
     while (host.IsRunning()) {
       // By default a stop takes effect at the first fetch that finds
       // nothing, never in the middle of a burst of events; in burst mode
@@ -99,20 +154,51 @@ void ForwardingLoop::Run(LoopHost& host) {
       registry.set_caching(burst);
       sockets.set_caching(burst);
       messages.set_caching(burst);
+      publish(true);
+      if (held) {
+        // The held event goes again once its wait is over; the running
+        // flag is tested at least every slice meanwhile.
+        if (const std::uint32_t wait = held->WaitNow(kHoldSliceMilliseconds)) {
+          platform_.pause.Wait(wait);
+          held->Waited(wait);
+          continue;
+        }
+        const DestinationSet owed = held->owed();
+        if (held->Tried(Forward(pipeline, *reader, &owed))) {
+          reader->KeepPosition();
+          held.reset();
+        }
+        continue;
+      }
       bool idle = true;
       while (FetchNext(*reader)) {
-        Forward(pipeline, *reader);
+        const SendOutcomes outcomes = Forward(pipeline, *reader);
+        DestinationSet failed = FailedDestinations(outcomes);
+        if (positions != nullptr && !failed.empty()) {
+          // Not done: its position stays, and nothing is fetched past it.
+          const int log = reader->CurrentLog();
+          const std::uint32_t record =
+              log >= 0 ? reader->Progress()[static_cast<std::size_t>(log)].next_record - 1 : 0;
+          held = std::make_unique<HeldEvent>(log, record, std::move(failed));
+          idle = false;
+          break;
+        }
         // Only once the event is out: a restart sends it again rather than
         // lose it.
         reader->KeepPosition();
+        publish(true);
         if (burst) {
           idle = false;
           break;
         }
       }
-      if (idle) host.CountIdleRound();
+      if (idle) {
+        pipeline.Flush();
+        host.CountIdleRound();
+      }
     }
   }
+  publish(false);
   config.reset();
   reader.reset();
 }

@@ -3,12 +3,14 @@
 #include "config/RegistryConfig.h"
 #include "forwarding/CalendarClock.h"
 #include "forwarding/LoopHost.h"
+#include "platform/AnsiText.h"
 #include "platform/EventLog.h"
 #include "platform/Messages.h"
 #include "platform/Pause.h"
 #include "platform/PerfData.h"
 #include "platform/Registry.h"
 #include "platform/Sockets.h"
+#include "platform/Stream.h"
 
 namespace kivo::forwarding {
 
@@ -21,6 +23,10 @@ struct LoopPlatform {
   platform::Sockets& sockets;
   platform::PerfData& perf_data;
   CalendarClock clock = SystemCalendarTime;
+  // Syslog over TCP and TLS, and in RFC 5424; without them such
+  // destinations fail.
+  platform::Streams* streams = nullptr;
+  platform::AnsiText* ansi = nullptr;
 };
 
 // The working life of the service: pulls new event-log records one at a
@@ -29,7 +35,14 @@ struct LoopPlatform {
 // after any event). Two switches of the store choose its policy: "burst"
 // (read before every round) the reader's pace, and "resume" (read at the
 // start) whether the read positions are kept for the next start, each
-// saved once its event has been forwarded.
+// saved once its event has gone out. With "resume", an event whose send
+// fails on this machine is held: it keeps its position, the events behind
+// it wait, and it is sent again to the destinations it failed at until it
+// goes out or the service stops.
+//
+// Whatever the switches, how each destination fares is told once per
+// outage to the service's own messages, and the loop publishes its state
+// (positions, the held event, the destinations) for `kivo -s`.
 class ForwardingLoop {
  public:
   explicit ForwardingLoop(LoopPlatform platform);
@@ -44,6 +57,10 @@ class ForwardingLoop {
   // as 1 and "senderOID" as empty when "iec" is missing, "stripCRLF" as 0
   // when it is missing. The current key must be the root key.
   static void EnsureTrapOptions(config::RegistryConfig& config);
+
+  // The longest a held event waits at a time before the running flag is
+  // tested again.
+  static constexpr std::uint32_t kHoldSliceMilliseconds = 500;
 
  private:
   void Run(LoopHost& host);

@@ -61,18 +61,16 @@ void ReplaceLineBreaks(char* text) {
 TrapStage::TrapStage(platform::Sockets& sockets, CalendarClock clock)
     : sockets_(sockets), clock_(std::move(clock)) {}
 
-void TrapStage::Run(config::RegistryConfig& config, EventRecord& event,
-                    const TrapSettings& settings, std::int32_t uptime, config::TraceFile& trace) {
+SendOutcome TrapStage::Run(config::RegistryConfig& config, EventRecord& event,
+                           const TrapSettings& settings, std::int32_t uptime,
+                           config::TraceFile& trace) {
   const std::int32_t specific = SpecificCode(config, event.event_id, trace);
   // An OCTET STRING holds at most kMaxContentLength octets anyway.
   const std::size_t length = std::min(std::strlen(event.description), snmp::kMaxContentLength);
   snmp::SnmpMessage message;
   Compose(message, config, event, settings, uptime, specific, trace, length);
   const std::size_t size = message.EncodedSize();
-  if (size <= snmp::UdpEndpoint::kMaxDatagramSize) {
-    Send(message, settings, trace);
-    return;
-  }
+  if (size <= snmp::UdpEndpoint::kMaxDatagramSize) return Send(message, settings, trace);
   // Only a description can be this long: it loses what is too much, and the
   // trap is composed again around it, without tracing that twice.
   const std::size_t keep = length - std::min(length, size - snmp::UdpEndpoint::kMaxDatagramSize);
@@ -80,7 +78,7 @@ void TrapStage::Run(config::RegistryConfig& config, EventRecord& event,
   config::TraceFile untraced;
   snmp::SnmpMessage smaller;
   Compose(smaller, config, event, settings, uptime, specific, untraced, keep);
-  Send(smaller, settings, trace);
+  return Send(smaller, settings, trace);
 }
 
 void TrapStage::Compose(snmp::SnmpMessage& message, config::RegistryConfig& config,
@@ -165,8 +163,8 @@ void TrapStage::AddEventBindings(config::RegistryConfig& config, EventRecord& ev
   }
 }
 
-void TrapStage::Send(const snmp::SnmpMessage& message, const TrapSettings& settings,
-                     config::TraceFile& trace) {
+SendOutcome TrapStage::Send(const snmp::SnmpMessage& message, const TrapSettings& settings,
+                            config::TraceFile& trace) {
   snmp::UdpEndpoint endpoint(sockets_, settings.port, settings.destination);
   trace.Line(endpoint.IsReady() ? "ready to communicate with destination <"
                                 : "failed to communicate with destination <",
@@ -175,6 +173,12 @@ void TrapStage::Send(const snmp::SnmpMessage& message, const TrapSettings& setti
   // and the trace says so.
   const std::int32_t sent = endpoint.SendMessage(message);
   trace.Line("Sent ", sent, " bytes");
+  SendOutcome outcome;
+  outcome.destination = DestinationId::Trap();
+  outcome.label = "the trap destination " + HostAndPort(settings.destination, settings.port);
+  outcome.sent = sent > 0;
+  if (!outcome.sent) outcome.error = static_cast<std::uint32_t>(endpoint.LastError());
+  return outcome;
 }
 
 }  // namespace kivo::forwarding

@@ -7,6 +7,7 @@
 #include "config/RegistryConfig.h"
 #include "config/TraceFile.h"
 #include "forwarding/CalendarClock.h"
+#include "forwarding/Destination.h"
 #include "forwarding/EventRecord.h"
 #include "forwarding/TrapSettings.h"
 #include "platform/Sockets.h"
@@ -38,8 +39,9 @@ class TrapStage {
 
   TrapStage(platform::Sockets& sockets, CalendarClock clock);
 
-  void Run(config::RegistryConfig& config, EventRecord& event, const TrapSettings& settings,
-           std::int32_t uptime, config::TraceFile& trace);
+  // What became of the trap: sent, or why not.
+  SendOutcome Run(config::RegistryConfig& config, EventRecord& event, const TrapSettings& settings,
+                  std::int32_t uptime, config::TraceFile& trace);
 
  private:
   std::int32_t SpecificCode(config::RegistryConfig& config, std::int32_t event_id,
@@ -53,8 +55,8 @@ class TrapStage {
   void AddEventBindings(config::RegistryConfig& config, EventRecord& event,
                         snmp::SnmpMessage& message, config::TraceFile& trace,
                         std::size_t description_limit);
-  void Send(const snmp::SnmpMessage& message, const TrapSettings& settings,
-            config::TraceFile& trace);
+  SendOutcome Send(const snmp::SnmpMessage& message, const TrapSettings& settings,
+                   config::TraceFile& trace);
 
   platform::Sockets& sockets_;
   CalendarClock clock_;

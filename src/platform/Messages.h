@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace kivo::platform {
 
@@ -50,5 +51,23 @@ class Messages {
   virtual bool LookupAccount(const void* sid, char* name, std::uint32_t* name_size, char* domain,
                              std::uint32_t* domain_size) = 0;
 };
+
+// The system's own text of an error number, from its message table, with
+// the number after it: "No such host is known. (error 11001)"; just
+// "error 11001" when the system has no text for it. For the lines and
+// messages that tell an administrator why something failed.
+inline std::string SystemErrorText(Messages& messages, std::uint32_t error) {
+  char text[512] = {};
+  std::uint32_t length = messages.Format(kFormatFromSystem | kFormatIgnoreInserts, kNoModule, error,
+                                         text, sizeof(text), nullptr);
+  if (length >= sizeof(text)) length = 0;
+  // The table's texts end with a line break; the number follows on the line.
+  while (length > 0 &&
+         (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' ')) {
+    --length;
+  }
+  const std::string number = "error " + std::to_string(error);
+  return length == 0 ? number : std::string(text, length) + " (" + number + ")";
+}
 
 }  // namespace kivo::platform

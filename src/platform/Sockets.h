@@ -69,4 +69,15 @@ class Sockets {
   virtual SocketError LocalHostName(std::string* name) = 0;
 };
 
+// The address of a destination host: a dotted address as it stands, else
+// the first address of the name. An empty host is refused
+// (kWsaHostNotFound) rather than looked up, which on Windows would give
+// this machine.
+inline SocketError ResolveDestination(Sockets& sockets, const std::string& host,
+                                      Ipv4Address* address) {
+  if (host.empty()) return kWsaHostNotFound;
+  if (sockets.ParseDottedAddress(host, address)) return kSocketOk;
+  return sockets.ResolveHostName(host, address);
+}
+
 }  // namespace kivo::platform

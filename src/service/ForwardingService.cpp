@@ -23,6 +23,15 @@ perf::UptimeCounter& ForwardingService::KeepUptimeCounter(
   return *uptime_counter_;
 }
 
+void ForwardingService::ReportServiceEvent(std::uint16_t type, std::uint32_t id,
+                                           const std::vector<std::string>& inserts) {
+  // The message table's texts take at most two inserts.
+  const auto insert = [&inserts](std::size_t i) {
+    return i < inserts.size() ? inserts[i].c_str() : nullptr;
+  };
+  LogServiceEvent(type, id, insert(0), insert(1), insert(2));
+}
+
 void ForwardingService::Work() {
   work_(*this);
 }

@@ -30,9 +30,12 @@ class ForwardingService : public ServiceHost, public forwarding::LoopHost {
 
   // forwarding::LoopHost
   bool IsRunning() const override { return ServiceHost::IsRunning(); }
+  bool StopRequested() const override { return !ServiceHost::IsRunning(); }
   void CountIdleRound() override;
   perf::UptimeCounter& KeepUptimeCounter(std::unique_ptr<perf::UptimeCounter> counter) override;
   std::string ServiceKey() const override { return ServiceKeyPath(nullptr); }
+  void ReportServiceEvent(std::uint16_t type, std::uint32_t id,
+                          const std::vector<std::string>& inserts) override;
 
   // Writes the idle counter's current value as "Current" under the
   // service's status key.

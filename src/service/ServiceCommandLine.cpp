@@ -21,12 +21,13 @@ std::int32_t AsPrinted(std::uint32_t error) {
 
 ServiceCommandLine::ServiceCommandLine(ServiceInstaller& installer, std::ostream& out,
                                        std::string name, std::int32_t major_version,
-                                       std::int32_t minor_version)
+                                       std::int32_t minor_version, StatusPrinter status)
     : installer_(installer),
       out_(out),
       name_(std::move(name)),
       major_version_(major_version),
-      minor_version_(minor_version) {}
+      minor_version_(minor_version),
+      status_(std::move(status)) {}
 
 bool ServiceCommandLine::Handle(int argc, const char* const argv[]) {
   if (argc < 2 || argv[1] == nullptr) return false;
@@ -37,6 +38,8 @@ bool ServiceCommandLine::Handle(int argc, const char* const argv[]) {
     Install();
   } else if (SwitchIs(command, 'u')) {
     Uninstall();
+  } else if (SwitchIs(command, 's') && status_) {
+    status_(out_);
   } else {
     return false;
   }

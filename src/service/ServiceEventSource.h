@@ -19,6 +19,7 @@ constexpr std::uint32_t kInitializationFailed = 104;
 constexpr std::uint32_t kStarted = 105;
 constexpr std::uint32_t kUnsupportedRequest = 106;
 constexpr std::uint32_t kStopped = 108;
+// 109 and up: the run loop's own (forwarding/LoopHost.h).
 }  // namespace messages
 
 // The service's own messages in the Application event log, under an event

@@ -19,7 +19,7 @@ ServiceHost::ServiceHost(const ServicePlatform& platform, const char* name,
       name_(std::string(name).substr(0, kNameLimit)),
       events_(platform.events, name_),
       installer_(platform.manager, platform.registry, events_, name_),
-      command_line_(installer_, platform.out, name_, major_version, minor_version),
+      command_line_(installer_, platform.out, name_, major_version, minor_version, platform.status),
       runtime_(*this, platform.manager, events_, name_) {
   g_service = this;
 }

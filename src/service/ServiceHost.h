@@ -20,6 +20,8 @@ struct ServicePlatform {
   platform::EventReporter& events;
   platform::Registry& registry;
   std::ostream& out;  // where the command line prints
+  // What "-s" prints; without one, "-s" is no switch.
+  ServiceCommandLine::StatusPrinter status = nullptr;
 };
 
 // Everything an NT service needs and nothing of what it does. It is the face

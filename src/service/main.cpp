@@ -7,6 +7,7 @@
 
 #include "forwarding/ForwardingLoop.h"
 #include "platform/EventLog.h"
+#include "platform/win32/Win32AnsiText.h"
 #include "platform/win32/Win32EventReporter.h"
 #include "platform/win32/Win32Messages.h"
 #include "platform/win32/Win32Pause.h"
@@ -14,8 +15,10 @@
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32ServiceManager.h"
 #include "platform/win32/Win32Sockets.h"
+#include "platform/win32/Win32Streams.h"
 #include "service/ForwardingService.h"
 #include "service/ProgramEntry.h"
+#include "service/StatusCommand.h"
 
 int main(int argc, char* argv[]) {
   using namespace kivo;
@@ -27,16 +30,22 @@ int main(int argc, char* argv[]) {
   platform::Win32ServiceManager manager;
   platform::Win32EventReporter events;
   platform::Win32Registry registry;
-  const service::ServicePlatform host_platform{manager, events, registry, std::cout};
 
   // The platform of the run loop. Everything here lives until the process
   // ends, so it outlives the loop and the uptime counter the service keeps.
   platform::Win32Messages messages;
   std::unique_ptr<platform::EventLog> event_log = platform::MakeEventLog(registry, messages);
+  service::StatusCommand status(registry, *event_log);
+  const service::ServicePlatform host_platform{
+      manager, events, registry, std::cout,
+      [&status](std::ostream& out) { status.Print(out, forwarding::SystemCalendarTime()); }};
   platform::Win32Pause pause;
   platform::Win32PerfData perf_data;
-  forwarding::ForwardingLoop loop(forwarding::LoopPlatform{
-      registry, *event_log, messages, pause, sockets, perf_data, forwarding::SystemCalendarTime});
+  platform::Win32Streams streams;
+  platform::Win32AnsiText ansi;
+  forwarding::ForwardingLoop loop(
+      forwarding::LoopPlatform{registry, *event_log, messages, pause, sockets, perf_data,
+                               forwarding::SystemCalendarTime, &streams, &ansi});
 
   service::ForwardingService forwarding_service(
       host_platform, [&loop](forwarding::LoopHost& host) { loop.Work(host); });

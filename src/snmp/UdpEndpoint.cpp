@@ -34,16 +34,11 @@ UdpEndpoint::~UdpEndpoint() {
 }
 
 bool UdpEndpoint::Resolve() {
-  if (host_.empty()) {
-    last_error_ = platform::kWsaHostNotFound;
-    return false;
-  }
   platform::Ipv4Address address{};
-  if (!sockets_.ParseDottedAddress(host_, &address)) {
-    if (SocketError error = sockets_.ResolveHostName(host_, &address); error != kSocketOk) {
-      last_error_ = error;
-      return false;
-    }
+  if (SocketError error = platform::ResolveDestination(sockets_, host_, &address);
+      error != kSocketOk) {
+    last_error_ = error;
+    return false;
   }
   destination_ = address;
   return true;

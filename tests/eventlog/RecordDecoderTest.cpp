@@ -220,6 +220,16 @@ TEST_P(RecordDecoderTest, NamesLongerThanTheirFieldAreCut) {
   EXPECT_EQ(std::string(7000, 'd'), event_.description);
 }
 
+TEST_P(RecordDecoderTest, LogRecordNumberAndTimeGeneratedAreKept) {
+  platform::evt::EventRecordFields fields = ToFields(TestEvent());
+  fields.record_number = 4000000123u;
+  fields.time_generated = 1700000042u;
+  Decode(platform::evt::EncodeRecord(fields, platform::evt::RecordEncoding::kAnsi));
+  EXPECT_STREQ("Application", event_.log_name);
+  EXPECT_EQ(4000000123u, event_.record_number);
+  EXPECT_EQ(1700000042u, event_.time_generated);
+}
+
 DecodePlatform MakeInMemoryPlatform() {
   auto messages = std::make_unique<platform::FakeMessages>();
   messages->SetEnvironment(kModuleDirVariable, KIVO_TEST_MESSAGE_DIR);

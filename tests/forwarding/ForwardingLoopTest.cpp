@@ -16,6 +16,7 @@
 #include "forwarding/ForwardingFixture.h"
 #include "forwarding/ForwardingLoop.h"
 #include "forwarding/ScriptedHost.h"
+#include "forwarding/ServiceStatus.h"
 #include "platform/fake/FakeEventLog.h"
 #include "platform/fake/FakeMessages.h"
 #include "platform/fake/FakePause.h"
@@ -194,6 +195,72 @@ TEST_F(ForwardingLoopTest, EventWhoseHandlingThrowsIsDroppedAndTheLoopGoesOn) {
   EXPECT_EQ(BytesOf("<29>EventLog: Not Specified: forwarded"), Syslog().value_or(Bytes()));
   EXPECT_TRUE(Trap().has_value());
   EXPECT_FALSE(Trap(kStaysAway).has_value());
+}
+
+// With "resume", a send that fails on this machine holds the event: it is
+// sent again after 1 s, then 2 s, to the destination it failed at alone,
+// while the event behind it waits; the outage is reported once, and so is
+// its end. The published state says how each destination fared.
+TEST_F(ForwardingLoopTest, FailedSendHoldsTheEventUntilItGoesOutWhereItFailed) {
+  SetNumber("resume", 1);
+  LoopbackListener second;
+  AddSyslog("nothing.invalid", second.Port());
+  const auto mend = [&] {
+    config_->Open("Syslog");
+    config_->OpenEntry(1);
+    config_->SetSyslogHost("127.0.0.1");
+  };
+  std::vector<std::function<void()>> rounds = {[this] { AppendEvent("one"), AppendEvent("two"); }};
+  rounds.resize(11, [] {});
+  rounds[4] = mend;
+  ScriptedHost host(rounds);
+  RunLoop(host);
+
+  for (LoopbackListener* syslog : {&syslog_, &second}) {
+    for (const char* text : {"one", "two"}) {
+      EXPECT_EQ(BytesOf(std::string("<29>EventLog: Not Specified: ") + text),
+                syslog->Receive(kArrives).value_or(Bytes()));
+    }
+    EXPECT_FALSE(syslog->Receive(kStaysAway).has_value());
+  }
+  EXPECT_TRUE(Trap().has_value());
+  EXPECT_TRUE(Trap().has_value());
+  EXPECT_FALSE(Trap(kStaysAway).has_value());
+  // Fetches of half a second each (one, two and two that found nothing), and
+  // 1 s and 2 s of waits.
+  EXPECT_EQ(4u * 500 + 1000 + 2000, pause_.total_milliseconds());
+  const std::string port = std::to_string(second.Port());
+  EXPECT_EQ((std::vector<std::string>{
+                "109|the syslog destination 1 (nothing.invalid:" + port + ")|error 11001",
+                "110|the syslog destination 1 (127.0.0.1:" + port + ")"}),
+            host.reported());
+
+  const std::optional<forwarding::ServiceStatus> status =
+      forwarding::ReadPublishedStatus(registry_);
+  ASSERT_TRUE(status.has_value());
+  EXPECT_FALSE(status->running);
+  ASSERT_EQ(3u, status->destinations.size());
+  const forwarding::ServiceStatus::Destination& failed = status->destinations[2];
+  EXPECT_EQ("syslog", failed.kind);
+  EXPECT_EQ(1, failed.number);
+  EXPECT_FALSE(failed.failing);
+  EXPECT_EQ(2u, failed.sent);
+  EXPECT_EQ(2u, failed.failed);
+  EXPECT_EQ("error 11001", failed.last_error);
+}
+
+// Without "resume" a datagram that cannot be sent is lost, as it always
+// was; the outage is reported all the same.
+TEST_F(ForwardingLoopTest, WithoutResumeAFailedSendIsLostAndReported) {
+  SetText("destination", "nothing.invalid");
+  ScriptedHost host({[this] { AppendEvent("lost"); },
+                     [this] { SetText("destination", "127.0.0.1"), AppendEvent("next"); }});
+  RunLoop(host);
+  EXPECT_EQ(BytesOf("<29>EventLog: Not Specified: lost"), Syslog().value_or(Bytes()));
+  EXPECT_EQ(BytesOf("<29>EventLog: Not Specified: next"), Syslog().value_or(Bytes()));
+  EXPECT_TRUE(Trap().has_value());
+  EXPECT_FALSE(Trap(kStaysAway).has_value());
+  EXPECT_EQ(2u, host.reported().size());
 }
 
 class EventPipelineTest : public StoreFixture {

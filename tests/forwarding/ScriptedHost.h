@@ -28,6 +28,14 @@ class ScriptedHost : public forwarding::LoopHost {
     return *counter_;
   }
   std::string ServiceKey() const override { return "SYSTEM\\CurrentControlSet\\Services\\kivo"; }
+  void ReportServiceEvent(std::uint16_t type, std::uint32_t id,
+                          const std::vector<std::string>& inserts) override {
+    std::string line = std::to_string(id);
+    for (const std::string& insert : inserts) line += "|" + insert;
+    reported_.push_back(line);
+  }
+  // Each message reported: its id, then "|" and each insert.
+  const std::vector<std::string>& reported() const { return reported_; }
 
   int idle_rounds() const { return idle_rounds_; }
   int running_checks() const { return running_checks_; }
@@ -39,6 +47,7 @@ class ScriptedHost : public forwarding::LoopHost {
   mutable int running_checks_ = 0;
   int idle_rounds_ = 0;
   std::unique_ptr<perf::UptimeCounter> counter_;
+  std::vector<std::string> reported_;
 };
 
 }  // namespace kivo::testing

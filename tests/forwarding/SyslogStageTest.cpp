@@ -9,6 +9,8 @@
 
 #include "forwarding/ForwardingFixture.h"
 #include "forwarding/SyslogStage.h"
+#include "platform/fake/Cp1252Text.h"
+#include "platform/fake/FakeStreams.h"
 
 namespace kivo::testing {
 namespace {
@@ -74,17 +76,113 @@ TEST_F(SyslogStageTest, WithoutSyslogKeyOrDestinationsNothingIsSentOrTraced) {
   EXPECT_EQ("", Trace());
 }
 
-TEST_F(SyslogStageTest, UnreadableDestinationEndsTheWalkThere) {
+// Entries 0, 1 (without a port) and 3: every entry there is is served in
+// number order, and the one that cannot be read is skipped with a line.
+TEST_F(SyslogStageTest, EveryReadableEntryIsServedGapsIncluded) {
   UseSyslog(0);
+  WriteEntry("Syslog", 3, {"sysloghost"}, {"localhost"});
+  config_->WriteNumber("syslogport", second_.Port());
+  WriteEntry("Syslog", 1, {"sysloghost"}, {"127.0.0.1"});  // no port
   WriteEntry("Syslog", 0, {"sysloghost"}, {"127.0.0.1"});
   config_->WriteNumber("syslogport", first_.Port());
-  WriteEntry("Syslog", 1, {"sysloghost"}, {"127.0.0.1"});  // no port
-  WriteEntry("Syslog", 2, {"sysloghost"}, {"127.0.0.1"});
-  config_->WriteNumber("syslogport", second_.Port());
   OwnedEvent event = StartedEvent();
-  Run(event, true);
+  config::TraceFile trace = config::TraceFile::OpenIf(true);
+  forwarding::EventRecord record = event.View();
+  const forwarding::SendOutcomes outcomes =
+      forwarding::SyslogStage(sockets_).Run(*config_, record, true, trace);
+  trace.Close();
   EXPECT_TRUE(first_.Receive(kArrives).has_value());
-  EXPECT_FALSE(second_.Receive(kStaysAway).has_value());
+  EXPECT_TRUE(second_.Receive(kArrives).has_value());
+  ASSERT_EQ(2u, outcomes.size());
+  EXPECT_EQ(forwarding::DestinationId::Syslog(0), outcomes[0].destination);
+  EXPECT_EQ("the syslog destination 3 (localhost:" + std::to_string(second_.Port()) + ")",
+            outcomes[1].label);
+  EXPECT_TRUE(outcomes[0].sent && outcomes[1].sent);
+  EXPECT_NE(std::string::npos,
+            Trace().find("cannot read syslogport of syslog destination 1, destination skipped"));
+}
+
+// The optional values of an entry: RFC 5424 over UDP, TCP and TLS framed
+// by octet counting, and values that name nothing known or cannot be read,
+// which fail that destination's send with the reason (a CA file that cannot
+// be read never falls back to other roots). The others are served.
+TEST_F(SyslogStageTest, ProtocolFormatAndTlsValuesChooseHowADestinationIsServed) {
+  UseSyslog(0);
+  const auto entry = [&](std::int32_t number, std::int32_t port,
+                         const std::vector<std::string>& names,
+                         const std::vector<std::string>& values) {
+    WriteEntry("Syslog", number, names, values);
+    config_->WriteNumber("syslogport", port);
+  };
+  entry(0, first_.Port(), {"sysloghost", "format"}, {"127.0.0.1", "RFC5424"});
+  entry(1, 601, {"sysloghost", "protocol"}, {"127.0.0.1", "tcp"});
+  entry(2, 6514, {"sysloghost", "protocol", "tlsname", "tlsca"},
+        {"127.0.0.1", "tls", "logs.example", "C:\\ca.pem"});
+  entry(3, 6514, {"sysloghost", "protocol"}, {"127.0.0.1", "sctp"});
+  entry(4, 6514, {"sysloghost", "protocol", "tlsca"}, {"127.0.0.1", "tls", std::string(200, 'c')});
+  platform::FakeStreams streams;
+  platform::Cp1252Text ansi;
+  forwarding::SyslogStage stage(sockets_);
+  stage.EnableStreams(
+      {streams, ansi, nullptr, nullptr, nullptr, forwarding::StreamDestination::Delivery::kHold});
+  OwnedEvent event(4624, 4, 12544, "Security", "KIVOHOST", "SYSTEM", "An account logged on.");
+  forwarding::EventRecord record = event.View();
+  config::TraceFile trace;
+  const forwarding::SendOutcomes outcomes = stage.Run(*config_, record, true, trace);
+
+  const std::string message =
+      "<27>1 1970-01-01T00:00:00.000Z KIVOHOST Security - 4624 [kivo@5309 log=\"\" record=\"0\" "
+      "type=\"4\" category=\"12544\" user=\"SYSTEM\"] \xEF\xBB\xBF"
+      "An account logged on.";
+  EXPECT_EQ(BytesOf(message), first_.Receive(kArrives).value_or(Bytes()));
+  ASSERT_EQ(2u, streams.peers.size());  // no connection for 3 and 4
+  const std::string classic = forwarding::SyslogStage::Message(record);
+  EXPECT_EQ(std::to_string(classic.size()) + " " + classic, streams.peers[0]->received);
+  EXPECT_TRUE(streams.peers[1]->tls);
+  ASSERT_EQ(1u, streams.tls_requests.size());
+  EXPECT_EQ("logs.example", streams.tls_requests[0].server_name);
+  EXPECT_EQ("C:\\ca.pem", streams.tls_requests[0].ca_file);
+  ASSERT_EQ(5u, outcomes.size());
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(outcomes[i].sent) << i;
+  EXPECT_EQ("unknown protocol \"sctp\"", outcomes[3].reason);
+  EXPECT_EQ("\"tlsca\" cannot be read", outcomes[4].reason);
+  EXPECT_FALSE(outcomes[3].sent || outcomes[4].sent);
+}
+
+// Without "resume", frames for a server that is away wait in the queue and
+// go out, in order, once it takes connections again.
+TEST_F(SyslogStageTest, QueuedFramesGoOutWhenTheServerIsBack) {
+  UseSyslog(0);
+  WriteEntry("Syslog", 0, {"sysloghost", "protocol"}, {"127.0.0.1", "tcp"});
+  config_->WriteNumber("syslogport", 601);
+  platform::FakeStreams streams;
+  streams.connects.push_back(platform::FakeStreams::Refuse(platform::StreamError::Code(10061)));
+  platform::Cp1252Text ansi;
+  std::int64_t now = 0;
+  forwarding::SyslogStage stage(sockets_);
+  stage.EnableStreams({streams, ansi, nullptr, nullptr, nullptr,
+                       forwarding::StreamDestination::Delivery::kQueue, [&now] { return now; }});
+  config::TraceFile trace;
+  std::vector<std::string> frames;
+  for (const char* text : {"one", "two"}) {
+    OwnedEvent event(1, 3, 0, "Source", "HOST", "user", text);
+    forwarding::EventRecord record = event.View();
+    const forwarding::SendOutcomes outcomes = stage.Run(*config_, record, true, trace);
+    ASSERT_EQ(1u, outcomes.size());
+    EXPECT_FALSE(outcomes[0].sent);
+    EXPECT_EQ(10061u, outcomes[0].error);
+    const std::string message = forwarding::SyslogStage::Message(record);
+    frames.push_back(std::to_string(message.size()) + " " + message);
+  }
+  EXPECT_TRUE(streams.peers.empty());
+  now += 1000;  // the wait after the refused connect is over
+  const forwarding::SendOutcomes flushed = stage.Flush(trace);
+  ASSERT_EQ(1u, flushed.size());
+  EXPECT_TRUE(flushed[0].sent);
+  EXPECT_FALSE(flushed[0].counted);
+  ASSERT_EQ(1u, streams.peers.size());
+  EXPECT_EQ(frames[0] + frames[1], streams.peers[0]->received);
+  EXPECT_TRUE(stage.Flush(trace).empty());
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 // own tools cannot:
 //   service-probe control NAME CODE         sends a control code (ControlService)
 //                                           and prints the state it reports
-//   service-probe message FILE ID [INSERT]  prints the text of a message of a
+//   service-probe message FILE ID [INSERT [INSERT]]
+//                                           prints the text of a message of a
 //                                           module's message table, as is
 
 #include <windows.h>
@@ -41,10 +42,10 @@ int SendControl(const char* name, DWORD code) {
   return 0;
 }
 
-int PrintMessage(const char* file, DWORD id, const char* insert) {
+int PrintMessage(const char* file, DWORD id, const char* first, const char* second) {
   HMODULE module = LoadLibraryExA(file, nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (module == nullptr) return Fail("LoadLibraryExA");
-  const char* inserts[] = {insert, nullptr};
+  const char* inserts[] = {first, second, nullptr};
   char text[1024];
   const DWORD length =
       FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, module, id,
@@ -65,9 +66,11 @@ int main(int argc, char* argv[]) {
   if (argc == 4 && std::strcmp(argv[1], "control") == 0) {
     return SendControl(argv[2], std::strtoul(argv[3], nullptr, 10));
   }
-  if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "message") == 0) {
-    return PrintMessage(argv[2], std::strtoul(argv[3], nullptr, 10), argc == 5 ? argv[4] : "");
+  if (argc >= 4 && argc <= 6 && std::strcmp(argv[1], "message") == 0) {
+    return PrintMessage(argv[2], std::strtoul(argv[3], nullptr, 10), argc >= 5 ? argv[4] : "",
+                        argc == 6 ? argv[5] : "");
   }
-  std::fprintf(stderr, "usage: service-probe control NAME CODE | message FILE ID [INSERT]\n");
+  std::fprintf(stderr,
+               "usage: service-probe control NAME CODE | message FILE ID [INSERT [INSERT]]\n");
   return 2;
 }

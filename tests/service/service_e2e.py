@@ -31,7 +31,14 @@ MESSAGES = {
     105: "The service was started.",
     106: "The service received an unsupported request.",
     108: "The service was stopped.",
+    109: "Events cannot be sent to the trap destination x: error 1",
+    110: "Events are sent to the trap destination x again.",
+    111: "The Security event log cannot be read: error 6",
+    112: "The Security event log is read again.",
 }
+# The inserts of the messages that take others than the service's name.
+INSERTS = {109: ["the trap destination x", "error 1"], 110: ["the trap destination x"],
+           111: ["Security", "error 6"], 112: ["Security"]}
 NOT_INSTALLED = "kivo, version 3.9\nThe service has not been installed.\n"
 INSTALL = [("-v", NOT_INSTALLED), ("-i", "kivo successfully installed.\n"),
            ("-I", "kivo has already been installed.\n"),
@@ -107,7 +114,8 @@ def deployed_program(check, session, program, probe):
     check.equal("TypesSupported", ("REG_DWORD", "0x7"), session.query(source_key, "TypesSupported"))
     # The message table: language 1033, every text ended by CR LF.
     for number, text in MESSAGES.items():
-        out = session.run([probe, "message", windows, str(number), "kivo"], check=False).stdout
+        out = session.run([probe, "message", windows, str(number)] + INSERTS.get(number, ["kivo"]),
+                          check=False).stdout
         check.equal("message %d" % number, (text + "\r\n").encode(), out)
     check.ok("service registered; message table of %d texts" % len(MESSAGES))
 
