@@ -152,8 +152,6 @@ TEST_F(SnmpPage, EverySaveReportsAWriteTheStoreRefuses) {
   }
   EXPECT_EQ("", shown);
   EXPECT_EQ(stored, DumpTree());
-  EXPECT_EQ("Kivo could not save the settings: Access is denied. (error 5).",
-            SaveFailedMessage("Access is denied.", platform::kErrorAccessDenied));
 }
 
 using Rows = std::vector<FilterRow>;

@@ -22,7 +22,7 @@
 #include "installer/ActionData.h"
 #include "installer/StoreSettings.h"
 #include "installer/StoreSnapshot.h"
-#include "platform/win32/Win32ErrorText.h"
+#include "platform/win32/Win32Messages.h"
 #include "platform/win32/Win32Registry.h"
 #include "service/ForwardingService.h"
 
@@ -83,9 +83,9 @@ UINT Fail(MSIHANDLE install, const std::string& text) {
 
 // "the configuration store ... cannot be written: Access is denied. (error 5)"
 std::string StoreFailure(const std::string& what, kivo::platform::RegStatus error) {
-  const auto number = static_cast<std::uint32_t>(error);
+  kivo::platform::Win32Messages messages;
   return "the configuration store HKLM\\SOFTWARE\\Tarvenor\\Kivo " + what + ": " +
-         kivo::platform::Win32ErrorText(number) + " (error " + std::to_string(number) + ")";
+         kivo::platform::SystemErrorText(messages, static_cast<std::uint32_t>(error));
 }
 
 installer::ParsedStoreSettings Parse(const installer::ActionData& given) {

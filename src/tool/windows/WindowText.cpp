@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/win32/Win32ErrorText.h"
+#include "platform/win32/Win32Messages.h"
 
 namespace kivo::tool::windows {
 
@@ -44,8 +44,9 @@ int ShowMessage(HWND owner, const std::string& text, UINT type) {
 std::string SaveMessage(const SaveResult& result) {
   if (!result.refusal.empty()) return result.refusal;
   if (result.error == ERROR_SUCCESS) return std::string();
-  return SaveFailedMessage(platform::Win32ErrorText(static_cast<DWORD>(result.error)),
-                           result.error);
+  platform::Win32Messages messages;
+  return SaveFailedMessage(
+      platform::SystemErrorText(messages, static_cast<std::uint32_t>(result.error)));
 }
 
 bool ReportSave(HWND owner, const SaveResult& result) {
