@@ -1,5 +1,7 @@
 #include "eventlog/EventLogReader.h"
 
+#include <utility>
+
 #include "eventlog/Tracing.h"
 
 namespace kivo::eventlog {
@@ -10,12 +12,14 @@ static_assert(kLogCount == 3, "one cursor per log of the log table");
 
 EventLogReader::EventLogReader(platform::EventLog& event_log, platform::Messages& messages,
                                platform::Pause& pause, platform::Registry& registry,
-                               LogPositions* positions)
+                               LogPositions* positions, OutageReport report, MillisecondClock clock)
     : pause_(pause),
       registry_(registry),
+      services_{messages, std::move(clock), std::move(report)},
       decoder_(messages, registry),
-      logs_{LogCursor(event_log, 0, positions), LogCursor(event_log, 1, positions),
-            LogCursor(event_log, 2, positions)} {
+      logs_{LogCursor(event_log, 0, positions, services_),
+            LogCursor(event_log, 1, positions, services_),
+            LogCursor(event_log, 2, positions, services_)} {
   for (LogCursor& log : logs_) log.Start();
 }
 
@@ -35,7 +39,7 @@ bool EventLogReader::FetchNext() {
   const int first = burst_ ? next_first_ : 0;
   for (int turn = 0; turn < kLogCount; ++turn) {
     LogCursor& log = logs_[(first + turn) % kLogCount];
-    if (!log.IsInitialised()) {
+    if (!log.ReopenIfDue(trace)) {
       trace.Line("eventlog ", log.name(), " is NOT initialized");
       continue;
     }
@@ -55,7 +59,7 @@ bool EventLogReader::FetchNext() {
 std::array<LogProgress, kLogCount> EventLogReader::Progress() const {
   std::array<LogProgress, kLogCount> progress;
   for (const LogCursor& log : logs_) {
-    progress[log.index()] = LogProgress{log.name(), log.IsInitialised(), log.next_record()};
+    progress[log.index()] = LogProgress{log.name(), log.IsInitialised(), log.next_record().value()};
   }
   return progress;
 }

@@ -31,6 +31,10 @@ struct LogProgress {
 // and starts with the log after the one that delivered last, so that one
 // busy log cannot hold the others back.
 //
+// A log that cannot be read is opened again later and never given up; each
+// outage and its end go to `report` (see LogOutage), for the service's
+// messages in the Application log.
+//
 // The platform pieces and the kept positions (null without resume) are
 // injected and must outlive the reader.
 class EventLogReader {
@@ -39,7 +43,8 @@ class EventLogReader {
 
   EventLogReader(platform::EventLog& event_log, platform::Messages& messages,
                  platform::Pause& pause, platform::Registry& registry,
-                 LogPositions* positions = nullptr);
+                 LogPositions* positions = nullptr, OutageReport report = {},
+                 MillisecondClock clock = SteadyMilliseconds);
   virtual ~EventLogReader();
   EventLogReader(const EventLogReader&) = delete;
   EventLogReader& operator=(const EventLogReader&) = delete;
@@ -81,6 +86,7 @@ class EventLogReader {
 
   platform::Pause& pause_;
   platform::Registry& registry_;
+  const CursorServices services_;
   RecordDecoder decoder_;
   std::array<LogCursor, kLogCount> logs_;
   RecordBuffer record_;

@@ -21,30 +21,57 @@ struct LogPosition {
 // A check value of a record's bytes (32-bit FNV-1a); never 0.
 std::uint32_t RecordCheck(const unsigned char* bytes, std::uint32_t size);
 
-// The positions kept for a restart, in the subkey "Positions" of the
-// service's own key: one REG_BINARY value per log, named by the log, of 8
-// bytes: the next record number, then the check value, each 32-bit
-// little-endian. Each is written as one value, so a process that ends at
-// any moment leaves either the old position or the new one.
+// A log's kept position as it was found: none, a sound one, or a damaged
+// value, with why it is damaged ("a value of 2 bytes, not 8").
+struct KeptPosition {
+  std::optional<LogPosition> position;
+  std::string damage;
+};
+
+// The positions kept for a restart, in the key "Positions" of the store's
+// root key, so that upgrades, the uninstall and a removal of the service
+// keep them: one REG_BINARY value per log, named by the log, of 8 bytes:
+// the next record number, then the check value, each 32-bit little-endian.
+// Each is written as one value, so a process that ends at any moment leaves
+// either the old position or the new one. Other values of the key are not
+// the positions' own and are left alone.
+//
+// A key or value that cannot be written costs the resume only, and is
+// reported in the trace file whatever "logging" says: once when writing
+// starts to fail, with the registry's error, and once when it works again.
 class LogPositions {
  public:
   static constexpr char kSubkey[] = "Positions";
+  // The key's path below HKEY_LOCAL_MACHINE.
+  static std::string KeyPath();
 
-  // Opens (creating it) the "Positions" subkey of `service_key`, a path
-  // below HKEY_LOCAL_MACHINE. `registry` must outlive the object.
-  LogPositions(platform::Registry& registry, const std::string& service_key);
+  // Sets the kept positions up for a start. Positions that earlier versions
+  // kept under the service's own key `old_service_key` are taken over once
+  // (for a log without one here), and that key is deleted. With `resume`,
+  // the positions; without, none, and the logs' kept positions are
+  // forgotten, so that a later start with resume never goes back to one
+  // this old.
+  static std::unique_ptr<LogPositions> ForStart(platform::Registry& registry,
+                                                const std::string& old_service_key, bool resume);
 
-  // The position kept for a log; none when there is none or it is damaged.
-  std::optional<LogPosition> Load(const char* log_name) const;
-  // Keeps a log's position; a write that fails costs only the resume.
+  // Opens (creating it) the key. `registry` must outlive the object.
+  explicit LogPositions(platform::Registry& registry);
+
+  KeptPosition Load(const char* log_name) const;
   void Save(const char* log_name, LogPosition position);
 
-  // Removes every kept position: a start without resume forgets them, so a
-  // later start with resume never goes back to a position this old.
-  static void Forget(platform::Registry& registry, const std::string& service_key);
-
  private:
+  void TakeOver(const std::string& old_service_key);
+  void Forget();
+  // Creates the key when it is not open yet; false when it cannot be.
+  bool OpenKey();
+  // Notes the result of a write: the first failure and the first success
+  // after failures are traced.
+  void Note(platform::RegStatus status);
+
+  platform::Registry& registry_;
   std::unique_ptr<platform::RegistryKey> key_;
+  bool failing_ = false;
 };
 
 }  // namespace kivo::eventlog

@@ -82,6 +82,26 @@ bool IsParameterInsertion(std::string_view text) {
   return text.size() >= 2 && text[0] == '%' && text[1] == '%';
 }
 
+// A module loaded as a data file for one lookup, given back whatever happens
+// while it is in use: burst mode's cache counts the modules it lends, and
+// frees or loads again none that is still lent.
+class LoadedModule {
+ public:
+  LoadedModule(platform::Messages& messages, const std::string& path)
+      : messages_(messages), handle_(messages.LoadDataFile(path.c_str())) {}
+  ~LoadedModule() {
+    if (handle_ != platform::kNoModule) messages_.UnloadModule(handle_);
+  }
+  LoadedModule(const LoadedModule&) = delete;
+  LoadedModule& operator=(const LoadedModule&) = delete;
+
+  platform::ModuleHandle handle() const { return handle_; }
+
+ private:
+  platform::Messages& messages_;
+  const platform::ModuleHandle handle_;
+};
+
 }  // namespace
 
 RecordDecoder::RecordDecoder(platform::Messages& messages, platform::Registry& registry)
@@ -121,6 +141,8 @@ void RecordDecoder::DecodeRecord(int log_index, const unsigned char* bytes, std:
   trace.Line("eventSource  <", event.source, ">");
 
   decoding_source_ = event.source;
+  // A decode that threw may have left parameter texts behind.
+  ClearParameterSlots();
   DecodeDescription(log_index, record, event, trace);
   ClearParameterSlots();
 
@@ -160,7 +182,8 @@ bool RecordDecoder::FormatFromModule(int log_index, const RawEventRecord& record
                                      TraceFile& trace) {
   const std::string expanded = ExpandModulePath(module_path);
   trace.Line("libLoad  <", expanded, ">");
-  const platform::ModuleHandle module = messages_.LoadDataFile(expanded.c_str());
+  const LoadedModule loaded(messages_, expanded);
+  const platform::ModuleHandle module = loaded.handle();
   if (module == platform::kNoModule) return false;
 
   char message[kMessageBufferSize] = {};
@@ -194,7 +217,6 @@ bool RecordDecoder::FormatFromModule(int log_index, const RawEventRecord& record
   message[sizeof(message) - 1] = '\0';
   trace.Line("FormatMessage 2 returned <", second, ">");
   trace.Line("msgFormat 2  <", message, ">");
-  messages_.UnloadModule(module);
   if (second == 0) return false;
   event.description = message;
   return true;
@@ -250,7 +272,8 @@ const char* RecordDecoder::getParm(int log_index, std::uint32_t message_number) 
     const std::string expanded = ExpandModulePath(module_path.c_str());
     trace.Line("GP:libload  <", expanded, ">");
     // A module that fails to load still reaches the system's own table.
-    const platform::ModuleHandle module = messages_.LoadDataFile(expanded.c_str());
+    const LoadedModule loaded(messages_, expanded);
+    const platform::ModuleHandle module = loaded.handle();
 
     char text[kMessageBufferSize] = {};
     // A parameter text is not meant to have inserts; should it have some,
@@ -272,7 +295,6 @@ const char* RecordDecoder::getParm(int log_index, std::uint32_t message_number) 
         result = parameter_slots_[index].c_str();
       }
     }
-    if (module != platform::kNoModule) messages_.UnloadModule(module);
     if (result != nullptr) break;
   }
   return result;

@@ -100,6 +100,13 @@ class CachingRegistry::Key : public platform::RegistryKey {
     return status;
   }
 
+  RegStatus DeleteValue(const std::string& name) override {
+    Entry& entry = owner_.Find(path_);
+    const RegStatus status = entry.key ? entry.key->DeleteValue(name) : entry.status;
+    owner_.Forget();
+    return status;
+  }
+
  private:
   // Enough for the store's values; a longer one is read a second time.
   static constexpr std::uint32_t kFirstReadSize = 256;

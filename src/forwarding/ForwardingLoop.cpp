@@ -14,6 +14,7 @@
 #include "forwarding/OptionalReads.h"
 #include "forwarding/ServiceStatus.h"
 #include "perf/UptimeCounter.h"
+#include "platform/EventReporter.h"
 
 namespace kivo::forwarding {
 
@@ -74,6 +75,15 @@ bool IsSwitchedOn(config::RegistryConfig& config, const char* name) {
   return TryReadNumber(config, name).value_or(0) != 0;
 }
 
+// An event log that cannot be read, and its recovery, in the Application log.
+eventlog::OutageReport ReportLogOutages(LoopHost& host) {
+  return [&host](bool failing, const std::vector<std::string>& inserts) {
+    host.ReportServiceEvent(
+        failing ? platform::EventReporter::kError : platform::EventReporter::kInformation,
+        failing ? loop_messages::kLogFailing : loop_messages::kLogWorking, inserts);
+  };
+}
+
 }  // namespace
 
 ForwardingLoop::ForwardingLoop(LoopPlatform platform) : platform_(std::move(platform)) {}
@@ -109,14 +119,12 @@ void ForwardingLoop::Run(LoopHost& host) {
   CachingMessages messages(platform_.messages, platform_.clock);
   auto config = std::make_unique<config::RegistryConfig>(registry, nullptr);
   EnsureTrapOptions(*config);
-  std::unique_ptr<eventlog::LogPositions> positions;
-  if (IsSwitchedOn(*config, names::kResume)) {
-    positions = std::make_unique<eventlog::LogPositions>(platform_.registry, host.ServiceKey());
-  } else {
-    eventlog::LogPositions::Forget(platform_.registry, host.ServiceKey());
-  }
-  auto reader = std::make_unique<eventlog::EventLogReader>(
-      platform_.event_log, messages, platform_.pause, registry, positions.get());
+  // Earlier versions kept the positions under the service's key.
+  const std::unique_ptr<eventlog::LogPositions> positions = eventlog::LogPositions::ForStart(
+      platform_.registry, host.ServiceKey(), IsSwitchedOn(*config, names::kResume));
+  auto reader =
+      std::make_unique<eventlog::EventLogReader>(platform_.event_log, messages, platform_.pause,
+                                                 registry, positions.get(), ReportLogOutages(host));
   const DestinationStates::Reporter report = [&host](std::uint16_t type, std::uint32_t id,
                                                      const std::vector<std::string>& inserts) {
     host.ReportServiceEvent(type, id, inserts);

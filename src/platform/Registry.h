@@ -51,13 +51,7 @@ class RegistryKey {
   virtual RegStatus DeleteSubkey(const std::string& name) = 0;
 
   // Deletes a value (RegDeleteValueA); kErrorFileNotFound when there is none.
-  // Only the package's rollback deletes values, so a backend that serves a
-  // reader only refuses, as the registry refuses a key opened without the
-  // right.
-  virtual RegStatus DeleteValue(const std::string& name) {
-    static_cast<void>(name);
-    return kErrorAccessDenied;
-  }
+  virtual RegStatus DeleteValue(const std::string& name) = 0;
 };
 
 // The part of the registry below HKEY_LOCAL_MACHINE. Paths are joined with

@@ -8,12 +8,14 @@
 
 #include <cstdlib>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "config/RegistryConfig.h"
 #include "eventlog/RecordDecoder.h"
 #include "platform/fake/FakeMessages.h"
+#include "platform/fake/FakeRegistry.h"
 #include "support/EventRecords.h"
 #include "support/TestSupport.h"
 #ifdef _WIN32
@@ -218,6 +220,32 @@ TEST_P(RecordDecoderTest, NamesLongerThanTheirFieldAreCut) {
   EXPECT_EQ(std::string(255, 's'), event_.source);
   EXPECT_EQ(std::string(255, 'c'), event_.computer);
   EXPECT_EQ(std::string(7000, 'd'), event_.description);
+}
+
+// A decode that throws while modules are loaded (here the formatting of a
+// parameter, with the message module loaded too) gives every module back.
+TEST(RecordDecoderFaultTest, ModulesAreGivenBackWhenADecodeThrows) {
+  class ThrowingMessages : public platform::FakeMessages {
+   public:
+    std::uint32_t Format(std::uint32_t, platform::ModuleHandle, std::uint32_t, char*, std::uint32_t,
+                         const char* const*) override {
+      throw std::runtime_error("no formatting today");
+    }
+  };
+  ThrowingMessages messages;
+  messages.AddModule("m.dll", {{1000, "text %1"}});
+  messages.AddModule("p.dll", {{5, "parameter"}});
+  platform::FakeRegistry registry;
+  ASSERT_TRUE(RegisterEventSource(registry, "Application", "KivoTest", "m.dll", "p.dll"));
+  TestEvent event;
+  event.strings = {"%%5"};
+  const std::vector<unsigned char> record = AnsiRecord(event);
+  eventlog::RecordDecoder decoder(messages, registry);
+  eventlog::DecodedEvent decoded;
+  EXPECT_THROW(
+      decoder.DecodeRecord(0, record.data(), static_cast<std::uint32_t>(record.size()), decoded),
+      std::runtime_error);
+  EXPECT_EQ(0, messages.loaded_modules());
 }
 
 TEST_P(RecordDecoderTest, LogRecordNumberAndTimeGeneratedAreKept) {

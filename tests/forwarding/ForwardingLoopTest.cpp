@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "eventlog/LogPositions.h"
 #include "forwarding/BurstCache.h"
 #include "forwarding/EventPipeline.h"
 #include "forwarding/ForwardingFixture.h"
@@ -20,6 +21,7 @@
 #include "platform/fake/FakeEventLog.h"
 #include "platform/fake/FakeMessages.h"
 #include "platform/fake/FakePause.h"
+#include "platform/fake/FaultyEventLog.h"
 #include "support/EventRecords.h"
 
 namespace kivo::testing {
@@ -138,13 +140,12 @@ TEST_F(ForwardingLoopTest, BurstTakesTheLogsInTurnAndResumeSendsWhatTheStopLeft)
   EXPECT_EQ(1, pause_.waits());
   EXPECT_EQ(2, restarted.idle_rounds());
 
-  const std::string positions = busy.ServiceKey() + "\\Positions";
-  std::unique_ptr<platform::RegistryKey> key;
-  EXPECT_EQ(platform::kRegSuccess, registry_.Open(positions, &key));
+  const std::string positions = eventlog::LogPositions::KeyPath();
+  EXPECT_TRUE(ReadValue(registry_, positions, "System").has_value());
   SetNumber("resume", 0);
   ScriptedHost without({});
   RunLoop(without);
-  EXPECT_NE(platform::kRegSuccess, registry_.Open(positions, &key));
+  EXPECT_FALSE(ReadValue(registry_, positions, "System").has_value());
 }
 
 // Each fault hits one event; the next event, with the fault mended, must
@@ -195,6 +196,20 @@ TEST_F(ForwardingLoopTest, EventWhoseHandlingThrowsIsDroppedAndTheLoopGoesOn) {
   EXPECT_EQ(BytesOf("<29>EventLog: Not Specified: forwarded"), Syslog().value_or(Bytes()));
   EXPECT_TRUE(Trap().has_value());
   EXPECT_FALSE(Trap(kStaysAway).has_value());
+}
+
+// A log that cannot be read is reported in the Application log once, with
+// the system's text of the error.
+TEST_F(ForwardingLoopTest, ALogThatCannotBeReadIsReported) {
+  platform::FaultyEventLog faulty(log_);
+  faulty.Fail("Security", platform::FaultyEventLog::Call::kOpen, 1722);
+  messages_.SetSystemMessage(1722, "The RPC server is unavailable.\r\n");
+  ScriptedHost host({[] {}, [] {}});
+  forwarding::ForwardingLoop loop(
+      {registry_, faulty, messages_, pause_, sockets_, perf_, [this] { return now_; }});
+  loop.Work(host);
+  EXPECT_EQ(std::vector<std::string>{"111|Security|The RPC server is unavailable. (error 1722)"},
+            host.reported());
 }
 
 // With "resume", a send that fails on this machine holds the event: it is

@@ -28,7 +28,7 @@ class EmptyLog {
 
 class EventLogContract : public ::testing::TestWithParam<std::unique_ptr<EmptyLog> (*)()> {};
 
-TEST_P(EventLogContract, EmptyLogHasNoRecordsAndReadsFailWithEof) {
+TEST_P(EventLogContract, EmptyLogHasNoRecordsAndReadsBySeekOrInOrderFailWithEof) {
   const auto under_test = GetParam()();
   platform::EventLog& log = under_test->log();
   const platform::EventLogHandle handle = log.Open("Application");
@@ -38,9 +38,12 @@ TEST_P(EventLogContract, EmptyLogHasNoRecordsAndReadsFailWithEof) {
   EXPECT_TRUE(log.OldestRecord(handle, &oldest));
   EXPECT_EQ(0u, count + oldest);
   unsigned char buffer[64];
-  EXPECT_FALSE(log.Read(handle, platform::kEventLogSeekRead | platform::kEventLogForwardsRead, 1,
-                        buffer, sizeof(buffer), &read, &needed));
-  EXPECT_EQ(platform::kErrorHandleEof, log.LastError());
+  for (const std::uint32_t flags :
+       {platform::kEventLogSeekRead, platform::kEventLogSequentialRead}) {
+    EXPECT_FALSE(log.Read(handle, flags | platform::kEventLogForwardsRead, 1, buffer,
+                          sizeof(buffer), &read, &needed));
+    EXPECT_EQ(platform::kErrorHandleEof, log.LastError()) << flags;
+  }
   log.Close(handle);
 }
 

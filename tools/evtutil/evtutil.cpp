@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,17 +28,18 @@ using kivo::platform::evt::LogState;
 
 constexpr char kUsage[] =
     "usage:\n"
-    "  evtutil create FILE [--max-size BYTES] [--retention SECONDS]\n"
+    "  evtutil create FILE [--max-size BYTES] [--retention SECONDS] [--first-number N]\n"
     "  evtutil append FILE --source NAME --id ID [--type TYPE] [--category N]\n"
     "                 [--computer NAME] [--sid SID] [--string TEXT]... [--data HEX]\n"
     "                 [--time SECONDS] [--repeat N [--number-from K] [--every MS]]\n"
-    "                 [--dirty]\n"
-    "  evtutil clear FILE\n"
+    "                 [--dirty] [--clear-first [--keep-numbering]]\n"
+    "  evtutil clear FILE [--keep-numbering]\n"
     "  evtutil dump FILE\n"
     "  evtutil --help\n"
     "\n"
     "create   makes an empty log (replacing FILE) of at most BYTES bytes (default\n"
     "         524288, a multiple of 4); once full, the oldest records are overwritten.\n"
+    "         Its first record gets number N (default 1); after 4294967295 comes 0.\n"
     "append   adds a record and prints its record number. A missing FILE is created\n"
     "         with the default maximum size.\n"
     "           --id        event identifier, all 32 bits, decimal or 0x hex\n"
@@ -55,7 +57,11 @@ constexpr char kUsage[] =
     "           --every     wait MS milliseconds after each record but the last\n"
     "           --dirty     leave the header stale and marked dirty, as after a\n"
     "                       writer that was not shut down cleanly\n"
-    "clear    empties the log, keeping its maximum size; numbering restarts at 1.\n"
+    "           --clear-first  clear the log first, in the same run: a clear\n"
+    "                       followed at once by the records\n"
+    "clear    empties the log, keeping its maximum size; numbering restarts at 1,\n"
+    "         or with --keep-numbering goes on (as Windows does since Vista SP1).\n"
+    "         Readers that opened the log before find it changed.\n"
     "dump     prints the header and every record, oldest first.\n"
     "\n"
     "Texts are taken as UTF-8 when they are valid UTF-8, else as Windows-1252.\n"
@@ -160,6 +166,7 @@ std::string Numbered(std::string text, std::uint64_t number) {
 int Create(const std::string& path, const std::vector<std::string>& options) {
   std::uint64_t max_size = EvtFileWriter::kDefaultMaxSize;
   std::uint64_t retention = 0;
+  std::uint64_t first_number = 1;
   for (std::size_t i = 0; i < options.size(); i += 2) {
     if (i + 1 >= options.size()) return Usage(options[i] + " needs a value");
     const std::string& value = options[i + 1];
@@ -167,12 +174,17 @@ int Create(const std::string& path, const std::vector<std::string>& options) {
       if (!ParseNumber(value, 0xFFFFFFFFu, &max_size)) return Usage("bad --max-size " + value);
     } else if (options[i] == "--retention") {
       if (!ParseNumber(value, 0xFFFFFFFFu, &retention)) return Usage("bad --retention " + value);
+    } else if (options[i] == "--first-number") {
+      if (!ParseNumber(value, 0xFFFFFFFFu, &first_number)) {
+        return Usage("bad --first-number " + value);
+      }
     } else {
       return Usage("unknown option " + options[i]);
     }
   }
   EvtFileWriter writer(path);
-  if (!writer.Create(static_cast<std::uint32_t>(max_size), static_cast<std::uint32_t>(retention))) {
+  if (!writer.Create(static_cast<std::uint32_t>(max_size), static_cast<std::uint32_t>(retention),
+                     static_cast<std::uint32_t>(first_number))) {
     std::fprintf(stderr, "evtutil: %s\n", writer.error().c_str());
     return 1;
   }
@@ -185,12 +197,15 @@ int Append(const std::string& path, const std::vector<std::string>& options) {
   fields.computer = u"KIVOHOST";
   fields.time_generated = static_cast<std::uint32_t>(std::time(nullptr));
   bool have_source = false, have_id = false, dirty = false, numbered = false;
+  bool clear_first = false, keep_numbering = false;
   std::uint64_t repeat = 1, first_number = 1, every = 0;
   std::vector<std::string> strings;
+  const std::map<std::string, bool*> flags = {
+      {"--dirty", &dirty}, {"--clear-first", &clear_first}, {"--keep-numbering", &keep_numbering}};
   for (std::size_t i = 0; i < options.size(); ++i) {
     const std::string& option = options[i];
-    if (option == "--dirty") {
-      dirty = true;
+    if (const auto flag = flags.find(option); flag != flags.end()) {
+      *flag->second = true;
       continue;
     }
     if (i + 1 >= options.size()) return Usage(option + " needs a value");
@@ -233,12 +248,17 @@ int Append(const std::string& path, const std::vector<std::string>& options) {
   }
   if (!have_source || !have_id) return Usage("append needs --source and --id");
   if (strings.size() > 0xFFFF) return Usage("too many --string");
+  if (keep_numbering && !clear_first) return Usage("--keep-numbering needs --clear-first");
   fields.time_written = fields.time_generated;
 
   EvtFileWriter writer(path);
   if (std::FILE* existing = std::fopen(path.c_str(), "rb")) {
     std::fclose(existing);
   } else if (!writer.Create(EvtFileWriter::kDefaultMaxSize)) {
+    std::fprintf(stderr, "evtutil: %s\n", writer.error().c_str());
+    return 1;
+  }
+  if (clear_first && !writer.Clear(keep_numbering)) {
     std::fprintf(stderr, "evtutil: %s\n", writer.error().c_str());
     return 1;
   }
@@ -260,9 +280,11 @@ int Append(const std::string& path, const std::vector<std::string>& options) {
   return 0;
 }
 
-int Clear(const std::string& path) {
+int Clear(const std::string& path, const std::vector<std::string>& options) {
+  const bool keep_numbering = options.size() == 1 && options[0] == "--keep-numbering";
+  if (!options.empty() && !keep_numbering) return Usage("clear takes only --keep-numbering");
   EvtFileWriter writer(path);
-  if (!writer.Clear()) {
+  if (!writer.Clear(keep_numbering)) {
     std::fprintf(stderr, "evtutil: %s\n", writer.error().c_str());
     return 1;
   }
@@ -286,7 +308,7 @@ int Dump(const std::string& path) {
               (state.flags & kivo::platform::evt::kFlagWrapped) ? " wrapped" : "");
   std::uint32_t offset = state.start;
   std::vector<unsigned char> raw;
-  for (std::uint32_t n = state.oldest; !state.empty() && n < state.current; ++n) {
+  for (std::uint32_t n = state.oldest; state.Holds(n); ++n) {
     EventRecordFields f;
     if (!file.ReadRecord(state, offset, &raw) ||
         !kivo::platform::evt::DecodeRecord(raw.data(), static_cast<std::uint32_t>(raw.size()),
@@ -328,7 +350,7 @@ int main(int argc, char** argv) {
   const std::vector<std::string> options(args.begin() + 2, args.end());
   if (command == "create") return Create(path, options);
   if (command == "append") return Append(path, options);
-  if (command == "clear") return options.empty() ? Clear(path) : Usage("clear takes no options");
+  if (command == "clear") return Clear(path, options);
   if (command == "dump") return options.empty() ? Dump(path) : Usage("dump takes no options");
   return Usage("unknown command " + command);
 }

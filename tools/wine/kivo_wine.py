@@ -279,13 +279,14 @@ class EventLogFiles:
 
     def append(self, log="Application", source="KivoSample", event_id=1000, type_="information",
                strings=(), sid=None, computer=None, category=None, repeat=None, number_from=None,
-               every=None, wait=True):
+               every=None, wait=True, clear_first=False):
         """Appends a record (`repeat` records: with `number_from`, "{n}" in
         the strings counts up from it; with `every`, one each that many
-        milliseconds). Returns the time the file was last written, or
-        without `wait` at once the writer's Popen."""
+        milliseconds; with `clear_first`, right after a clear). Returns the
+        time the file was last written, or without `wait` at once the
+        writer's Popen."""
         args = ["append", self.windows_file(log), "--source", source, "--id", str(event_id),
-                "--type", type_]
+                "--type", type_] + (["--clear-first"] if clear_first else [])
         for text in strings:
             args += ["--string", text]
         if sid:
@@ -303,8 +304,8 @@ class EventLogFiles:
         self.tool(args)
         return os.stat(self.unix_file(log)).st_mtime
 
-    def clear(self, log="Application"):
-        self.tool(["clear", self.windows_file(log)])
+    def clear(self, log="Application", keep_numbering=False):
+        self.tool(["clear", self.windows_file(log)] + (["--keep-numbering"] if keep_numbering else []))
 
 
 class UdpListener:

@@ -1,5 +1,6 @@
 #include "platform/evtfile/EventRecordCodec.h"
 
+#include "platform/CodePage.h"
 #include "platform/evtfile/TextCodec.h"
 
 namespace kivo::platform::evt {
@@ -7,9 +8,9 @@ namespace kivo::platform::evt {
 namespace {
 
 void AppendText(std::vector<unsigned char>& out, const std::u16string& text,
-                RecordEncoding encoding) {
+                RecordEncoding encoding, std::uint32_t code_page) {
   if (encoding == RecordEncoding::kAnsi) {
-    const std::string ansi = Utf16ToCp1252(text);
+    const std::string ansi = ToCodePage(code_page, text);
     out.insert(out.end(), ansi.begin(), ansi.end());
     out.push_back(0);
   } else {
@@ -52,15 +53,16 @@ bool Inside(std::uint32_t offset, std::uint32_t length, std::uint32_t begin, std
 
 }  // namespace
 
-std::vector<unsigned char> EncodeRecord(const EventRecordFields& f, RecordEncoding encoding) {
+std::vector<unsigned char> EncodeRecord(const EventRecordFields& f, RecordEncoding encoding,
+                                        std::uint32_t code_page) {
   std::vector<unsigned char> out(kRecordFixedSize, 0);
-  AppendText(out, f.source, encoding);
-  AppendText(out, f.computer, encoding);
+  AppendText(out, f.source, encoding, code_page);
+  AppendText(out, f.computer, encoding, code_page);
   PadToFour(out);
   const auto sid_offset = static_cast<std::uint32_t>(out.size());
   out.insert(out.end(), f.user_sid.begin(), f.user_sid.end());
   const auto string_offset = static_cast<std::uint32_t>(out.size());
-  for (const std::u16string& s : f.strings) AppendText(out, s, encoding);
+  for (const std::u16string& s : f.strings) AppendText(out, s, encoding, code_page);
   const auto data_offset = static_cast<std::uint32_t>(out.size());
   out.insert(out.end(), f.data.begin(), f.data.end());
   PadToFour(out);

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/CodePage.h"
+
 namespace kivo::platform::evt {
 
 // The content of one event record (EVENTLOGRECORD), independent of how its
@@ -24,7 +26,7 @@ struct EventRecordFields {
 };
 
 // How the strings of a record are stored: UTF-16LE as in .evt files (and
-// ReadEventLogW), or ANSI Windows-1252 as ReadEventLogA returns them.
+// ReadEventLogW), or ANSI as ReadEventLogA returns them.
 enum class RecordEncoding { kUtf16, kAnsi };
 
 constexpr std::uint32_t kRecordFixedSize = 0x38;
@@ -32,10 +34,13 @@ constexpr std::uint32_t kRecordSignature = 0x654c664c;  // "LfLe"
 
 // The record's bytes: fixed part, source and computer names, padding to four
 // bytes, user SID, insertion strings, data, padding, and the length again.
-// Offsets and Length are computed for the encoding.
-std::vector<unsigned char> EncodeRecord(const EventRecordFields& fields, RecordEncoding encoding);
+// Offsets and Length are computed for the encoding; ANSI strings are in
+// the code page given.
+std::vector<unsigned char> EncodeRecord(const EventRecordFields& fields, RecordEncoding encoding,
+                                        std::uint32_t code_page = kWindows1252);
 
-// Parses one whole record of `size` bytes. False when anything in it is out
+// Parses one whole record of `size` bytes, ANSI strings taken as
+// Windows-1252. False when anything in it is out
 // of place: a length that disagrees with the size or with the trailing copy,
 // a missing signature, a name or string without its terminator, or an offset
 // or length that reaches outside the record.

@@ -143,11 +143,14 @@ bool EvtFile::EofRecordAt(const LogState& header, std::uint32_t offset, LogState
   found.end = Load32(e + 0x18);
   found.current = Load32(e + 0x1C);
   found.oldest = Load32(e + 0x20);
-  if (found.end != offset || found.start < kHeaderSize || found.start >= header.max_size ||
-      found.current == 0) {
+  if (found.end != offset || found.start < kHeaderSize || found.start >= header.max_size) {
     return false;
   }
-  if (found.empty() ? found.start != found.end : found.oldest >= found.current) return false;
+  // A log holds at least one record and no more than its ring can hold.
+  if (!found.empty() &&
+      (found.count() == 0 || found.count() > RingSize(header) / (kRecordFixedSize + 4))) {
+    return false;
+  }
   *state = found;
   return true;
 }

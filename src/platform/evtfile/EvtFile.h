@@ -23,8 +23,13 @@ struct LogState {
   std::uint32_t flags = 0;
   std::uint32_t retention = 0;
 
-  bool empty() const { return oldest == 0; }
+  // Record numbers wrap round after 0xFFFFFFFF, so 0 may be the number of
+  // a record: a log is empty when its EOF record starts where its records
+  // would.
+  bool empty() const { return start == end; }
   std::uint32_t count() const { return empty() ? 0 : current - oldest; }
+  // Whether record `number` is in the log.
+  bool Holds(std::uint32_t number) const { return number - oldest < count(); }
 };
 
 // The head of a record: enough to walk from one record to the next.

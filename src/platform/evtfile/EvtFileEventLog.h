@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/EventLog.h"
 #include "platform/Messages.h"
@@ -15,23 +16,30 @@ namespace kivo::platform {
 // by the REG_EXPAND_SZ value "File" of
 // HKLM\SYSTEM\CurrentControlSet\Services\EventLog\<log>, as on NT. Files are
 // re-read on every call, so records that another process appends are seen
-// at once. Records come back as ReadEventLogA returns them: ANSI strings
-// (Windows-1252) with offsets and lengths recomputed.
+// at once. Records come back as ReadEventLogA returns them: ANSI strings in
+// the system's code page (the value "ACP" of kCodePageKey, as Windows keeps
+// it; Windows-1252 when there is none), offsets and lengths recomputed.
+// Reads seek a record by its number or go on in order (from the oldest
+// record on a new handle, after the record read last on a handle that read,
+// to the oldest record left when the log wrapped past it).
 //
 // Errors: kErrorFileNotFound when a log has no file; kErrorHandleEof for an
-// empty log; kErrorInvalidParameter for a record number outside the log or
-// flags other than seek-read forwards; kErrorInsufficientBuffer with the
-// bytes needed; kErrorEventLogFileChanged once the log was cleared or
-// replaced since it was opened; kErrorEventLogFileCorrupt for a file that is
-// not a sound log.
+// empty log, and at the end of a read in order; kErrorInvalidParameter for
+// a record number outside the log or other flags; kErrorInsufficientBuffer
+// with the bytes needed; kErrorEventLogFileChanged, for good, once the log
+// was cleared or replaced since the handle opened it; kErrorEventLogFileCorrupt
+// for a file that is not a sound log.
 //
-// A file carries no generation: a clear is recognised by record numbers that
-// fall below those the handle has seen. A log cleared and refilled between
-// two calls on a handle, so that its numbers never fell as seen from it,
-// reads on as if it had not been cleared.
+// A file carries no generation: a clear is recognised by what the handle
+// saw, for records never move in a log that is only appended to. Its numbers
+// fell, the newest record the handle saw is not where it was, the same, or
+// the record that followed it is not where the handle saw the EOF record (a
+// clear that keeps the numbering). Only a log cleared and written again
+// with the very same records reads on as if it had not been cleared.
 class EvtFileEventLog : public EventLog {
  public:
   static constexpr char kEventLogKey[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog";
+  static constexpr char kCodePageKey[] = "SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage";
 
   EvtFileEventLog(Registry& registry, Messages& messages);
 
@@ -49,17 +57,31 @@ class EvtFileEventLog : public EventLog {
  private:
   struct OpenLog {
     std::string path;
-    // The highest next-record number seen: it only falls when the log was
-    // cleared or replaced.
-    std::uint32_t seen_current = 0;
+    std::uint32_t code_page = 0;
+    // The log as the handle saw it last, with its newest record and where
+    // it lies, to tell a clear from appends.
+    bool seen = false;
+    bool changed = false;
+    evt::LogState seen_state;
+    std::uint32_t newest_offset = 0;
+    std::vector<unsigned char> newest;
     // Where the record read last lies, so that reading on is not a walk
     // from the oldest record every time.
+    bool cached = false;
     std::uint32_t cached_number = 0;
     std::uint32_t cached_offset = 0;
+    // Where a read in order goes on, once the handle has read.
+    bool placed = false;
+    std::uint32_t in_order_next = 0;
   };
 
   bool Fail(std::uint32_t error);
   OpenLog* Find(EventLogHandle log);
+  std::uint32_t AnsiCodePage();
+  // Whether `now` can have come from what the handle saw by appends alone.
+  static bool Continues(const OpenLog& log, evt::EvtFile& file, const evt::LogState& now);
+  // Takes `state` as what the handle saw last.
+  static void Saw(OpenLog& log, evt::EvtFile& file, const evt::LogState& state);
   // The log's state, checked against what the handle saw before.
   bool Load(OpenLog& log, evt::EvtFile& file, evt::LogState* state);
   // The same for the log of a handle, opening its file for the one look.

@@ -11,7 +11,8 @@ bool EvtFileWriter::Fail(const std::string& why) {
   return false;
 }
 
-bool EvtFileWriter::Create(std::uint32_t max_size, std::uint32_t retention) {
+bool EvtFileWriter::Create(std::uint32_t max_size, std::uint32_t retention,
+                           std::uint32_t first_number) {
   if (max_size < kHeaderSize + kEofRecordSize + 0x100 || max_size % 4 != 0) {
     return Fail("the maximum size must be a multiple of 4 and at least 376 bytes");
   }
@@ -23,6 +24,7 @@ bool EvtFileWriter::Create(std::uint32_t max_size, std::uint32_t retention) {
   LogState state;
   state.max_size = max_size;
   state.retention = retention;
+  state.current = first_number;
   const auto eof = EvtFile::EofRecord(state);
   if (!file.WriteRing(state, state.end, eof.data(), kEofRecordSize) || !file.WriteHeader(state) ||
       !file.Truncate(kHeaderSize + kEofRecordSize)) {
@@ -31,11 +33,10 @@ bool EvtFileWriter::Create(std::uint32_t max_size, std::uint32_t retention) {
   return true;
 }
 
-bool EvtFileWriter::Clear() {
-  EvtFile file(path_, false);
+bool EvtFileWriter::Clear(bool keep_numbering) {
   LogState state;
-  if (!file.LoadState(&state)) return Fail("is not a sound event log file");
-  return Create(state.max_size, state.retention);
+  if (!EvtFile(path_, false).LoadState(&state)) return Fail("is not a sound event log file");
+  return Create(state.max_size, state.retention, keep_numbering ? state.current : 1);
 }
 
 bool EvtFileWriter::Append(const EventRecordFields& fields, std::uint32_t* number,

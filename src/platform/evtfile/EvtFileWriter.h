@@ -19,14 +19,18 @@ class EvtFileWriter {
 
   explicit EvtFileWriter(std::string path) : path_(std::move(path)) {}
 
-  // Creates (or replaces) an empty log.
-  bool Create(std::uint32_t max_size, std::uint32_t retention = 0);
+  // Creates (or replaces) an empty log whose first record gets
+  // `first_number`.
+  bool Create(std::uint32_t max_size, std::uint32_t retention = 0, std::uint32_t first_number = 1);
   // Appends a record; its number is the log's next one and is stored in
   // *number. With `leave_dirty`, the header keeps its old content and only
   // gets the dirty flag, as after a writer that was not shut down cleanly.
   bool Append(const EventRecordFields& fields, std::uint32_t* number, bool leave_dirty = false);
-  // Empties the log, keeping its maximum size; numbering starts again at 1.
-  bool Clear();
+  // Empties the log, keeping its maximum size. Numbering starts again at 1
+  // (as up to Windows Vista), or with `keep_numbering` goes on (as since
+  // Vista SP1). Either way the file is made anew: readers that opened the
+  // log before find it changed.
+  bool Clear(bool keep_numbering = false);
 
   // Why the last operation failed.
   const std::string& error() const { return error_; }

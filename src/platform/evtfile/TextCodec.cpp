@@ -14,14 +14,6 @@ constexpr char16_t kHighControls[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-char ToCp1252(char32_t c) {
-  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
-  for (int i = 0; i < 32; ++i) {
-    if (kHighControls[i] == c) return static_cast<char>(0x80 + i);
-  }
-  return '?';
-}
-
 constexpr char32_t kReplacement = 0xFFFD;
 
 // Decodes one UTF-8 sequence at text[*i]; advances *i. Sets *ok to false for
@@ -82,13 +74,6 @@ void AppendUtf16(std::u16string& out, char32_t c) {
 }
 
 }  // namespace
-
-std::string Utf16ToCp1252(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) out += ToCp1252(NextUtf16(text, &i));
-  return out;
-}
 
 std::u16string Cp1252ToUtf16(std::string_view text) {
   std::u16string out;

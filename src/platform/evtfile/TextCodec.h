@@ -6,12 +6,10 @@
 namespace kivo::platform::evt {
 
 // Conversions between the encodings an event record meets: UTF-16LE in .evt
-// files, the ANSI code page Windows-1252 in what ReadEventLogA returns, and
-// UTF-8 on the command line and in dumps.
+// files, Windows-1252 in ANSI records and command lines that are not UTF-8,
+// and UTF-8 on the command line and in dumps. (Into the ANSI code pages:
+// platform/CodePage.h.)
 
-// Windows-1252: a character without a mapping becomes "?"; a surrogate pair
-// is one character.
-std::string Utf16ToCp1252(std::u16string_view text);
 std::u16string Cp1252ToUtf16(std::string_view text);
 // Malformed UTF-8 sequences become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);

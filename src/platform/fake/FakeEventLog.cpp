@@ -26,10 +26,10 @@ void FakeEventLog::DropOldest(const std::string& name, std::uint32_t count) {
   }
 }
 
-void FakeEventLog::Clear(const std::string& name) {
+void FakeEventLog::Clear(const std::string& name, bool keep_numbering) {
   Log& log = logs_[name];
+  log.oldest = keep_numbering ? log.oldest + static_cast<std::uint32_t>(log.records.size()) : 1;
   log.records.clear();
-  log.oldest = 1;
   ++log.generation;
 }
 
@@ -46,8 +46,6 @@ FakeEventLog::Log* FakeEventLog::Find(EventLogHandle handle, Handle** opened) {
 }
 
 EventLogHandle FakeEventLog::Open(const std::string& log_name) {
-  auto error = open_errors_.find(log_name);
-  if (error != open_errors_.end()) return Fail(error->second), kNoEventLog;
   if (logs_.count(log_name) == 0) return Fail(kErrorFileNotFound), kNoEventLog;
   const EventLogHandle handle = next_handle_++;
   handles_[handle] = Handle{log_name, logs_[log_name].generation};
@@ -59,8 +57,6 @@ bool FakeEventLog::CountRecords(EventLogHandle handle, std::uint32_t* count) {
   Handle* opened = nullptr;
   Log* log = Find(handle, &opened);
   if (log == nullptr) return Fail(kErrorInvalidHandle);
-  auto error = count_errors_.find(opened->name);
-  if (error != count_errors_.end()) return Fail(error->second);
   *count = static_cast<std::uint32_t>(log->records.size());
   last_error_ = 0;
   return true;
@@ -78,24 +74,27 @@ bool FakeEventLog::OldestRecord(EventLogHandle handle, std::uint32_t* oldest) {
 bool FakeEventLog::Read(EventLogHandle handle, std::uint32_t flags, std::uint32_t number,
                         void* buffer, std::uint32_t size, std::uint32_t* bytes_read,
                         std::uint32_t* bytes_needed) {
-  ++reads_;
   *bytes_read = 0;
   *bytes_needed = 0;
   Handle* opened = nullptr;
   Log* log = Find(handle, &opened);
   if (log == nullptr) return Fail(kErrorInvalidHandle);
-  auto& injected = read_errors_[opened->name];
-  if (!injected.empty()) {
-    const std::uint32_t error = injected.front();
-    injected.pop_front();
-    return Fail(error);
-  }
   if (opened->generation != log->generation) return Fail(kErrorEventLogFileChanged);
-  if (flags != (kEventLogSeekRead | kEventLogForwardsRead)) return Fail(kErrorInvalidParameter);
-  if (log->records.empty()) return Fail(kErrorHandleEof);
   const auto count = static_cast<std::uint32_t>(log->records.size());
-  if (number < log->oldest || number - log->oldest >= count) return Fail(kErrorInvalidParameter);
-  for (std::uint32_t n = number; n - log->oldest < count; ++n) {
+  if (flags == (kEventLogSequentialRead | kEventLogForwardsRead)) {
+    // From the oldest record on a new handle; past records overwritten since
+    // to the oldest one left.
+    number = opened->placed ? opened->in_order_next : log->oldest;
+    const std::uint32_t ahead = number - log->oldest;
+    if (ahead >= count && ahead < 0x80000000u) return Fail(kErrorHandleEof);
+    if (ahead >= count) number = log->oldest;
+  } else if (flags != (kEventLogSeekRead | kEventLogForwardsRead)) {
+    return Fail(kErrorInvalidParameter);
+  }
+  if (log->records.empty()) return Fail(kErrorHandleEof);
+  if (number - log->oldest >= count) return Fail(kErrorInvalidParameter);
+  std::uint32_t n = number;
+  for (; n - log->oldest < count; ++n) {
     const auto& record = log->records[n - log->oldest];
     const auto length = static_cast<std::uint32_t>(record.size());
     if (length > size - *bytes_read) {
@@ -108,6 +107,8 @@ bool FakeEventLog::Read(EventLogHandle handle, std::uint32_t flags, std::uint32_
     }
     *bytes_read += length;
   }
+  opened->placed = true;
+  opened->in_order_next = n;
   last_error_ = 0;
   return true;
 }

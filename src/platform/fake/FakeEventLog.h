@@ -11,9 +11,10 @@
 namespace kivo::platform {
 
 // Scripted event logs in memory. Records are stored as the raw bytes that
-// ReadEventLogA returns (the tests build them); the fake numbers them and
-// answers reads with the platform's results and error codes. Failures of
-// open, count and read can be injected.
+// ReadEventLogA returns (the tests build them); the fake numbers them (after
+// 0xFFFFFFFF comes 0) and answers reads, seek and in order, with the
+// platform's results and error codes. Failures of the calls themselves are
+// FaultyEventLog's, over this log or any other.
 class FakeEventLog : public EventLog {
  public:
   // Makes a log exist (empty; record numbers start at `first_number`).
@@ -23,18 +24,12 @@ class FakeEventLog : public EventLog {
   std::uint32_t Append(const std::string& name, std::vector<unsigned char> record);
   // Forgets the oldest records, as a log that wrapped round.
   void DropOldest(const std::string& name, std::uint32_t count);
-  // Empties the log; handles opened before fail to read with 1503.
-  void Clear(const std::string& name);
-
-  void FailOpen(const std::string& name, std::uint32_t error) { open_errors_[name] = error; }
-  void FailCount(const std::string& name, std::uint32_t error) { count_errors_[name] = error; }
-  // The next reads of the log fail with these errors, one each.
-  void FailNextRead(const std::string& name, std::uint32_t error) {
-    read_errors_[name].push_back(error);
-  }
+  // Empties the log; handles opened before fail to read with 1503. Numbering
+  // starts again at 1, or with `keep_numbering` goes on (as Windows does
+  // since Vista SP1).
+  void Clear(const std::string& name, bool keep_numbering = false);
 
   int open_handles() const { return static_cast<int>(handles_.size()); }
-  int reads() const { return reads_; }
 
   EventLogHandle Open(const std::string& log_name) override;
   bool CountRecords(EventLogHandle log, std::uint32_t* count) override;
@@ -53,6 +48,9 @@ class FakeEventLog : public EventLog {
   struct Handle {
     std::string name;
     int generation = 0;
+    // Where a read in order goes on: after the record read last.
+    bool placed = false;
+    std::uint32_t in_order_next = 0;
   };
 
   bool Fail(std::uint32_t error);
@@ -60,12 +58,8 @@ class FakeEventLog : public EventLog {
 
   std::map<std::string, Log> logs_;
   std::map<EventLogHandle, Handle> handles_;
-  std::map<std::string, std::uint32_t> open_errors_;
-  std::map<std::string, std::uint32_t> count_errors_;
-  std::map<std::string, std::deque<std::uint32_t>> read_errors_;
   EventLogHandle next_handle_ = 0x100;
   std::uint32_t last_error_ = 0;
-  int reads_ = 0;
 };
 
 }  // namespace kivo::platform

@@ -20,8 +20,8 @@ class FakeRegistry : public Registry {
   RegStatus Open(const std::string& path, std::unique_ptr<RegistryKey>* key) override;
   RegStatus Create(const std::string& path, std::unique_ptr<RegistryKey>* key) override;
 
-  // Removes a value of a key by its path, as tests take a setting away.
-  // kErrorFileNotFound when the key or the value does not exist.
+  // Removes a value of the key at `path`, for tests that take a setting
+  // away. kErrorFileNotFound when the key or the value does not exist.
   RegStatus DeleteValue(const std::string& path, const std::string& name);
 
   // From now on every change (a value set, a key created or deleted) fails
