@@ -70,8 +70,16 @@ class Package:
             return code, f.read().replace(b"\0", b"")
 
     def store(self):
-        """The whole store as `reg query /s` lists it."""
-        return self.session.run(["reg", "query", CONFIG_KEY, "/s"], check=False).stdout
+        """The store as `reg query /s` lists it, but for the service's own
+        Positions key, which changes while the service runs."""
+        lines = self.session.run(["reg", "query", CONFIG_KEY, "/s"], check=False).stdout.splitlines()
+        kept, inside = [], False
+        for line in lines:
+            if line.startswith(b"HKEY_"):
+                inside = line.strip() == POSITIONS.encode()
+            if not inside:
+                kept.append(line)
+        return b"\n".join(kept)
 
     def value(self, name, key=""):
         return self.session.query(CONFIG_KEY + key, name)
@@ -104,13 +112,13 @@ class Package:
         session.registry({CONFIG_KEY: None})
         code, text = self.logged_msiexec(
             "properties", "/i", self.older, "TRAPDESTINATION=127.0.0.1", "COMMUNITY=" + SECRET,
-            "SYSLOGHOST=loghost.example", "BURST=1", "RESUME=0")
+            "SYSLOGHOST=loghost.example", "BURST=1", "RESUME=1")
         if checks.equal("install with properties", 0, code):
             self.installed("older package")
             checks.equal("community in the log", False, SECRET.encode() in text)
             expected = dict(DEFAULTS, destination=("REG_SZ", "127.0.0.1"),
                             community=("REG_SZ", SECRET), burst=("REG_DWORD", "0x1"),
-                            resume=("REG_DWORD", "0x0"))
+                            resume=("REG_DWORD", "0x1"))
             checks.equal("store after properties", expected,
                          {name: self.value(name) for name in expected})
             checks.equal("syslog destination", [("REG_DWORD", "0x0"), ("REG_SZ", "loghost.example"),
@@ -121,7 +129,8 @@ class Package:
             checks.ok("TRAPDESTINATION, COMMUNITY, SYSLOGHOST, BURST, RESUME on a machine without "
                       "a store: the default store with them in it; the community not in the log")
 
-        # The service's positions, which the upgrade must keep.
+        # The service's positions, which the upgrade must keep ("resume" is
+        # on: a start without it forgets them).
         session.run(["reg", "add", POSITIONS, "/v", "Security", "/t", "REG_BINARY",
                      "/d", "0102030405060708", "/f"])
         before = self.store()
