@@ -29,8 +29,9 @@ inline std::string FormatDotted(const Ipv4Address& address) {
 }
 
 // The UDP socket calls of the service: one datagram socket per destination,
-// bound to an ephemeral port, sending only. Each call returns kSocketOk or
-// the platform's error code of the failure.
+// bound to an ephemeral port; it sends, and receives only the answers to
+// informs. Each call returns kSocketOk or the platform's error code of the
+// failure.
 class Sockets {
  public:
   virtual ~Sockets() = default;
@@ -52,6 +53,22 @@ class Sockets {
   // number of octets sent, 0 on failure.
   virtual SocketError SendTo(SocketHandle socket, const void* data, std::size_t length,
                              const Ipv4Address& address, std::uint16_t port, std::size_t* sent) = 0;
+
+  // Waits up to timeout_ms for one datagram and takes it (select, then
+  // recvfrom): its octets go to buffer, *received is their number, *from and
+  // *from_port (host order) name the sender. A datagram longer than capacity
+  // is dropped with kWsaMessageTooLong; none within the time-out gives
+  // kWsaTimedOut; both on every platform. Other failures are the platform's:
+  // Windows reports kWsaConnectionReset once after a datagram to a port
+  // nobody listens on. Not abstract, so that a wrapper made before it
+  // existed still builds; such a wrapper receives nothing
+  // (kWsaOperationNotSupported) until it passes the call on.
+  virtual SocketError ReceiveFrom(SocketHandle socket, void* buffer, std::size_t capacity,
+                                  std::uint32_t timeout_ms, std::size_t* received,
+                                  Ipv4Address* from, std::uint16_t* from_port) {
+    *received = 0;
+    return kWsaOperationNotSupported;
+  }
 
   // Closes a socket; kInvalidSocket is ignored.
   virtual void Close(SocketHandle socket) = 0;

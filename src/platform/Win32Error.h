@@ -30,10 +30,14 @@ constexpr Win32Error kErrorEventLogFileCorrupt = 1500;     // ERROR_EVENTLOG_FIL
 constexpr Win32Error kErrorEventLogFileChanged = 1503;     // ERROR_EVENTLOG_FILE_CHANGED: cleared
 
 // Windows Sockets.
-constexpr Win32Error kWsaInvalidArgument = 10022;  // WSAEINVAL
-constexpr Win32Error kWsaHostNotFound = 11001;     // WSAHOST_NOT_FOUND
-constexpr Win32Error kWsaTryAgain = 11002;         // WSATRY_AGAIN
-constexpr Win32Error kWsaNoRecovery = 11003;       // WSANO_RECOVERY
-constexpr Win32Error kWsaNoData = 11004;           // WSANO_DATA
+constexpr Win32Error kWsaInvalidArgument = 10022;        // WSAEINVAL
+constexpr Win32Error kWsaMessageTooLong = 10040;         // WSAEMSGSIZE
+constexpr Win32Error kWsaOperationNotSupported = 10045;  // WSAEOPNOTSUPP
+constexpr Win32Error kWsaConnectionReset = 10054;        // WSAECONNRESET: an ICMP port unreachable
+constexpr Win32Error kWsaTimedOut = 10060;               // WSAETIMEDOUT
+constexpr Win32Error kWsaHostNotFound = 11001;           // WSAHOST_NOT_FOUND
+constexpr Win32Error kWsaTryAgain = 11002;               // WSATRY_AGAIN
+constexpr Win32Error kWsaNoRecovery = 11003;             // WSANO_RECOVERY
+constexpr Win32Error kWsaNoData = 11004;                 // WSANO_DATA
 
 }  // namespace kivo::platform

@@ -69,7 +69,7 @@ bool SnmpMessage::IsV2Notification() const {
 }
 
 std::size_t SnmpMessage::ContentSize() const {
-  return HeaderFieldsSize() + (body_ ? BerElementSize(PduContentSize(bindings_.ContentSize())) : 0);
+  return HeaderFieldsSize() + PduEncodedSize();
 }
 
 std::size_t SnmpMessage::HeaderFieldsSize() const {
@@ -92,7 +92,21 @@ void SnmpMessage::Encode(std::uint8_t*& cursor) const {
   BerWriteLength(cursor, HeaderFieldsSize() + (body_ ? BerElementSize(pdu_size) : 0));
   if (version_) version_->Encode(cursor);
   if (community_) community_->Encode(cursor);
+  if (body_) EncodePdu(cursor, pdu_size, list_size);
+}
+
+std::size_t SnmpMessage::PduEncodedSize() const {
+  return body_ ? BerElementSize(PduContentSize(bindings_.ContentSize())) : 0;
+}
+
+void SnmpMessage::EncodePdu(std::uint8_t*& cursor) const {
   if (!body_) return;
+  const std::size_t list_size = bindings_.ContentSize();
+  EncodePdu(cursor, PduContentSize(list_size), list_size);
+}
+
+void SnmpMessage::EncodePdu(std::uint8_t*& cursor, std::size_t pdu_size,
+                            std::size_t list_size) const {
   *cursor++ = static_cast<std::uint8_t>(body_->GetType());
   BerWriteLength(cursor, pdu_size);
   body_->Encode(cursor);

@@ -4,6 +4,7 @@
 #include <optional>
 #include <variant>
 
+#include "snmp/PduEncoding.h"
 #include "snmp/SnmpInteger.h"
 #include "snmp/SnmpMessageBase.h"
 #include "snmp/SnmpPdu.h"
@@ -28,7 +29,7 @@ namespace kivo::snmp {
 // sends one. A second SetPduType with a supported code replaces the body and
 // destroys the old one; with an unsupported code it only changes the stored
 // code, and the message keeps the body it had.
-class SnmpMessage : public SnmpMessageBase {
+class SnmpMessage : public SnmpMessageBase, public PduEncoding {
  public:
   SnmpMessage();
 
@@ -36,6 +37,13 @@ class SnmpMessage : public SnmpMessageBase {
   std::size_t EncodedSize() const override;
   // Octets of version, community and PDU: the message header's length.
   std::size_t ContentSize() const;
+
+  // The PDU alone: its type and length, the body's fields and the bindings,
+  // as Encode writes them after the community. An SNMPv3 message carries the
+  // same PDU in its scoped PDU, so a trap is composed once for every
+  // version. Without a body there is no PDU: 0 octets, nothing written.
+  std::size_t PduEncodedSize() const override;
+  void EncodePdu(std::uint8_t*& cursor) const override;
 
   std::int32_t GetVersion() const override;
   std::string GetCommunity() const override;
@@ -88,6 +96,8 @@ class SnmpMessage : public SnmpMessageBase {
   std::size_t HeaderFieldsSize() const;
   // Octets of the body's fields and the binding list (body required).
   std::size_t PduContentSize(std::size_t list_content_size) const;
+  // The PDU with sizes already computed (body required).
+  void EncodePdu(std::uint8_t*& cursor, std::size_t pdu_size, std::size_t list_size) const;
 
   std::optional<SnmpString> community_;
   std::optional<SnmpInteger> version_;

@@ -150,12 +150,12 @@ void SnmpOid::EncodeContent(std::uint8_t*& cursor) const {
   cursor += content_.size();
 }
 
-std::vector<std::uint32_t> SnmpOid::SubIdentifiers() const {
+std::vector<std::uint32_t> SnmpOid::SubIdentifiers(const std::uint8_t* content, std::size_t size) {
   std::vector<std::uint32_t> values;
   std::uint32_t value = 0;
-  for (std::uint8_t octet : content_) {
-    value = (value << 7) | (octet & 0x7Fu);
-    if ((octet & 0x80) == 0) {
+  for (std::size_t i = 0; i < size; ++i) {
+    value = (value << 7) | (content[i] & 0x7Fu);
+    if ((content[i] & 0x80) == 0) {
       values.push_back(value);
       value = 0;
     }
@@ -163,8 +163,7 @@ std::vector<std::uint32_t> SnmpOid::SubIdentifiers() const {
   return values;
 }
 
-std::string SnmpOid::BuildText() const {
-  const std::vector<std::uint32_t> values = SubIdentifiers();
+std::string SnmpOid::Text(const std::vector<std::uint32_t>& values) {
   if (values.empty()) return std::string();
   const std::uint32_t first = values[0];
   const std::uint32_t arc1 = first < 40 ? 0 : first < 80 ? 1 : 2;
@@ -174,6 +173,22 @@ std::string SnmpOid::BuildText() const {
     text += std::to_string(values[i]);
   }
   return text;
+}
+
+std::string SnmpOid::BuildText() const {
+  return Text(SubIdentifiers(content_.data(), content_.size()));
+}
+
+std::optional<std::string> SnmpOid::TextOfContent(const std::uint8_t* content, std::size_t size) {
+  if (size == 0 || (content[size - 1] & 0x80) != 0) return std::nullopt;
+  std::size_t start = 0;  // first octet of the current sub-identifier
+  for (std::size_t i = 0; i < size; ++i) {
+    // Five groups of seven bits hold 32 bits when the first holds four.
+    const std::size_t octets = i - start + 1;
+    if (octets > 5 || (octets == 5 && (content[start] & 0x7F) > 0x0F)) return std::nullopt;
+    if ((content[i] & 0x80) == 0) start = i + 1;
+  }
+  return Text(SubIdentifiers(content, size));
 }
 
 }  // namespace kivo::snmp

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -31,6 +33,11 @@ class SnmpOid final : public SnmpValue {
 
   explicit SnmpOid(std::string_view dotted_text);
 
+  // The text form of encoded content, as ToText gives it; nothing for
+  // content that is not a whole OID (empty, a sub-identifier left open or
+  // above 32 bits): the names in received messages.
+  static std::optional<std::string> TextOfContent(const std::uint8_t* content, std::size_t size);
+
  protected:
   void EncodeContent(std::uint8_t*& cursor) const override;
   // "%u.%u." for the first sub-identifier split into two arcs, then the rest
@@ -45,10 +52,11 @@ class SnmpOid final : public SnmpValue {
   // Takes over the content of an OID handed to a binding, which keeps its
   // name inside itself; without one, the OID of the empty text.
   explicit SnmpOid(std::unique_ptr<SnmpOid> other);
-  // The sub-identifiers of the content in order (the first one holds the
-  // first two arcs). A trailing incomplete sub-identifier, which text
-  // construction never produces, is ignored.
-  std::vector<std::uint32_t> SubIdentifiers() const;
+  // The sub-identifiers of content in order (the first one holds the first
+  // two arcs). A trailing incomplete sub-identifier, which text construction
+  // never produces, is ignored; so are the high bits of one above 32 bits.
+  static std::vector<std::uint32_t> SubIdentifiers(const std::uint8_t* content, std::size_t size);
+  static std::string Text(const std::vector<std::uint32_t>& values);
 
   OctetBuffer content_;
 };

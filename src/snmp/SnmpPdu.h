@@ -18,6 +18,7 @@ constexpr std::int32_t kPduTrapV1 = 164;
 constexpr std::int32_t kPduGetBulkRequest = 165;  // not supported: no body
 constexpr std::int32_t kPduInformRequest = 166;
 constexpr std::int32_t kPduTrapV2 = 167;
+constexpr std::int32_t kPduReport = 168;  // only ever received
 
 // A PDU body: the fields between the PDU's identifier and length and the
 // variable bindings. Encode writes the fields only; the message writes the

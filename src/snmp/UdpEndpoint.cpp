@@ -84,4 +84,19 @@ std::int32_t UdpEndpoint::SendMessage(const SnmpMessageBase& message) {
   }
 }
 
+platform::SocketError UdpEndpoint::Receive(std::uint8_t* buffer, std::size_t capacity,
+                                           std::uint32_t timeout_ms, std::size_t* received,
+                                           bool* from_destination) {
+  *received = 0;
+  *from_destination = false;
+  if (!ready_) return last_error_;
+  platform::Ipv4Address from{};
+  std::uint16_t from_port = 0;
+  const SocketError error =
+      sockets_.ReceiveFrom(socket_, buffer, capacity, timeout_ms, received, &from, &from_port);
+  *from_destination =
+      error == kSocketOk && from == *destination_ && from_port == static_cast<std::uint16_t>(port_);
+  return error;
+}
+
 }  // namespace kivo::snmp

@@ -11,8 +11,8 @@ namespace kivo::snmp {
 
 // One UDP socket, bound to an ephemeral local port and aimed at one
 // destination host and port. Created per datagram destination and destroyed
-// after use. It never throws and never retries: the outcome shows only as
-// the ready flag, the octets sent (0 on any failure) and the last error.
+// after use; an inform's endpoint also takes the answers. It never throws and never retries: the
+// outcome shows only as the ready flag, the octets sent (0 on any failure) and the last error.
 //
 // Construction: socket, broadcast allowed, destination resolved (a dotted
 // address is used as it is, a name is looked up, its first address taken),
@@ -50,6 +50,14 @@ class UdpEndpoint {
   // Encodes the message into a buffer of its EncodedSize() and sends it as
   // one datagram. Returns the octets sent; 0 when not ready or on failure.
   std::int32_t SendMessage(const SnmpMessageBase& message);
+
+  // Waits up to timeout_ms for one datagram (Sockets::ReceiveFrom) into
+  // buffer; *from_destination tells whether it came from the destination's
+  // address and port, as an answer must. The last error when not
+  // ready.
+  platform::SocketError Receive(std::uint8_t* buffer, std::size_t capacity,
+                                std::uint32_t timeout_ms, std::size_t* received,
+                                bool* from_destination);
 
  private:
   bool Resolve();

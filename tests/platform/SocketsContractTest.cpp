@@ -24,7 +24,17 @@ class SocketsContract : public ::testing::TestWithParam<SocketsFactory> {
     sockets_ = GetParam()();
     ASSERT_EQ(platform::kSocketOk, sockets_->Startup());
   }
+  void TearDown() override { sockets_->Close(socket_); }
+
+  // A socket bound to any port, closed after the test.
+  void OpenBound() {
+    ASSERT_EQ(platform::kSocketOk, sockets_->OpenUdpSocket(&socket_));
+    ASSERT_NE(platform::kInvalidSocket, socket_);
+    ASSERT_EQ(platform::kSocketOk, sockets_->BindToAnyPort(socket_));
+  }
+
   std::unique_ptr<platform::Sockets> sockets_;
+  platform::SocketHandle socket_ = platform::kInvalidSocket;
 };
 
 class SocketsLoopback : public SocketsContract {};
@@ -84,6 +94,42 @@ TEST_P(SocketsContract, LocalHostNameResolvesAndClosingNoSocketIsHarmless) {
   Ipv4Address address{};
   EXPECT_EQ(kSocketOk, sockets_->ResolveHostName(name, &address)) << name;
   sockets_->Close(kInvalidSocket);
+}
+
+TEST_P(SocketsContract, ReceiveWithNothingToTakeTimesOut) {
+  ASSERT_NO_FATAL_FAILURE(OpenBound());
+  std::uint8_t buffer[16];
+  std::size_t received = 99;
+  Ipv4Address from{};
+  std::uint16_t port = 0;
+  EXPECT_EQ(platform::kWsaTimedOut,
+            sockets_->ReceiveFrom(socket_, buffer, sizeof(buffer), 50, &received, &from, &port));
+  EXPECT_EQ(0u, received);
+}
+
+// The answers to informs: a datagram from the peer arrives with its sender;
+// one too long for the buffer is dropped with an error of its own, and the
+// next one still arrives.
+TEST_P(SocketsLoopback, ReceivedDatagramsNameTheirSenderAndTooLongOnesAreDropped) {
+  LoopbackListener peer;
+  ASSERT_NO_FATAL_FAILURE(OpenBound());
+  std::size_t sent = 0;
+  ASSERT_EQ(kSocketOk,
+            sockets_->SendTo(socket_, "?", 1, Ipv4Address{127, 0, 0, 1}, peer.Port(), &sent));
+  ASSERT_TRUE(peer.Receive(5000));
+  const std::vector<std::uint8_t> too_long(17, 0x55), answer = {1, 2, 3};
+  ASSERT_TRUE(peer.Reply(too_long) && peer.Reply(answer));
+  std::uint8_t buffer[16];
+  std::size_t received = 0;
+  Ipv4Address from{};
+  std::uint16_t port = 0;
+  EXPECT_EQ(platform::kWsaMessageTooLong,
+            sockets_->ReceiveFrom(socket_, buffer, sizeof(buffer), 5000, &received, &from, &port));
+  ASSERT_EQ(kSocketOk,
+            sockets_->ReceiveFrom(socket_, buffer, sizeof(buffer), 5000, &received, &from, &port));
+  EXPECT_EQ(answer, std::vector<std::uint8_t>(buffer, buffer + received));
+  EXPECT_EQ((Ipv4Address{127, 0, 0, 1}), from);
+  EXPECT_EQ(peer.Port(), port);
 }
 
 TEST_P(SocketsLoopback, BoundSocketSendsDatagramsWholeAndNothingToPortZero) {

@@ -48,11 +48,25 @@ std::optional<std::vector<std::uint8_t>> LoopbackListener::Receive(int timeout_m
     return std::nullopt;
   }
   std::vector<std::uint8_t> buffer(kMaxDatagram);
-  const auto received = recv(Handle(socket_), reinterpret_cast<char*>(buffer.data()),
-                             static_cast<int>(buffer.size()), 0);
+  sockaddr_in sender;
+  SocketLength sender_size = sizeof(sender);
+  const auto received = recvfrom(Handle(socket_), reinterpret_cast<char*>(buffer.data()),
+                                 static_cast<int>(buffer.size()), 0,
+                                 reinterpret_cast<sockaddr*>(&sender), &sender_size);
   if (received < 0) return std::nullopt;
+  const auto* octets = reinterpret_cast<const std::uint8_t*>(&sender);
+  last_sender_.assign(octets, octets + sizeof(sender));
   buffer.resize(static_cast<std::size_t>(received));
   return buffer;
+}
+
+bool LoopbackListener::Reply(const std::vector<std::uint8_t>& datagram) {
+  if (last_sender_.size() != sizeof(sockaddr_in)) return false;
+  sockaddr_in sender;
+  std::memcpy(&sender, last_sender_.data(), sizeof(sender));
+  return sendto(Handle(socket_), reinterpret_cast<const char*>(datagram.data()),
+                static_cast<int>(datagram.size()), 0, reinterpret_cast<const sockaddr*>(&sender),
+                sizeof(sender)) == static_cast<int>(datagram.size());
 }
 
 }  // namespace kivo::testing

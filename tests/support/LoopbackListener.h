@@ -22,9 +22,13 @@ class LoopbackListener {
   // The next datagram, or nothing when none arrives within timeout_ms.
   std::optional<std::vector<std::uint8_t>> Receive(int timeout_ms);
 
+  // Sends a datagram back to the sender of the last one received.
+  bool Reply(const std::vector<std::uint8_t>& datagram);
+
  private:
   std::uintptr_t socket_;
   std::uint16_t port_ = 0;
+  std::vector<std::uint8_t> last_sender_;  // its sockaddr_in
 };
 
 }  // namespace kivo::testing

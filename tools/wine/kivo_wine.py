@@ -406,14 +406,17 @@ def parse_trap(text):
 class TrapReceiver:
     """snmptrapd as the trap destination. Given MIB modules (and the folders
     that hold them and their imports) it prints names instead of numbers;
-    given a handler command it also hands each trap to it (traphandle)."""
+    given a handler command it also hands each trap to it (traphandle);
+    given configuration lines (SNMPv3 users and their authUser lines, for
+    one) it takes them instead of accepting every community."""
 
-    def __init__(self, mibs=(), mib_path=None, handler=None):
+    def __init__(self, mibs=(), mib_path=None, handler=None, config_lines=None):
         self.workdir = tempfile.mkdtemp(prefix="kivo-trapd-")
         self.log = os.path.join(self.workdir, "trapd.out")
         config = os.path.join(self.workdir, "snmptrapd.conf")
         with open(config, "w") as f:
-            f.write("disableAuthorization yes\n")
+            for line in config_lines or ["disableAuthorization yes"]:
+                f.write(line + "\n")
             if handler:
                 f.write("traphandle default %s\n" % handler)
         names = ["-M", mib_path, "-m", ":".join(mibs)] if mibs else ["-On", "-m", ""]

@@ -5,15 +5,11 @@
 #include <cstring>
 #include <sstream>
 
+#include "platform/fake/UpperCase.h"
+
 namespace kivo::platform {
 
 namespace {
-
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return text;
-}
 
 std::string Trim(const std::string& text) {
   const auto begin = text.find_first_not_of(" \t\r");
@@ -85,11 +81,11 @@ bool Expand(const std::string& text, std::uint32_t flags, const char* const* arg
 }  // namespace
 
 void FakeMessages::SetEnvironment(const std::string& name, const std::string& value) {
-  environment_[Upper(name)] = value;
+  environment_[UpperCase(name)] = value;
 }
 
 void FakeMessages::AddModule(const std::string& path, Table table) {
-  modules_[Upper(path)] = std::move(table);
+  modules_[UpperCase(path)] = std::move(table);
 }
 
 void FakeMessages::AddModuleFromMc(const std::string& path, const std::string& mc_source) {
@@ -139,7 +135,7 @@ std::uint32_t FakeMessages::ExpandEnvironment(const char* text, char* buffer, st
   for (std::size_t i = 0; i < in.size(); ++i) {
     const auto close = in[i] == '%' ? in.find('%', i + 1) : std::string::npos;
     if (close != std::string::npos) {
-      auto found = environment_.find(Upper(in.substr(i + 1, close - i - 1)));
+      auto found = environment_.find(UpperCase(in.substr(i + 1, close - i - 1)));
       if (found != environment_.end()) {
         out += found->second;
         i = close;
@@ -154,7 +150,7 @@ std::uint32_t FakeMessages::ExpandEnvironment(const char* text, char* buffer, st
 }
 
 ModuleHandle FakeMessages::LoadDataFile(const char* path) {
-  auto found = modules_.find(Upper(path));
+  auto found = modules_.find(UpperCase(path));
   if (found == modules_.end()) return kNoModule;
   const ModuleHandle handle = next_module_++;
   loaded_tables_[handle] = &found->second;

@@ -1,19 +1,12 @@
 #include "platform/fake/FakeRegistry.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstring>
+
+#include "platform/fake/UpperCase.h"
 
 namespace kivo::platform {
 
 namespace {
-
-std::string Folded(const std::string& name) {
-  std::string folded(name);
-  std::transform(folded.begin(), folded.end(), folded.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return folded;
-}
 
 // Splits "A\B\C" into its names. A single trailing backslash addresses the
 // key itself; an empty name anywhere else makes the path invalid.
@@ -59,7 +52,7 @@ class FakeRegistryKey : public RegistryKey {
   RegStatus QueryValue(const std::string& name, RegType* type, void* buffer,
                        std::uint32_t* size) const override {
     if (node_->deleted) return kErrorKeyDeleted;
-    auto it = node_->values.find(Folded(name));
+    auto it = node_->values.find(UpperCase(name));
     if (it == node_->values.end()) return kErrorFileNotFound;
     const Value& value = it->second;
     if (type != nullptr) *type = value.type;
@@ -85,7 +78,7 @@ class FakeRegistryKey : public RegistryKey {
     value.type = type;
     const auto* bytes = static_cast<const unsigned char*>(data);
     if (size > 0) value.data.assign(bytes, bytes + size);
-    node_->values[Folded(name)] = std::move(value);
+    node_->values[UpperCase(name)] = std::move(value);
     return kRegSuccess;
   }
 
@@ -114,11 +107,11 @@ class FakeRegistryKey : public RegistryKey {
     if (!SplitPath(name, &names) || names.empty()) return kErrorAccessDenied;
     Node* parent = node_.get();
     for (size_t i = 0; i + 1 < names.size(); ++i) {
-      auto it = parent->subkeys.find(Folded(names[i]));
+      auto it = parent->subkeys.find(UpperCase(names[i]));
       if (it == parent->subkeys.end()) return kErrorFileNotFound;
       parent = it->second.get();
     }
-    auto it = parent->subkeys.find(Folded(names.back()));
+    auto it = parent->subkeys.find(UpperCase(names.back()));
     if (it == parent->subkeys.end()) return kErrorFileNotFound;
     if (!it->second->subkeys.empty()) return kErrorAccessDenied;
     it->second->deleted = true;
@@ -129,7 +122,7 @@ class FakeRegistryKey : public RegistryKey {
   RegStatus DeleteValue(const std::string& name) override {
     if (node_->deleted) return kErrorKeyDeleted;
     if (*change_error_ != kRegSuccess) return *change_error_;
-    return node_->values.erase(Folded(name)) > 0 ? kRegSuccess : kErrorFileNotFound;
+    return node_->values.erase(UpperCase(name)) > 0 ? kRegSuccess : kErrorFileNotFound;
   }
 
  private:
@@ -149,7 +142,7 @@ RegStatus FakeRegistry::Open(const std::string& path, std::unique_ptr<RegistryKe
   if (!SplitPath(path, &names)) return kErrorFileNotFound;
   std::shared_ptr<Node> node = root_;
   for (const std::string& name : names) {
-    auto it = node->subkeys.find(Folded(name));
+    auto it = node->subkeys.find(UpperCase(name));
     if (it == node->subkeys.end()) return kErrorFileNotFound;
     node = it->second;
   }
@@ -163,9 +156,9 @@ RegStatus FakeRegistry::Create(const std::string& path, std::unique_ptr<Registry
   if (!SplitPath(path, &names)) return kErrorFileNotFound;
   std::shared_ptr<Node> node = root_;
   for (const std::string& name : names) {
-    auto found = node->subkeys.find(Folded(name));
+    auto found = node->subkeys.find(UpperCase(name));
     if (found == node->subkeys.end() && *change_error_ != kRegSuccess) return *change_error_;
-    std::shared_ptr<Node>& child = node->subkeys[Folded(name)];
+    std::shared_ptr<Node>& child = node->subkeys[UpperCase(name)];
     if (!child) {
       child = std::make_shared<Node>();
       child->name = name;

@@ -36,6 +36,27 @@ SocketError FakeSockets::SendTo(SocketHandle socket, const void* data, std::size
   const auto* octets = static_cast<const std::uint8_t*>(data);
   sent.push_back(Datagram{address, port, std::vector<std::uint8_t>(octets, octets + length)});
   *sent_octets = length;
+  if (on_send) on_send(sent.back());
+  return kSocketOk;
+}
+
+SocketError FakeSockets::ReceiveFrom(SocketHandle socket, void* buffer, std::size_t capacity,
+                                     std::uint32_t timeout_ms, std::size_t* received,
+                                     Ipv4Address* from, std::uint16_t* from_port) {
+  *received = 0;
+  if (receive_error != kSocketOk) return receive_error;
+  if (incoming.empty() || incoming.front().at_ms > now_ms + timeout_ms) {
+    now_ms += timeout_ms;
+    return kWsaTimedOut;
+  }
+  const Incoming next = incoming.front();
+  incoming.pop_front();
+  if (next.at_ms > now_ms) now_ms = next.at_ms;
+  if (next.octets.size() > capacity) return kWsaMessageTooLong;
+  if (!next.octets.empty()) std::memcpy(buffer, next.octets.data(), next.octets.size());
+  *received = next.octets.size();
+  *from = next.from;
+  *from_port = next.port;
   return kSocketOk;
 }
 

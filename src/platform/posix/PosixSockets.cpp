@@ -3,10 +3,12 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 namespace kivo::platform {
@@ -81,6 +83,30 @@ SocketError PosixSockets::SendTo(SocketHandle socket, const void* data, std::siz
              sizeof(destination));
   if (result < 0) return errno;
   *sent = static_cast<std::size_t>(result);
+  return kSocketOk;
+}
+
+SocketError PosixSockets::ReceiveFrom(SocketHandle socket, void* buffer, std::size_t capacity,
+                                      std::uint32_t timeout_ms, std::size_t* received,
+                                      Ipv4Address* from, std::uint16_t* from_port) {
+  *received = 0;
+  // poll rather than select: no limit on the descriptor's number.
+  pollfd readable{Fd(socket), POLLIN, 0};
+  const int timeout = timeout_ms > INT_MAX ? INT_MAX : static_cast<int>(timeout_ms);
+  const int ready = poll(&readable, 1, timeout);
+  if (ready < 0) return errno;
+  if (ready == 0) return kWsaTimedOut;
+  sockaddr_in sender;
+  socklen_t sender_size = sizeof(sender);
+  // MSG_TRUNC: the datagram's whole length, to tell a cut one (which
+  // Winsock refuses) from one that fitted.
+  const ssize_t length = recvfrom(Fd(socket), buffer, capacity, MSG_TRUNC,
+                                  reinterpret_cast<sockaddr*>(&sender), &sender_size);
+  if (length < 0) return errno;
+  if (static_cast<std::size_t>(length) > capacity) return kWsaMessageTooLong;
+  std::memcpy(from->data(), &sender.sin_addr, from->size());
+  *from_port = ntohs(sender.sin_port);
+  *received = static_cast<std::size_t>(length);
   return kSocketOk;
 }
 

@@ -71,6 +71,31 @@ SocketError Win32Sockets::SendTo(SocketHandle socket, const void* data, std::siz
   return kSocketOk;
 }
 
+SocketError Win32Sockets::ReceiveFrom(SocketHandle socket, void* buffer, std::size_t capacity,
+                                      std::uint32_t timeout_ms, std::size_t* received,
+                                      Ipv4Address* from, std::uint16_t* from_port) {
+  *received = 0;
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(Handle(socket), &readable);
+  timeval timeout{static_cast<long>(timeout_ms / 1000),
+                  static_cast<long>(timeout_ms % 1000) * 1000};
+  const int ready = select(0, &readable, nullptr, nullptr, &timeout);
+  if (ready == SOCKET_ERROR) return WSAGetLastError();
+  if (ready == 0) return kWsaTimedOut;
+  sockaddr_in sender;
+  int sender_size = sizeof(sender);
+  const int limit =
+      capacity > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(capacity);
+  const int length = recvfrom(Handle(socket), static_cast<char*>(buffer), limit, 0,
+                              reinterpret_cast<sockaddr*>(&sender), &sender_size);
+  if (length == SOCKET_ERROR) return WSAGetLastError();  // WSAEMSGSIZE for a cut datagram
+  std::memcpy(from->data(), &sender.sin_addr, from->size());
+  *from_port = ntohs(sender.sin_port);
+  *received = static_cast<std::size_t>(length);
+  return kSocketOk;
+}
+
 void Win32Sockets::Close(SocketHandle socket) {
   if (socket != kInvalidSocket) closesocket(Handle(socket));
 }

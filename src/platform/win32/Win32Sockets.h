@@ -6,7 +6,8 @@ namespace kivo::platform {
 
 // Windows Sockets 1.1 through wsock32: the calls the service has always
 // made (WSAStartup 1.1, socket, setsockopt, bind, sendto, closesocket,
-// inet_addr, gethostbyname, gethostname).
+// inet_addr, gethostbyname, gethostname), and select and recvfrom for the
+// answers to informs.
 class Win32Sockets : public Sockets {
  public:
   SocketError Startup() override;
@@ -15,6 +16,9 @@ class Win32Sockets : public Sockets {
   SocketError BindToAnyPort(SocketHandle socket) override;
   SocketError SendTo(SocketHandle socket, const void* data, std::size_t length,
                      const Ipv4Address& address, std::uint16_t port, std::size_t* sent) override;
+  SocketError ReceiveFrom(SocketHandle socket, void* buffer, std::size_t capacity,
+                          std::uint32_t timeout_ms, std::size_t* received, Ipv4Address* from,
+                          std::uint16_t* from_port) override;
   void Close(SocketHandle socket) override;
   bool ParseDottedAddress(const std::string& text, Ipv4Address* address) override;
   SocketError ResolveHostName(const std::string& name, Ipv4Address* address) override;

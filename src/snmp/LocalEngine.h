@@ -1,0 +1,37 @@
+#pragma once
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <utility>
+
+#include "snmp/EngineId.h"
+#include "snmp/SnmpV3Writer.h"
+#include "snmp/SteadyClock.h"
+
+namespace kivo::snmp {
+
+// Kivo as the authoritative engine of its traps: its engine ID, its boots
+// (counted by the service, raised at every start before the first message)
+// and its time, the seconds since this object was made at that start.
+class LocalEngine {
+ public:
+  LocalEngine(EngineId id, std::uint32_t boots, SteadyClock clock)
+      : clock_(std::move(clock)), start_ms_(clock_()), now_{std::move(id), boots, 0} {}
+
+  const EngineId& id() const { return now_.id; }
+
+  // The engine as a trap's security parameters carry it now.
+  const AuthoritativeEngine& Now() {
+    now_.time = static_cast<std::uint32_t>(
+        std::clamp<std::int64_t>((clock_() - start_ms_) / 1000, 0, INT32_MAX));
+    return now_;
+  }
+
+ private:
+  SteadyClock clock_;
+  std::int64_t start_ms_;
+  AuthoritativeEngine now_;
+};
+
+}  // namespace kivo::snmp
