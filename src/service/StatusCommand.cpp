@@ -71,9 +71,11 @@ std::string StatusCommand::Backlog(const std::string& log_name, std::uint32_t po
 void StatusCommand::Print(std::ostream& out, std::int64_t now) {
   const std::optional<forwarding::ServiceStatus> status =
       forwarding::ReadPublishedStatus(registry_);
-  // The service publishes every second while it runs; a state that old is
-  // from a service that ended without saying so.
-  constexpr std::int64_t kStale = 10;
+  // The service publishes every second while it runs, but for the longest
+  // wait inside one event (an inform's tries, 22.5 s; a connection, its
+  // handshake and a write, 25 s); a state older than that is from a
+  // service that ended without saying so.
+  constexpr std::int64_t kStale = 60;
   const bool running = status && status->running && now - status->published < kStale;
   if (!status) {
     out << "kivo has published no state: it has not run since it was installed\n";
