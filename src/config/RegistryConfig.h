@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "config/SyslogOptions.h"
 #include "platform/Registry.h"
 
 namespace kivo::config {
@@ -43,13 +44,43 @@ constexpr char kFilterList[] = "filterList";
 constexpr char kUseFilters[] = "usefilters";
 constexpr char kSyslogHost[] = "sysloghost";
 constexpr char kSyslogPort[] = "syslogport";
+// The optional values of a syslog destination (SyslogOptions).
+constexpr char kSyslogProtocol[] = "protocol";
+constexpr char kSyslogFormat[] = "format";
+constexpr char kSyslogTlsName[] = "tlsname";
+constexpr char kSyslogTlsCa[] = "tlsca";
 
 // Every value of the store, in the root key, a list key or an entry: what
 // the package puts back when an install is rolled back.
-constexpr const char* kAllValues[] = {
-    kVersion,  kDestination, kPort,       kCommunity,  kLogging,    kIen,       kIet,   kIes,
-    kIecn,     kIeu,         kIed,        kIec,        kSenderOid,  kStripCrlf, kBurst, kResume,
-    kFilterOn, kFilterType,  kFilterList, kUseFilters, kSyslogHost, kSyslogPort};
+constexpr const char* kAllValues[] = {kVersion,
+                                      kDestination,
+                                      kPort,
+                                      kCommunity,
+                                      kLogging,
+                                      kIen,
+                                      kIet,
+                                      kIes,
+                                      kIecn,
+                                      kIeu,
+                                      kIed,
+                                      kIec,
+                                      kSenderOid,
+                                      kStripCrlf,
+                                      kBurst,
+                                      kResume,
+                                      kFilterOn,
+                                      kFilterType,
+                                      kFilterList,
+                                      kUseFilters,
+                                      kSyslogHost,
+                                      kSyslogPort,
+                                      kSyslogProtocol,
+                                      kSyslogFormat,
+                                      kSyslogTlsName,
+                                      kSyslogTlsCa};
+// Every value of a syslog destination entry, in the order an add writes them.
+constexpr const char* kSyslogEntryValues[] = {kSyslogHost,   kSyslogPort,    kSyslogProtocol,
+                                              kSyslogFormat, kSyslogTlsName, kSyslogTlsCa};
 }  // namespace names
 
 // Defaults written into a store that has no root key yet.
@@ -180,8 +211,14 @@ class RegistryConfig {
   // Adds a filter whatever is stored: the Filters page stores every row.
   AddResult AppendFilter(const std::string& on, const std::string& type, const std::string& list);
   platform::RegStatus ClearFilters();
-  FindResult FindSyslogHost(const std::string& host, std::int32_t port);
-  AddResult AddSyslogHost(const std::string& host, std::int32_t port);
+  // A syslog destination matches one stored with the same host (exact
+  // comparison), port and optional values.
+  FindResult FindSyslogHost(const std::string& host, std::int32_t port,
+                            const SyslogOptions& options = {});
+  // Adds the destination unless a twin is stored; of the optional values
+  // only those present are written.
+  AddResult AddSyslogHost(const std::string& host, std::int32_t port,
+                          const SyslogOptions& options = {});
   platform::RegStatus ClearSyslogHosts();
   platform::RegStatus AddMap(std::int32_t event_id);
   platform::RegStatus ClearMaps();

@@ -12,16 +12,6 @@ constexpr std::size_t kAppNameLimit = 48;
 constexpr std::size_t kHostNameLimit = 255;
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
-bool SameLetters(std::string_view text, std::string_view name) {
-  if (text.size() != name.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != name[i]) return false;
-  }
-  return true;
-}
-
 template <typename Number>
 void AppendNumber(Number number, std::string& out) {
   char digits[24];
@@ -80,19 +70,6 @@ void AppendHeaderField(std::string_view text, std::size_t limit, std::string& ou
 }
 
 }  // namespace
-
-std::optional<SyslogFormat> ParseSyslogFormat(std::string_view text) {
-  if (SameLetters(text, "classic")) return SyslogFormat::kClassic;
-  if (SameLetters(text, "rfc5424")) return SyslogFormat::kRfc5424;
-  return std::nullopt;
-}
-
-std::optional<SyslogProtocol> ParseSyslogProtocol(std::string_view text) {
-  if (SameLetters(text, "udp")) return SyslogProtocol::kUdp;
-  if (SameLetters(text, "tcp")) return SyslogProtocol::kTcp;
-  if (SameLetters(text, "tls")) return SyslogProtocol::kTls;
-  return std::nullopt;
-}
 
 void SyslogFormatter::Format(SyslogFormat format, const EventRecord& event, std::string& message) {
   if (format == SyslogFormat::kRfc5424) {

@@ -5,20 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "config/SyslogOptions.h"
 #include "forwarding/EventRecord.h"
 #include "platform/AnsiText.h"
 
 namespace kivo::forwarding {
 
-// How a syslog destination's messages look and travel: the "format" and
-// "protocol" values of its entry.
-enum class SyslogFormat { kClassic, kRfc5424 };
-enum class SyslogProtocol { kUdp, kTcp, kTls };
-
-// "classic" or "rfc5424", and "udp", "tcp" or "tls", in any case; nothing
-// for a text that names neither.
-std::optional<SyslogFormat> ParseSyslogFormat(std::string_view text);
-std::optional<SyslogProtocol> ParseSyslogProtocol(std::string_view text);
+using config::SyslogFormat;
+using config::SyslogProtocol;
 
 // Builds an event's syslog message.
 //

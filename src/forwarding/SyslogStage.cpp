@@ -15,26 +15,6 @@ namespace {
 constexpr std::int32_t kErrorPriority = 27;
 constexpr std::int32_t kWarningPriority = 28;
 constexpr std::int32_t kNoticePriority = 29;
-
-// The optional values of a destination entry.
-constexpr char kProtocol[] = "protocol";
-constexpr char kFormat[] = "format";
-constexpr char kTlsName[] = "tlsname";
-constexpr char kTlsCa[] = "tlsca";
-
-// An optional text value: absent, or its text, or why it cannot be read
-// (a value that is there but cannot be read is no absent one).
-struct OptionalText {
-  std::optional<std::string> text;
-  bool unreadable = false;
-};
-OptionalText ReadOptionalText(config::RegistryConfig& config, const char* name) {
-  try {
-    return {config.ReadText(name), false};
-  } catch (const config::RegistryReadError& error) {
-    return {std::nullopt, error.status() != config::RegistryConfig::kNotFound};
-  }
-}
 }  // namespace
 
 // One destination entry as the stage sends to it.
@@ -135,30 +115,30 @@ std::optional<SyslogStage::Entry> SyslogStage::ReadEntry(config::RegistryConfig&
   const auto unreadable = [&entry](const char* name) {
     if (entry.invalid.empty()) entry.invalid = std::string("\"") + name + "\" cannot be read";
   };
-  const OptionalText protocol = ReadOptionalText(config, kProtocol);
-  if (protocol.unreadable) unreadable(kProtocol);
+  const config::OptionalText protocol = config::ReadOptionalText(config, names::kSyslogProtocol);
+  if (protocol.unreadable) unreadable(names::kSyslogProtocol);
   if (protocol.text) {
-    if (const std::optional<SyslogProtocol> parsed = ParseSyslogProtocol(*protocol.text)) {
+    if (const std::optional<SyslogProtocol> parsed = config::ParseSyslogProtocol(*protocol.text)) {
       entry.protocol = *parsed;
     } else if (entry.invalid.empty()) {
       entry.invalid = "unknown protocol \"" + *protocol.text + "\"";
     }
   }
-  const OptionalText format = ReadOptionalText(config, kFormat);
-  if (format.unreadable) unreadable(kFormat);
+  const config::OptionalText format = config::ReadOptionalText(config, names::kSyslogFormat);
+  if (format.unreadable) unreadable(names::kSyslogFormat);
   if (format.text) {
-    if (const std::optional<SyslogFormat> parsed = ParseSyslogFormat(*format.text)) {
+    if (const std::optional<SyslogFormat> parsed = config::ParseSyslogFormat(*format.text)) {
       entry.format = *parsed;
     } else if (entry.invalid.empty()) {
       entry.invalid = "unknown format \"" + *format.text + "\"";
     }
   }
   if (entry.protocol == SyslogProtocol::kTls) {
-    const OptionalText name = ReadOptionalText(config, kTlsName);
-    if (name.unreadable) unreadable(kTlsName);
+    const config::OptionalText name = config::ReadOptionalText(config, names::kSyslogTlsName);
+    if (name.unreadable) unreadable(names::kSyslogTlsName);
     if (name.text && !name.text->empty()) entry.tls_name = *name.text;
-    const OptionalText ca = ReadOptionalText(config, kTlsCa);
-    if (ca.unreadable) unreadable(kTlsCa);
+    const config::OptionalText ca = config::ReadOptionalText(config, names::kSyslogTlsCa);
+    if (ca.unreadable) unreadable(names::kSyslogTlsCa);
     if (ca.text) entry.tls_ca = *ca.text;
   }
   const bool stream = entry.protocol != SyslogProtocol::kUdp;

@@ -184,14 +184,44 @@ TEST_P(RegistryConfigTest, ClearingMapsEndsOnAnEntryThatCannotBeDeleted) {
   EXPECT_EQ((std::vector<std::string>{"1", "7"}), Subkeys("Maps"));
 }
 
-TEST_P(RegistryConfigTest, SyslogHostsAreCreatedOnFirstAddAndMatchHostAndPort) {
+// A twin has the same host, port and optional values; only the optional
+// values given are written.
+TEST_P(RegistryConfigTest, SyslogHostsAreCreatedOnFirstAddAndMatchHostPortAndOptions) {
   RegistryConfig config(*registry_, nullptr);
   EXPECT_FALSE(KeyExists("Syslog"));
   EXPECT_TRUE(config.AddSyslogHost("loghost", 514));
   EXPECT_TRUE(config.AddSyslogHost("loghost", 1514));
   EXPECT_FALSE(config.AddSyslogHost("loghost", 514));
   EXPECT_TRUE(config.AddSyslogHost("LOGHOST", 514));
-  EXPECT_EQ((std::vector<std::string>{"0", "1", "2"}), Subkeys("Syslog"));
+  const config::SyslogOptions tcp{"tcp", std::nullopt, std::nullopt, "C:\\ca.pem"};
+  EXPECT_TRUE(config.AddSyslogHost("loghost", 514, tcp));
+  EXPECT_FALSE(config.AddSyslogHost("loghost", 514, tcp));
+  EXPECT_EQ((std::vector<std::string>{"0", "1", "2", "3"}), Subkeys("Syslog"));
+  EXPECT_EQ("tcp", StoredText(*registry_, "Syslog\\3", "protocol"));
+  EXPECT_EQ("C:\\ca.pem", StoredText(*registry_, "Syslog\\3", "tlsca"));
+  config.Open("Syslog\\3");
+  EXPECT_EQ(std::nullopt, config::ReadOptionalText(config, "format").text);
+  EXPECT_FALSE(config::ReadOptionalText(config, "format").unreadable);
+  SetRaw("Syslog\\3", "format", RegType::kNumber, Dword(1));
+  EXPECT_TRUE(config::ReadOptionalText(config, "format").unreadable);
+}
+
+TEST(SyslogOptionsTest, ProtocolAndFormatNamesInAnyCaseAndTheProposedPorts) {
+  using config::SyslogFormat;
+  using config::SyslogProtocol;
+  EXPECT_EQ(SyslogProtocol::kUdp, config::ParseSyslogProtocol("udp"));
+  EXPECT_EQ(SyslogProtocol::kTcp, config::ParseSyslogProtocol("TCP"));
+  EXPECT_EQ(SyslogProtocol::kTls, config::ParseSyslogProtocol("Tls"));
+  EXPECT_EQ(SyslogFormat::kClassic, config::ParseSyslogFormat("classic"));
+  EXPECT_EQ(SyslogFormat::kRfc5424, config::ParseSyslogFormat("RFC5424"));
+  for (const char* unknown : {"", "sctp", "udp ", "rfc3164"}) {
+    EXPECT_FALSE(config::ParseSyslogProtocol(unknown)) << unknown;
+    EXPECT_FALSE(config::ParseSyslogFormat(unknown)) << unknown;
+  }
+  EXPECT_EQ("tls rfc5424", std::string(config::SyslogProtocolText(SyslogProtocol::kTls)) + " " +
+                               config::SyslogFormatText(SyslogFormat::kRfc5424));
+  EXPECT_EQ(514, config::ProposedSyslogPort(SyslogProtocol::kTcp));
+  EXPECT_EQ(6514, config::ProposedSyslogPort(SyslogProtocol::kTls));
 }
 
 TEST_P(RegistryConfigTest, MapsAreLookedUpByTheirDecimalName) {

@@ -118,18 +118,5 @@ TEST(SyslogFramingTest, OctetCountingAndUtf8Cuts) {
   }
 }
 
-TEST(SyslogSettingsTest, ProtocolAndFormatNamesInAnyCase) {
-  using forwarding::SyslogProtocol;
-  EXPECT_EQ(SyslogProtocol::kUdp, forwarding::ParseSyslogProtocol("udp"));
-  EXPECT_EQ(SyslogProtocol::kTcp, forwarding::ParseSyslogProtocol("TCP"));
-  EXPECT_EQ(SyslogProtocol::kTls, forwarding::ParseSyslogProtocol("Tls"));
-  EXPECT_EQ(SyslogFormat::kClassic, forwarding::ParseSyslogFormat("classic"));
-  EXPECT_EQ(SyslogFormat::kRfc5424, forwarding::ParseSyslogFormat("RFC5424"));
-  for (const char* unknown : {"", "sctp", "udp ", "rfc3164"}) {
-    EXPECT_FALSE(forwarding::ParseSyslogProtocol(unknown)) << unknown;
-    EXPECT_FALSE(forwarding::ParseSyslogFormat(unknown)) << unknown;
-  }
-}
-
 }  // namespace
 }  // namespace kivo::testing
