@@ -1,10 +1,10 @@
 #include "tool/windows/MigrationDialog.h"
 
-#include <commdlg.h>
-
+#include <optional>
 #include <string>
 
 #include "tool/LegacyImport.h"
+#include "tool/windows/FilePicker.h"
 #include "tool/windows/ModalDialog.h"
 #include "tool/windows/Resource.h"
 #include "tool/windows/WindowText.h"
@@ -27,18 +27,10 @@ class MigrationWindow {
   }
 
   void Browse(HWND dialog) {
-    char file[MAX_PATH] = "";
-    OPENFILENAMEA request = {};
-    request.lStructSize = sizeof(request);
-    request.hwndOwner = dialog;
-    request.lpstrFilter = "Config Files\0*.cfg\0All Files\0*.*\0";
-    request.nFilterIndex = 1;
-    request.lpstrFile = file;
-    request.nMaxFile = sizeof(file);
-    request.lpstrTitle = "Kivo.cfg";
-    request.lpstrDefExt = "cfg";
-    request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
-    if (GetOpenFileNameA(&request)) path_ = file;
+    if (const std::optional<std::string> picked =
+            PickFile(dialog, "Config Files\0*.cfg\0All Files\0*.*\0", "Kivo.cfg", "cfg")) {
+      path_ = *picked;
+    }
     // The field shows the dialog's path either way, so a cancelled file
     // dialog drops what was typed since the last pick.
     SetItemText(dialog, IDC_MIGRATION_PATH, path_);
