@@ -269,31 +269,14 @@ RegistryConfig::AddResult RegistryConfig::AppendFilter(const std::string& on,
   });
 }
 
-namespace {
-
-// The optional values of a syslog entry, by name.
-struct SyslogOption {
-  const char* name;
-  std::optional<std::string> SyslogOptions::*value;
-};
-constexpr SyslogOption kSyslogOptions[] = {{names::kSyslogProtocol, &SyslogOptions::protocol},
-                                           {names::kSyslogFormat, &SyslogOptions::format},
-                                           {names::kSyslogTlsName, &SyslogOptions::tls_name},
-                                           {names::kSyslogTlsCa, &SyslogOptions::tls_ca}};
-
-}  // namespace
-
 RegistryConfig::FindResult RegistryConfig::FindSyslogHost(const std::string& host,
                                                           std::int32_t port,
                                                           const SyslogOptions& options) {
   return FindEntry(names::kSyslog, [&] {
     std::string stored_host = GetSyslogHost();
     std::int32_t stored_port = GetSyslogPort();
-    if (stored_host != host || stored_port != port) return false;
-    for (const SyslogOption& option : kSyslogOptions) {
-      if (ReadOptionalText(*this, option.name).text != options.*option.value) return false;
-    }
-    return true;
+    return stored_host == host && stored_port == port &&
+           ReadSyslogOptions(*this).options == options;
   });
 }
 
@@ -304,9 +287,9 @@ RegistryConfig::AddResult RegistryConfig::AddSyslogHost(const std::string& host,
     WriteResult written;
     written.Add(SetSyslogHost(host));
     written.Add(SetSyslogPort(port));
-    for (const SyslogOption& option : kSyslogOptions) {
-      if (const std::optional<std::string>& text = options.*option.value) {
-        written.Add(WriteText(option.name, *text));
+    for (const SyslogOptionField& field : SyslogOptionFields()) {
+      if (const std::optional<std::string>& text = options.*field.value) {
+        written.Add(WriteText(field.name, *text));
       }
     }
     return written.error();

@@ -59,4 +59,23 @@ OptionalText ReadOptionalText(RegistryConfig& config, const char* name) {
   }
 }
 
+const std::array<SyslogOptionField, 4>& SyslogOptionFields() {
+  static constexpr std::array<SyslogOptionField, 4> kFields = {
+      {{names::kSyslogProtocol, &SyslogOptions::protocol},
+       {names::kSyslogFormat, &SyslogOptions::format},
+       {names::kSyslogTlsName, &SyslogOptions::tls_name},
+       {names::kSyslogTlsCa, &SyslogOptions::tls_ca}}};
+  return kFields;
+}
+
+ReadSyslogOptionsResult ReadSyslogOptions(RegistryConfig& config) {
+  ReadSyslogOptionsResult result;
+  for (const SyslogOptionField& field : SyslogOptionFields()) {
+    OptionalText text = ReadOptionalText(config, field.name);
+    result.unreadable = result.unreadable || text.unreadable;
+    result.options.*field.value = std::move(text.text);
+  }
+  return result;
+}
+
 }  // namespace kivo::config

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,10 +31,10 @@ std::int32_t ProposedSyslogPort(SyslogProtocol protocol);
 // "tlsname", "tlsca"), each absent or its text as stored. Absent values are
 // not written: an entry without them is exactly what it always was.
 struct SyslogOptions {
-  std::optional<std::string> protocol;
-  std::optional<std::string> format;
-  std::optional<std::string> tls_name;
-  std::optional<std::string> tls_ca;
+  std::optional<std::string> protocol = std::nullopt;
+  std::optional<std::string> format = std::nullopt;
+  std::optional<std::string> tls_name = std::nullopt;
+  std::optional<std::string> tls_ca = std::nullopt;
 
   bool operator==(const SyslogOptions& other) const {
     return protocol == other.protocol && format == other.format && tls_name == other.tls_name &&
@@ -50,5 +51,21 @@ struct OptionalText {
   bool unreadable = false;
 };
 OptionalText ReadOptionalText(RegistryConfig& config, const char* name);
+
+// Each optional value with its name in the store, in the order an add
+// writes them.
+struct SyslogOptionField {
+  const char* name;
+  std::optional<std::string> SyslogOptions::*value;
+};
+const std::array<SyslogOptionField, 4>& SyslogOptionFields();
+
+// The optional values of the current key, the one entry; `unreadable` when
+// one of them is there but cannot be read (it is then absent in `options`).
+struct ReadSyslogOptionsResult {
+  SyslogOptions options;
+  bool unreadable = false;
+};
+ReadSyslogOptionsResult ReadSyslogOptions(RegistryConfig& config);
 
 }  // namespace kivo::config
