@@ -13,6 +13,16 @@ std::int32_t SyslogPage::ChoiceFromRadios(bool forward_everything, bool use_filt
   return kNoChoice;
 }
 
+std::string SyslogPage::ProtocolCaption(const SyslogRow& row) {
+  const std::optional<std::string>& stored = row.options.protocol;
+  if (!stored) return "UDP";
+  const std::optional<config::SyslogProtocol> protocol = config::ParseSyslogProtocol(*stored);
+  if (!protocol) return *stored;
+  std::string caption = config::SyslogProtocolText(*protocol);
+  for (char& c : caption) c = static_cast<char>(c - 'a' + 'A');
+  return caption;
+}
+
 void SyslogPage::Load() {
   namespace names = config::names;
   rows_.clear();
@@ -27,8 +37,11 @@ void SyslogPage::Load() {
     const auto host = config::TryRead([&] { return config.GetSyslogHost(); });
     const auto port = config::TryRead([&] { return config.GetSyslogPort(); });
     SyslogRow row{host.value_or(""), port ? std::to_string(*port) : ""};
-    if (!host || !port) {
-      row.kept = config.ReadStoredValues({names::kSyslogHost, names::kSyslogPort});
+    config::ReadSyslogOptionsResult options = config::ReadSyslogOptions(config);
+    row.options = std::move(options.options);
+    if (!host || !port || options.unreadable) {
+      row.kept = config.ReadStoredValues(std::vector<const char*>(
+          std::begin(names::kSyslogEntryValues), std::end(names::kSyslogEntryValues)));
     }
     rows_.push_back(std::move(row));
   }
@@ -43,7 +56,7 @@ platform::RegStatus SyslogPage::Save() {
   if (error == platform::kRegSuccess) error = config.ClearSyslogHosts();
   if (error != platform::kRegSuccess) return error;
   return AddRowsThenKeptEntries(config, config::names::kSyslog, rows_, [&](const SyslogRow& row) {
-    return config.AddSyslogHost(row.host, TextToNumber(row.port_text)).error;
+    return config.AddSyslogHost(row.host, TextToNumber(row.port_text), row.options).error;
   });
 }
 

@@ -15,12 +15,15 @@ namespace kivo::tool {
 struct SyslogRow {
   std::string host;
   std::string port_text;  // decimal, or empty when it could not be read
+  // "protocol", "format", "tlsname" and "tlsca" as stored; absent ones stay
+  // absent.
+  config::SyslogOptions options = {};
   // Set for a stored entry that could not be read in full: its values
   // exactly as stored, which a save keeps unchanged.
   std::optional<config::StoredValues> kept = std::nullopt;
 
   bool operator==(const SyslogRow& other) const {
-    return host == other.host && port_text == other.port_text &&
+    return host == other.host && port_text == other.port_text && options == other.options &&
            kept.has_value() == other.kept.has_value();
   }
 };
@@ -40,14 +43,18 @@ class SyslogPage {
   // The choice as the two radio buttons show it.
   static std::int32_t ChoiceFromRadios(bool forward_everything, bool use_filters);
 
+  // How the list shows a row's protocol: "UDP", "TCP" or "TLS" ("UDP"
+  // without a "protocol"), or a stored text that names none as it stands.
+  static std::string ProtocolCaption(const SyslogRow& row);
+
   // Reads "usefilters" (0 when it cannot be read) and lists every entry in
-  // number order, gaps included; an entry that cannot be read in full is
-  // listed as kept. Writes nothing.
+  // number order, gaps included; an entry that cannot be read in full (a
+  // value of it there but unreadable) is listed as kept. Writes nothing.
   void Load();
   // Creates "Syslog" if needed, writes "usefilters", clears the destinations,
-  // adds the rows top to bottom renumbered from 0 (exact repeats of host and
-  // port dropped), then the kept entries as stored. The first failed write
-  // ends the save.
+  // adds the rows top to bottom renumbered from 0 (exact repeats of host,
+  // port and options dropped), then the kept entries as stored. The first
+  // failed write ends the save.
   platform::RegStatus Save();
 
   const std::vector<SyslogRow>& rows() const { return rows_; }

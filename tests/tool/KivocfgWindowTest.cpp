@@ -228,7 +228,13 @@ TEST_F(KivocfgWindow, EveryDialogEditsItsPageAndOneApplySavesThemAll) {
   Click(GetDlgItem(dialog, IDOK));  // no host yet
   EXPECT_EQ("A host name or IP address must be specified.", AnswerMessageBox(IDOK));
   SetText(GetDlgItem(dialog, IDC_SYSLOG_HOST), "127.0.0.1");
-  SetText(GetDlgItem(dialog, IDC_SYSLOG_PORT), "1514");
+  // TLS proposes its own port and opens the certificate name and CA file.
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_SYSLOG_TLS_CA)));
+  Choose(GetDlgItem(dialog, IDC_SYSLOG_PROTOCOL), 2);
+  EXPECT_EQ("6514", TextOf(GetDlgItem(dialog, IDC_SYSLOG_PORT)));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_SYSLOG_TLS_CA)));
+  Choose(GetDlgItem(dialog, IDC_SYSLOG_FORMAT), 1);
+  SetText(GetDlgItem(dialog, IDC_SYSLOG_TLS_CA), "C:\\ca.pem");
   ASSERT_TRUE(CloseDialog(dialog, IDOK));
   SendMessageA(tool.Control(IDC_USE_FILTERS), BM_CLICK, 0, 0);
 
@@ -241,7 +247,8 @@ TEST_F(KivocfgWindow, EveryDialogEditsItsPageAndOneApplySavesThemAll) {
       "Filters\\0 filterOn=\"EventSource\" filterType=\"Exclude\" filterList=\"Bar\"\n"
       "Filters\\1 filterOn=\"EventSource\" filterType=\"Exclude\" filterList=\"\"\n"
       "Maps\nMaps\\4624\n"
-      "Syslog usefilters=1\nSyslog\\0 sysloghost=\"127.0.0.1\" syslogport=1514\n",
+      "Syslog usefilters=1\nSyslog\\0 sysloghost=\"127.0.0.1\" syslogport=6514 protocol=\"tls\" "
+      "format=\"rfc5424\" tlsca=\"C:\\ca.pem\"\n",
       Dump());
 }
 

@@ -275,10 +275,10 @@ TEST_F(ListPages, SyslogListsEveryEntryAndASaveKeepsTheUnreadableOneLast) {
   const std::string stored = DumpTree();
   page.Load();
   EXPECT_EQ(stored, DumpTree());
-  EXPECT_EQ(
-      (std::vector<SyslogRow>{
-          {"LOGHOST", "514"}, {"LogHost", "", config::StoredValues()}, {"after a gap", "1514"}}),
-      page.rows());
+  EXPECT_EQ((std::vector<SyslogRow>{{"LOGHOST", "514"},
+                                    {"LogHost", "", {}, config::StoredValues()},
+                                    {"after a gap", "1514"}}),
+            page.rows());
   EXPECT_EQ(SyslogPage::kForwardEverything, page.use_filters());
   page.Replace(0, {"c", "3"});
   page.set_use_filters(SyslogPage::ChoiceFromRadios(false, false));
@@ -295,35 +295,141 @@ TEST_F(ListPages, SyslogListsEveryEntryAndASaveKeepsTheUnreadableOneLast) {
   EXPECT_EQ(2, page.use_filters());
 }
 
-TEST(SyslogDialog, StartsFromTheProposalOrTheRowAndTakesAHostAndAPortFrom1To65535) {
-  SyslogDestinationDialog add(SyslogDestinationDialog::Mode::kAdd, {"ignored", "1"});
-  EXPECT_EQ(" 514 OK",
-            add.initial_host() + " " + add.initial_port_text() + " " + add.confirm_caption());
-  SyslogDestinationDialog modify(SyslogDestinationDialog::Mode::kModify, {"host", " 12x"});
-  EXPECT_EQ("host 12 Modify", modify.initial_host() + " " + modify.initial_port_text() + " " +
-                                  modify.confirm_caption());
+// The optional values are saved as stored: an entry without them keeps
+// having none, a text that names nothing known stays as it stands, and an
+// entry with one that cannot be read is kept whole.
+TEST_F(ListPages, SyslogKeepsTheOptionalValuesAsStored) {
+  Defaults();
+  Set("Syslog", "usefilters", 0);
   const struct {
-    std::string host;
-    const char* port;
+    const char* host;
+    std::vector<std::pair<const char*, const char*>> options;
+  } entries[] = {{"plain", {}},
+                 {"tls", {{"protocol", "TLS"}, {"tlsca", "C:\\ca.pem"}}},
+                 {"odd", {{"protocol", "sctp"}, {"format", "RFC5424"}, {"tlsname", ""}}}};
+  for (std::size_t i = 0; i < std::size(entries); ++i) {
+    const std::string entry = "Syslog\\" + std::to_string(i);
+    Set(entry, "sysloghost", entries[i].host);
+    Set(entry, "syslogport", 514);
+    for (const auto& [name, text] : entries[i].options) Set(entry, name, text);
+  }
+  Set("Syslog\\3", "sysloghost", "unreadable");
+  Set("Syslog\\3", "syslogport", 6514);
+  Set("Syslog\\3", "tlsname", 1);
+  const std::string stored = DumpTree("Syslog");
+  SyslogPage page(registry);
+  page.Load();
+  std::string captions;
+  for (const SyslogRow& row : page.rows()) captions += SyslogPage::ProtocolCaption(row) + " ";
+  EXPECT_EQ("UDP TLS sctp UDP ", captions);
+  EXPECT_EQ((config::SyslogOptions{"TLS", std::nullopt, std::nullopt, "C:\\ca.pem"}),
+            page.rows()[1].options);
+  EXPECT_TRUE(page.rows()[3].kept);
+  EXPECT_EQ(platform::kRegSuccess, page.Save());
+  EXPECT_EQ(stored, DumpTree("Syslog"));
+}
+
+TEST(SyslogDialog, StartsFromTheProposalOrTheRowAndTakesAHostAndAPortFrom1To65535) {
+  using Dialog = SyslogDestinationDialog;
+  Dialog add(Dialog::Mode::kAdd, {"ignored", "1", {"tls"}});
+  EXPECT_EQ(" 514 0 0 OK", add.initial().host + " " + add.initial().port_text + " " +
+                               std::to_string(add.initial().protocol) + " " +
+                               std::to_string(add.initial().format) + " " + add.confirm_caption());
+  Dialog modify(Dialog::Mode::kModify, {"host", " 12x", {"Tls", "rfc5424", "name", "ca"}});
+  EXPECT_EQ("host 12 2 1 name ca Modify",
+            modify.initial().host + " " + modify.initial().port_text + " " +
+                std::to_string(modify.initial().protocol) + " " +
+                std::to_string(modify.initial().format) + " " + modify.initial().tls_name + " " +
+                modify.initial().tls_ca + " " + modify.confirm_caption());
+  const std::string too_long(128, 'h');
+  const struct {
+    Dialog::Fields fields;
     const char* message;  // or, when taken, the port of the row
+    Dialog::Field refused;
   } cases[] = {
-      {"", "514", SyslogDestinationDialog::kNoHost},
-      {"h", "", SyslogDestinationDialog::kBadPort},
-      {"h", "51a", SyslogDestinationDialog::kBadPort},
-      {"h", "0", SyslogDestinationDialog::kBadPort},
-      {"h", "65536", SyslogDestinationDialog::kBadPort},
-      {"h", " 514 ", "514"},
-      {"h", "65535", "65535"},
-      {std::string(128, 'h'), "514",
-       "The host name or IP address must not be longer than 127 characters."},
+      {{"", "514"}, Dialog::kNoHost, Dialog::Field::kHost},
+      {{"h", ""}, Dialog::kBadPort, Dialog::Field::kPort},
+      {{"h", "51a"}, Dialog::kBadPort, Dialog::Field::kPort},
+      {{"h", "0"}, Dialog::kBadPort, Dialog::Field::kPort},
+      {{"h", "65536"}, Dialog::kBadPort, Dialog::Field::kPort},
+      {{"h", " 514 "}, "514", Dialog::Field::kHost},
+      {{"h", "65535"}, "65535", Dialog::Field::kHost},
+      {{too_long, "514"},
+       "The host name or IP address must not be longer than 127 characters.",
+       Dialog::Field::kHost},
+      {{"h", "514", 2, 0, too_long},
+       "The certificate name must not be longer than 127 characters.",
+       Dialog::Field::kTlsName},
+      {{"h", "514", 2, 0, "", too_long},
+       "The CA file's path must not be longer than 127 characters.",
+       Dialog::Field::kTlsCa},
   };
   for (const auto& c : cases) {
-    SyslogDestinationDialog dialog(SyslogDestinationDialog::Mode::kAdd, {});
-    const std::string message = dialog.Confirm(c.host, c.port);
-    EXPECT_EQ(c.message, message.empty() ? dialog.result().port_text : message) << c.port;
-    EXPECT_EQ(message.empty() ? c.host : "", dialog.result().host);
-    EXPECT_EQ(message == SyslogDestinationDialog::kBadPort, dialog.port_refused());
+    Dialog dialog(Dialog::Mode::kAdd, {});
+    const std::string message = dialog.Confirm(c.fields);
+    EXPECT_EQ(c.message, message.empty() ? dialog.result().port_text : message) << c.message;
+    EXPECT_EQ(message.empty() ? c.fields.host : "", dialog.result().host);
+    if (!message.empty()) {
+      EXPECT_EQ(c.refused, dialog.refused_field()) << c.message;
+    }
   }
+}
+
+// What is left as shown keeps the stored value, byte for byte; what changed
+// is stored in the store's words; an emptied text goes.
+TEST(SyslogDialog, ProtocolFormatNameAndCaFileAreStoredOnlyWhenChanged) {
+  using Dialog = SyslogDestinationDialog;
+  using Options = config::SyslogOptions;
+  const SyslogRow stored{"h", "1", {"Tls", std::nullopt, "", "C:\\ca.pem"}};
+  const SyslogRow unknown{"h", "1", {"sctp", "syslog", std::nullopt, std::nullopt}};
+  const struct {
+    Dialog::Mode mode;
+    SyslogRow row;
+    int protocol, format;
+    const char *tls_name, *tls_ca;
+    Options expected;
+  } cases[] = {
+      {Dialog::Mode::kAdd, {}, 0, 0, "", "", {}},
+      {Dialog::Mode::kAdd,
+       {},
+       2,
+       1,
+       "",
+       "C:\\ca.pem",
+       {"tls", "rfc5424", std::nullopt, "C:\\ca.pem"}},
+      {Dialog::Mode::kModify, stored, 2, 0, "", "C:\\ca.pem", stored.options},
+      {Dialog::Mode::kModify,
+       stored,
+       1,
+       0,
+       "logs",
+       "",
+       {"tcp", std::nullopt, "logs", std::nullopt}},
+      {Dialog::Mode::kModify, unknown, -1, -1, "", "", unknown.options},
+      {Dialog::Mode::kModify,
+       unknown,
+       0,
+       0,
+       "",
+       "",
+       {"udp", "classic", std::nullopt, std::nullopt}},
+  };
+  for (const auto& c : cases) {
+    Dialog dialog(c.mode, c.row);
+    EXPECT_EQ(c.row.options.protocol == std::nullopt ? 0
+              : c.row.options.protocol == "sctp"     ? -1
+                                                     : 2,
+              dialog.initial().protocol);
+    EXPECT_EQ("", dialog.Confirm({"h", "514", c.protocol, c.format, c.tls_name, c.tls_ca}));
+    EXPECT_EQ(c.expected, dialog.result().options) << c.protocol << c.tls_name;
+  }
+  EXPECT_EQ("6514", Dialog::PortAfterProtocolChange("514", 0, 2));
+  EXPECT_EQ("514", Dialog::PortAfterProtocolChange("6514", 2, 1));
+  EXPECT_EQ("6514", Dialog::PortAfterProtocolChange("", 1, 2));
+  EXPECT_EQ("1514", Dialog::PortAfterProtocolChange("1514", 0, 2));
+  EXPECT_EQ("514", Dialog::PortAfterProtocolChange("514", Dialog::kNoItem, 2));
+  EXPECT_TRUE(Dialog::TlsChosen(2));
+  EXPECT_FALSE(Dialog::TlsChosen(Dialog::kNoItem));
 }
 
 }  // namespace

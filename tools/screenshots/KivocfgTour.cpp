@@ -40,8 +40,10 @@ void AddSampleSettings(kivo::platform::Registry& registry) {
   config.AddFilter("EventSource", "Exclude", "Perflib,WinMgmt");
   config.AddFilter("EventType", "Include", "1,2,5");
   for (int id : {4625, 7036, 1000}) config.AddMap(id);
+  config.AddSyslogHost("logs.example.net", 6514,
+                       {"tls", "rfc5424", "logs.example.net", "C:\\Kivo\\logs-ca.pem"});
   config.AddSyslogHost("loghost.example.net", 514);
-  config.AddSyslogHost("127.0.0.1", 1514);
+  config.AddSyslogHost("127.0.0.1", 1514, {"tcp"});
   config.Open(kivo::config::names::kSyslog);
   config.SetUseFilters(1);
 }
@@ -75,8 +77,9 @@ bool Tour() {
   tool.ShowPage(2);
   taken = taken && Shot("trap-type-map-page", tool.sheet());
   tool.ShowPage(3);
+  SelectFirstRow(tool.Control(IDC_SYSLOG_LIST));  // the TLS destination
   taken = taken && Shot("syslog-page", tool.sheet()) &&
-          ShotOfDialog("syslog-destination-dialog", tool.Control(IDC_SYSLOG_ADD),
+          ShotOfDialog("syslog-destination-dialog", tool.Control(IDC_SYSLOG_MODIFY),
                        "Add Syslog Destination");
   return tool.Cancel() && taken;
 }

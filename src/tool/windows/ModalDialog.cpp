@@ -20,6 +20,11 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
     own->second(dialog);
     return TRUE;
   }
+  const auto picked = handlers->selections.find(LOWORD(wparam));
+  if (picked != handlers->selections.end() && HIWORD(wparam) == CBN_SELCHANGE) {
+    picked->second(dialog);
+    return TRUE;
+  }
   switch (LOWORD(wparam)) {
     case IDOK: {
       const std::string refusal = handlers->confirm(dialog);

@@ -16,12 +16,15 @@ namespace kivo::tool::windows {
 // closes without asking anything. Buttons with
 // a handler in `buttons` (the confirm button too, when it does more than
 // accept or refuse) run that handler instead and close only through it.
+// Drop-down lists with a handler in `selections` run it when the user picks
+// an item.
 struct ModalDialogHandlers {
   std::function<void(HWND dialog)> fill;
   std::function<std::string(HWND dialog)> confirm;
   std::function<void(HWND dialog)> refused;
   std::function<bool(HWND dialog)> approve;
   std::map<int, std::function<void(HWND dialog)>> buttons;
+  std::map<int, std::function<void(HWND dialog)>> selections;
 };
 
 // Shows the dialog; true when it was closed by a confirm that was accepted.

@@ -13,8 +13,8 @@ SyslogPageWindow::SyslogPageWindow(platform::Registry& registry)
       page_(registry) {}
 
 void SyslogPageWindow::OnCreate() {
-  const int third = ListWidth() / 3;
-  SetUpColumns({{"Syslog Host ", 2 * third}, {"Port", third}});
+  const int quarter = ListWidth() / 4;
+  SetUpColumns({{"Syslog Host ", 2 * quarter}, {"Port", quarter}, {"Protocol", quarter}});
   page_.Load();
   ShowRows(-1);
   // A stored choice other than 0 or 1 shows neither button chosen.
@@ -37,7 +37,8 @@ std::vector<std::vector<std::string>> SyslogPageWindow::RowTexts() const {
   std::vector<std::vector<std::string>> rows;
   // The port column marks an entry kept as stored because it cannot be read.
   for (const SyslogRow& row : page_.rows()) {
-    rows.push_back({row.host, row.kept ? MarkedUnreadable(row.port_text) : row.port_text});
+    rows.push_back({row.host, row.kept ? MarkedUnreadable(row.port_text) : row.port_text,
+                    SyslogPage::ProtocolCaption(row)});
   }
   return rows;
 }
