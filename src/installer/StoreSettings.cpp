@@ -45,6 +45,18 @@ std::optional<std::int32_t> ParseSwitch(const std::string& text) {
   return std::nullopt;
 }
 
+// SYSLOGPROTOCOL and SYSLOGFORMAT in the store's words.
+std::optional<std::string> ParseProtocol(const std::string& text) {
+  const std::optional<config::SyslogProtocol> protocol = config::ParseSyslogProtocol(text);
+  if (!protocol) return std::nullopt;
+  return config::SyslogProtocolText(*protocol);
+}
+std::optional<std::string> ParseFormat(const std::string& text) {
+  const std::optional<config::SyslogFormat> format = config::ParseSyslogFormat(text);
+  if (!format) return std::nullopt;
+  return config::SyslogFormatText(*format);
+}
+
 // The store reads texts through a fixed buffer; a longer text would be
 // written but could never be read back by the service.
 bool FitsStore(const std::string& text) {
@@ -62,14 +74,22 @@ ParsedStoreSettings ParseStoreSettings(const PropertyLookup& property) {
   };
   const std::string too_long = " is longer than 127 characters, more than the service can read";
 
+  config::SyslogOptions& options = settings.syslog_options;
   struct TextProperty {
     const char* name;
     std::optional<std::string>* target;
+    std::optional<std::string> (*parse)(const std::string& text) = nullptr;
+    const char* allowed = nullptr;
   };
   for (const TextProperty& text :
        {TextProperty{properties::kTrapDestination, &settings.destination},
         TextProperty{properties::kCommunity, &settings.community},
-        TextProperty{properties::kSyslogHost, &settings.syslog_host}}) {
+        TextProperty{properties::kSyslogHost, &settings.syslog_host},
+        TextProperty{properties::kSyslogProtocol, &options.protocol, ParseProtocol,
+                     "udp, tcp or tls"},
+        TextProperty{properties::kSyslogFormat, &options.format, ParseFormat, "classic or rfc5424"},
+        TextProperty{properties::kSyslogTlsName, &options.tls_name},
+        TextProperty{properties::kSyslogCa, &options.tls_ca}}) {
     const std::string value = property(text.name);
     if (value.empty()) {
       continue;
@@ -77,7 +97,10 @@ ParsedStoreSettings ParseStoreSettings(const PropertyLookup& property) {
     if (!FitsStore(value)) {
       return fail(text.name + too_long);
     }
-    *text.target = value;
+    *text.target = text.parse ? text.parse(value) : value;
+    if (!*text.target) {
+      return fail(std::string(text.name) + " must be " + text.allowed + ", not \"" + value + "\"");
+    }
   }
 
   struct NumberProperty {
@@ -104,8 +127,18 @@ ParsedStoreSettings ParseStoreSettings(const PropertyLookup& property) {
     }
   }
 
-  if (settings.syslog_port && !settings.syslog_host) {
-    return fail("SYSLOGPORT needs SYSLOGHOST: it is the port of that syslog destination");
+  for (const char* name :
+       {properties::kSyslogPort, properties::kSyslogProtocol, properties::kSyslogFormat,
+        properties::kSyslogTlsName, properties::kSyslogCa}) {
+    if (!settings.syslog_host && !property(name).empty()) {
+      return fail(std::string(name) +
+                  " needs SYSLOGHOST: it belongs to the syslog destination that SYSLOGHOST sets");
+    }
+  }
+  const bool tls = options.protocol == config::SyslogProtocolText(config::SyslogProtocol::kTls);
+  if ((options.tls_name || options.tls_ca) && options.protocol && !tls) {
+    return fail(std::string(options.tls_name ? properties::kSyslogTlsName : properties::kSyslogCa) +
+                " is a setting of TLS: it needs SYSLOGPROTOCOL=tls, not " + *options.protocol);
   }
   result.settings = settings;
   return result;
@@ -148,11 +181,27 @@ platform::RegStatus WriteStoreSettings(platform::Registry& registry,
     written.Add(store.SetUseFilters(0));
   }
   store.OpenEntry(0);
+  // The port proposed for the entry's protocol, before and after the write.
+  const auto proposed_port = [](const std::optional<std::string>& protocol) {
+    return config::ProposedSyslogPort(
+        config::ParseSyslogProtocol(protocol.value_or("")).value_or(config::SyslogProtocol::kUdp));
+  };
+  const std::optional<std::string> stored_protocol =
+      config::ReadOptionalText(store, config::names::kSyslogProtocol).text;
+  const std::optional<std::int32_t> stored_port =
+      config::TryRead([&] { return store.GetSyslogPort(); });
+  const std::optional<std::string>& protocol =
+      settings.syslog_options.protocol ? settings.syslog_options.protocol : stored_protocol;
   written.Add(store.SetSyslogHost(*settings.syslog_host));
   if (settings.syslog_port) {
     written.Add(store.SetSyslogPort(*settings.syslog_port));
-  } else if (!config::TryRead([&] { return store.GetSyslogPort(); })) {
-    written.Add(store.SetSyslogPort(kDefaultSyslogPort));
+  } else if (!stored_port || *stored_port == proposed_port(stored_protocol)) {
+    written.Add(store.SetSyslogPort(proposed_port(protocol)));
+  }
+  for (const config::SyslogOptionField& field : config::SyslogOptionFields()) {
+    if (const std::optional<std::string>& text = settings.syslog_options.*field.value) {
+      written.Add(store.WriteText(field.name, *text));
+    }
   }
   return written.error();
 }

@@ -43,6 +43,14 @@ TEST(StoreProperties, ValuesBecomeStoreValues) {
                             *s.syslog_port, *s.burst, *s.resume));
   EXPECT_EQ(0, Parse({{"SNMPVERSION", "1"}}).settings->version);
   EXPECT_FALSE(Parse({}).settings->destination);
+  const auto tls = Parse({{"SYSLOGHOST", "h"},
+                          {"SYSLOGPROTOCOL", "TLS"},
+                          {"SYSLOGFORMAT", "Rfc5424"},
+                          {"SYSLOGTLSNAME", "logs"},
+                          {"SYSLOGCA", "C:\\ca.pem"}});
+  ASSERT_TRUE(tls.settings) << tls.error;
+  EXPECT_EQ((config::SyslogOptions{"tls", "rfc5424", "logs", "C:\\ca.pem"}),
+            tls.settings->syslog_options);
 }
 
 TEST(StoreProperties, UnusableValuesStopTheInstall) {
@@ -56,6 +64,14 @@ TEST(StoreProperties, UnusableValuesStopTheInstall) {
       {{{"RESUME", "01"}}, "RESUME must be 0 or 1"},
       {{{"COMMUNITY", std::string(128, 'c')}}, "COMMUNITY is longer than 127 characters"},
       {{{"SYSLOGPORT", "514"}}, "SYSLOGPORT needs SYSLOGHOST"},
+      {{{"SYSLOGCA", "C:\\ca.pem"}}, "SYSLOGCA needs SYSLOGHOST"},
+      {{{"SYSLOGHOST", "h"}, {"SYSLOGPROTOCOL", "sctp"}},
+       "SYSLOGPROTOCOL must be udp, tcp or tls, not \"sctp\""},
+      {{{"SYSLOGHOST", "h"}, {"SYSLOGFORMAT", "bsd"}}, "SYSLOGFORMAT must be classic or rfc5424"},
+      {{{"SYSLOGHOST", "h"}, {"SYSLOGTLSNAME", std::string(128, 'n')}},
+       "SYSLOGTLSNAME is longer than 127 characters"},
+      {{{"SYSLOGHOST", "h"}, {"SYSLOGPROTOCOL", "tcp"}, {"SYSLOGCA", "ca.pem"}},
+       "SYSLOGCA is a setting of TLS: it needs SYSLOGPROTOCOL=tls, not tcp"},
   };
   for (const auto& [given, error] : rejected) {
     const auto parsed = Parse(given);
@@ -133,6 +149,31 @@ TEST_P(StoreSettingsWrite, ExistingStoreKeepsWhatWasNotGiven) {
   EXPECT_EQ("replaced", Text("Syslog\\0", "sysloghost"));
   EXPECT_EQ(1514, Number("Syslog\\0", "syslogport"));
   EXPECT_EQ("second", Text("Syslog\\1", "sysloghost"));
+}
+
+// Only the optional values given are written; without SYSLOGPORT the port
+// follows the protocol while it is the one proposed for the old protocol.
+TEST_P(StoreSettingsWrite, SyslogOptionsAreWrittenAndTheProposedPortFollowsTheProtocol) {
+  Write({{"SYSLOGHOST", "h"}});
+  EXPECT_EQ("Syslog\\0 sysloghost=\"h\" syslogport=514\n", DumpTree(*registry_, "Syslog\\0"));
+  const struct {
+    Properties given;
+    std::int32_t port;
+  } steps[] = {
+      {{{"SYSLOGHOST", "h"}, {"SYSLOGPROTOCOL", "tls"}, {"SYSLOGCA", "C:\\ca.pem"}}, 6514},
+      {{{"SYSLOGHOST", "h"}, {"SYSLOGFORMAT", "rfc5424"}}, 6514},
+      {{{"SYSLOGHOST", "h"}, {"SYSLOGPROTOCOL", "tcp"}, {"SYSLOGPORT", "1514"}}, 1514},
+      {{{"SYSLOGHOST", "h"}, {"SYSLOGPROTOCOL", "tls"}}, 1514},
+  };
+  for (const auto& step : steps) {
+    Write(step.given);
+    EXPECT_EQ(step.port, Number("Syslog\\0", "syslogport"));
+  }
+  for (const auto& [name, text] :
+       {std::pair{"protocol", "tls"}, {"format", "rfc5424"}, {"tlsca", "C:\\ca.pem"}}) {
+    EXPECT_EQ(text, Text("Syslog\\0", name));
+  }
+  EXPECT_EQ(std::nullopt, Text("Syslog\\0", "tlsname"));
 }
 
 TEST(StoreSettingsRefused, AWriteTheStoreRefusesFailsTheInstall) {

@@ -112,7 +112,8 @@ class Package:
         session.registry({CONFIG_KEY: None})
         code, text = self.logged_msiexec(
             "properties", "/i", self.older, "TRAPDESTINATION=127.0.0.1", "COMMUNITY=" + SECRET,
-            "SYSLOGHOST=loghost.example", "BURST=1", "RESUME=1")
+            "SYSLOGHOST=loghost.example", "SYSLOGPROTOCOL=TLS", "SYSLOGCA=C:\\ca.pem", "BURST=1",
+            "RESUME=1")
         if checks.equal("install with properties", 0, code):
             self.installed("older package")
             checks.equal("community in the log", False, SECRET.encode() in text)
@@ -122,12 +123,14 @@ class Package:
             checks.equal("store after properties", expected,
                          {name: self.value(name) for name in expected})
             checks.equal("syslog destination", [("REG_DWORD", "0x0"), ("REG_SZ", "loghost.example"),
-                                                ("REG_DWORD", "0x202")],
-                         [self.value("usefilters", r"\Syslog"),
-                          self.value("sysloghost", r"\Syslog\0"),
-                          self.value("syslogport", r"\Syslog\0")])
-            checks.ok("TRAPDESTINATION, COMMUNITY, SYSLOGHOST, BURST, RESUME on a machine without "
-                      "a store: the default store with them in it; the community not in the log")
+                                                ("REG_DWORD", "0x1972"), ("REG_SZ", "tls"),
+                                                ("REG_SZ", "C:\\ca.pem"), None],
+                         [self.value("usefilters", r"\Syslog")] +
+                         [self.value(name, r"\Syslog\0") for name in (
+                             "sysloghost", "syslogport", "protocol", "tlsca", "format")])
+            checks.ok("TRAPDESTINATION, COMMUNITY, SYSLOGHOST, SYSLOGPROTOCOL, SYSLOGCA, BURST, "
+                      "RESUME on a machine without a store: the default store with them in it (TLS "
+                      "on port 6514); the community not in the log")
 
         # The service's positions, which the upgrade must keep ("resume" is
         # on: a start without it forgets them).
@@ -151,7 +154,8 @@ class Package:
         session.registry({CONFIG_KEY: {"resume": None}})  # a value the install adds
         before = self.store()
         if checks.equal("failed install on a store", True, self.msiexec(
-                "/i", self.failing, "COMMUNITY=other", "RESUME=1", "SYSLOGHOST=other") != 0) and \
+                "/i", self.failing, "COMMUNITY=other", "RESUME=1", "SYSLOGHOST=other",
+                "SYSLOGPROTOCOL=tcp") != 0) and \
                 checks.equal("store after the failed install", before, self.store()):
             checks.ok("an install that fails after the store write leaves the store as it was")
         session.registry({CONFIG_KEY: None})
