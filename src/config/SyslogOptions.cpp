@@ -7,8 +7,8 @@ namespace {
 
 constexpr const char* kProtocolTexts[] = {"udp", "tcp", "tls"};
 constexpr const char* kFormatTexts[] = {"classic", "rfc5424"};
-constexpr std::int32_t kSyslogPort = 514;
-constexpr std::int32_t kSyslogTlsPort = 6514;
+constexpr std::int32_t kPlainPort = 514;
+constexpr std::int32_t kTlsPort = 6514;
 
 bool SameLetters(std::string_view text, std::string_view name) {
   if (text.size() != name.size()) return false;
@@ -48,7 +48,7 @@ const char* SyslogFormatText(SyslogFormat format) {
 }
 
 std::int32_t ProposedSyslogPort(SyslogProtocol protocol) {
-  return protocol == SyslogProtocol::kTls ? kSyslogTlsPort : kSyslogPort;
+  return protocol == SyslogProtocol::kTls ? kTlsPort : kPlainPort;
 }
 
 OptionalText ReadOptionalText(RegistryConfig& config, const char* name) {

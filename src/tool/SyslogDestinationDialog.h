@@ -17,10 +17,8 @@ class SyslogDestinationDialog {
   enum class Field { kHost, kPort, kTlsName, kTlsCa };
   static constexpr char kNoHost[] = "A host name or IP address must be specified.";
   static constexpr char kBadPort[] = "The port number must be a whole number from 1 to 65535.";
-  // The drop-down lists' items, in the order of config::SyslogProtocol and
-  // config::SyslogFormat; kNoItem for a stored text that names none.
-  static constexpr const char* kProtocolItems[] = {"UDP", "TCP", "TLS"};
-  static constexpr const char* kFormatItems[] = {"classic", "RFC 5424"};
+  // The drop-down lists hold SyslogPage's captions; kNoItem stands for a
+  // stored text that names none of them.
   static constexpr int kNoItem = -1;
 
   // What the dialog's controls hold.

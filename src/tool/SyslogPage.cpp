@@ -15,12 +15,9 @@ std::int32_t SyslogPage::ChoiceFromRadios(bool forward_everything, bool use_filt
 
 std::string SyslogPage::ProtocolCaption(const SyslogRow& row) {
   const std::optional<std::string>& stored = row.options.protocol;
-  if (!stored) return "UDP";
+  if (!stored) return kProtocolCaptions[0];
   const std::optional<config::SyslogProtocol> protocol = config::ParseSyslogProtocol(*stored);
-  if (!protocol) return *stored;
-  std::string caption = config::SyslogProtocolText(*protocol);
-  for (char& c : caption) c = static_cast<char>(c - 'a' + 'A');
-  return caption;
+  return protocol ? kProtocolCaptions[static_cast<std::size_t>(*protocol)] : *stored;
 }
 
 void SyslogPage::Load() {

@@ -43,8 +43,13 @@ class SyslogPage {
   // The choice as the two radio buttons show it.
   static std::int32_t ChoiceFromRadios(bool forward_everything, bool use_filters);
 
-  // How the list shows a row's protocol: "UDP", "TCP" or "TLS" ("UDP"
-  // without a "protocol"), or a stored text that names none as it stands.
+  // How the page and its dialog name the protocols and formats, in the
+  // order of config::SyslogProtocol and config::SyslogFormat.
+  static constexpr const char* kProtocolCaptions[] = {"UDP", "TCP", "TLS"};
+  static constexpr const char* kFormatCaptions[] = {"classic", "RFC 5424"};
+
+  // How the list shows a row's protocol: its caption ("UDP" without a
+  // "protocol"), or a stored text that names none as it stands.
   static std::string ProtocolCaption(const SyslogRow& row);
 
   // Reads "usefilters" (0 when it cannot be read) and lists every entry in

@@ -49,8 +49,8 @@ bool RunSyslogDestinationDialog(HWND owner, SyslogDestinationDialog& dialog) {
     const Dialog::Fields& fields = dialog.initial();
     SetItemText(window, IDC_SYSLOG_HOST, fields.host);
     SetItemText(window, IDC_SYSLOG_PORT, fields.port_text);
-    FillList(window, IDC_SYSLOG_PROTOCOL, Dialog::kProtocolItems, fields.protocol);
-    FillList(window, IDC_SYSLOG_FORMAT, Dialog::kFormatItems, fields.format);
+    FillList(window, IDC_SYSLOG_PROTOCOL, SyslogPage::kProtocolCaptions, fields.protocol);
+    FillList(window, IDC_SYSLOG_FORMAT, SyslogPage::kFormatCaptions, fields.format);
     SetItemText(window, IDC_SYSLOG_TLS_NAME, fields.tls_name);
     SetItemText(window, IDC_SYSLOG_TLS_CA, fields.tls_ca);
     EnableTlsControls(window, fields.protocol);
