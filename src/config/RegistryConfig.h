@@ -18,6 +18,8 @@ constexpr char kRootPath[] = "SOFTWARE\\Tarvenor\\Kivo";
 constexpr char kFilters[] = "Filters";
 constexpr char kMaps[] = "Maps";
 constexpr char kSyslog[] = "Syslog";
+// The stored secrets (DPAPI blobs): the SNMPv3 user's passphrases.
+constexpr char kSecretsPath[] = "SOFTWARE\\Tarvenor\\Kivo\\Secrets";
 
 constexpr char kVersion[] = "version";
 constexpr char kDestination[] = "destination";
@@ -35,6 +37,12 @@ constexpr char kSenderOid[] = "senderOID";
 constexpr char kStripCrlf[] = "stripCRLF";
 constexpr char kBurst[] = "burst";
 constexpr char kResume[] = "resume";
+// SNMPv3 and informs.
+constexpr char kInform[] = "inform";
+constexpr char kV3User[] = "v3user";
+constexpr char kV3Level[] = "v3level";
+constexpr char kV3Auth[] = "v3auth";
+constexpr char kV3Priv[] = "v3priv";
 
 constexpr char kFilterOn[] = "filterOn";
 constexpr char kFilterType[] = "filterType";

@@ -8,11 +8,13 @@
 #include "forwarding/ForwardingLoop.h"
 #include "platform/EventLog.h"
 #include "platform/win32/Win32AnsiText.h"
+#include "platform/win32/Win32Crypto.h"
 #include "platform/win32/Win32EventReporter.h"
 #include "platform/win32/Win32Messages.h"
 #include "platform/win32/Win32Pause.h"
 #include "platform/win32/Win32PerfData.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Secrets.h"
 #include "platform/win32/Win32ServiceManager.h"
 #include "platform/win32/Win32Sockets.h"
 #include "platform/win32/Win32Streams.h"
@@ -43,9 +45,11 @@ int main(int argc, char* argv[]) {
   platform::Win32PerfData perf_data;
   platform::Win32Streams streams;
   platform::Win32AnsiText ansi;
+  platform::Win32Crypto crypto;
+  platform::Win32Secrets secrets(config::names::kSecretsPath);
   forwarding::ForwardingLoop loop(
       forwarding::LoopPlatform{registry, *event_log, messages, pause, sockets, perf_data,
-                               forwarding::SystemCalendarTime, &streams, &ansi});
+                               forwarding::SystemCalendarTime, &streams, &ansi, &crypto, &secrets});
 
   service::ForwardingService forwarding_service(
       host_platform, [&loop](forwarding::LoopHost& host) { loop.Work(host); });
