@@ -198,13 +198,15 @@ RegistryConfig::FindResult RegistryConfig::FindEntry(const char* list,
                                                      const std::function<bool()>& matches) {
   FindResult result;
   Open(list);
-  const std::uint32_t count = CountSubkeys();
-  while (result.examined < count) {
-    Open(list);
-    std::string name = SubkeyName(result.examined);
+  const std::string list_path = path_.value_or(names::kRootPath);
+  // All names first, from the one open list key, then one open per entry:
+  // an import adds every filter through a search of the whole list.
+  std::vector<std::string> entries(CountSubkeys());
+  for (std::uint32_t i = 0; i < entries.size(); ++i) entries[i] = SubkeyName(i);
+  for (const std::string& name : entries) {
     ++result.examined;
     if (name.empty()) continue;
-    Open(name.c_str(), true);
+    OpenPath(WithSeparator(list_path, name));
     try {
       if (matches()) {
         result.found = true;
@@ -217,17 +219,25 @@ RegistryConfig::FindResult RegistryConfig::FindEntry(const char* list,
   return result;
 }
 
-RegistryConfig::AddResult RegistryConfig::AddEntry(const char* list,
-                                                   const std::function<FindResult()>& find,
-                                                   const std::function<RegStatus()>& write_values) {
-  Open(list);
-  CreateFlagScope creating(*this);
-  FindResult existing = find();
-  if (existing.found) return AddResult();
-  Open(list);
-  if (RegStatus opened = OpenEntry(static_cast<std::int32_t>(existing.examined))) {
-    return AddResult{false, opened};
+RegStatus RegistryConfig::OpenNewEntry(const char* list) {
+  if (RegStatus opened = Open(list)) return opened;
+  // Numbered by the list's size, as both programs count; an entry of that
+  // number, which a gap left by a hand edit makes possible, is not written
+  // over: the next free number is taken instead.
+  const std::string list_path = *path_;
+  auto number = static_cast<std::int32_t>(CountSubkeys());
+  std::unique_ptr<platform::RegistryKey> taken;
+  while (registry_.Open(WithSeparator(list_path, std::to_string(number)), &taken) ==
+         platform::kRegSuccess) {
+    ++number;
   }
+  return OpenEntry(number);
+}
+
+RegistryConfig::AddResult RegistryConfig::AddEntry(const char* list,
+                                                   const std::function<RegStatus()>& write_values) {
+  CreateFlagScope creating(*this);
+  if (RegStatus opened = OpenNewEntry(list)) return AddResult{false, opened};
   const RegStatus error = write_values();
   return AddResult{error == platform::kRegSuccess, error};
 }
@@ -243,15 +253,20 @@ RegistryConfig::FindResult RegistryConfig::FindFilter(const std::string& on,
 
 RegistryConfig::AddResult RegistryConfig::AddFilter(const std::string& on, const std::string& type,
                                                     const std::string& list) {
-  return AddEntry(
-      names::kFilters, [&] { return FindFilter(on, type); },
-      [&] {
-        WriteResult written;
-        written.Add(SetFilterOn(on));
-        written.Add(SetFilterType(type));
-        written.Add(SetFilterList(list));
-        return written.error();
-      });
+  if (FindFilter(on, type).found) return AddResult();
+  return AppendFilter(on, type, list);
+}
+
+RegistryConfig::AddResult RegistryConfig::AppendFilter(const std::string& on,
+                                                       const std::string& type,
+                                                       const std::string& list) {
+  return AddEntry(names::kFilters, [&] {
+    WriteResult written;
+    written.Add(SetFilterOn(on));
+    written.Add(SetFilterType(type));
+    written.Add(SetFilterList(list));
+    return written.error();
+  });
 }
 
 RegistryConfig::FindResult RegistryConfig::FindSyslogHost(const std::string& host,
@@ -265,14 +280,13 @@ RegistryConfig::FindResult RegistryConfig::FindSyslogHost(const std::string& hos
 
 RegistryConfig::AddResult RegistryConfig::AddSyslogHost(const std::string& host,
                                                         std::int32_t port) {
-  return AddEntry(
-      names::kSyslog, [&] { return FindSyslogHost(host, port); },
-      [&] {
-        WriteResult written;
-        written.Add(SetSyslogHost(host));
-        written.Add(SetSyslogPort(port));
-        return written.error();
-      });
+  if (FindSyslogHost(host, port).found) return AddResult();
+  return AddEntry(names::kSyslog, [&] {
+    WriteResult written;
+    written.Add(SetSyslogHost(host));
+    written.Add(SetSyslogPort(port));
+    return written.error();
+  });
 }
 
 RegStatus RegistryConfig::AddMap(std::int32_t event_id) {
@@ -282,16 +296,16 @@ RegStatus RegistryConfig::AddMap(std::int32_t event_id) {
   return OpenEntry(event_id);
 }
 
-StoredValues RegistryConfig::ReadStoredValues(const std::vector<const char*>& value_names) const {
+StoredValues ReadStoredValues(const platform::RegistryKey& key,
+                              const std::vector<const char*>& value_names) {
   StoredValues values;
-  if (!key_) return values;
   for (const char* name : value_names) {
     StoredValue value{name, RegType::kNone, {}};
     std::uint32_t size = 0;  // first the size, then the bytes
-    RegStatus status = key_->QueryValue(name, &value.type, nullptr, &size);
+    RegStatus status = key.QueryValue(name, &value.type, nullptr, &size);
     if (status == platform::kRegSuccess) {
       value.bytes.resize(size);
-      status = key_->QueryValue(name, &value.type, value.bytes.data(), &size);
+      status = key.QueryValue(name, &value.type, value.bytes.data(), &size);
       value.bytes.resize(size);
     }
     if (status == platform::kRegSuccess) values.push_back(std::move(value));
@@ -299,16 +313,21 @@ StoredValues RegistryConfig::ReadStoredValues(const std::vector<const char*>& va
   return values;
 }
 
-RegStatus RegistryConfig::AddStoredEntry(const char* list, const StoredValues& values) {
-  CreateFlagScope creating(*this);
-  Open(list);
-  if (RegStatus opened = OpenEntry(static_cast<std::int32_t>(CountSubkeys()))) return opened;
+RegStatus WriteStoredValues(platform::RegistryKey& key, const StoredValues& values) {
   WriteResult written;
   for (const StoredValue& value : values) {
-    written.Add(key_->SetValue(value.name, value.type, value.bytes.data(),
-                               static_cast<std::uint32_t>(value.bytes.size())));
+    written.Add(key.SetValue(value.name, value.type, value.bytes.data(),
+                             static_cast<std::uint32_t>(value.bytes.size())));
   }
   return written.error();
+}
+
+StoredValues RegistryConfig::ReadStoredValues(const std::vector<const char*>& value_names) const {
+  return key_ ? config::ReadStoredValues(*key_, value_names) : StoredValues();
+}
+
+RegStatus RegistryConfig::AddStoredEntry(const char* list, const StoredValues& values) {
+  return AddEntry(list, [&] { return WriteStoredValues(*key_, values); }).error;
 }
 
 RegStatus RegistryConfig::DeleteSubkey(const std::string& name) {

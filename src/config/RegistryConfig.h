@@ -51,6 +51,13 @@ constexpr char kFilterList[] = "filterList";
 constexpr char kUseFilters[] = "usefilters";
 constexpr char kSyslogHost[] = "sysloghost";
 constexpr char kSyslogPort[] = "syslogport";
+
+// Every value of the store, in the root key, a list key or an entry: what
+// the package puts back when an install is rolled back.
+constexpr const char* kAllValues[] = {
+    kVersion,  kDestination, kPort,       kCommunity,  kLogging,    kIen,       kIet,   kIes,
+    kIecn,     kIeu,         kIed,        kIec,        kSenderOid,  kStripCrlf, kBurst, kResume,
+    kFilterOn, kFilterType,  kFilterList, kUseFilters, kSyslogHost, kSyslogPort};
 }  // namespace names
 
 // Defaults written into a store that has no root key yet.
@@ -105,6 +112,13 @@ struct StoredValue {
   std::vector<unsigned char> bytes;
 };
 using StoredValues = std::vector<StoredValue>;
+
+// The values of these names in a key, exactly as stored; a missing one is
+// left out.
+StoredValues ReadStoredValues(const platform::RegistryKey& key,
+                              const std::vector<const char*>& value_names);
+// Writes the values into a key; the first failure.
+platform::RegStatus WriteStoredValues(platform::RegistryKey& key, const StoredValues& values);
 
 // The number a list entry's subkey name stands for: a decimal number as
 // OpenEntry writes it (no sign, no leading zero) that fits 32 bits; none for
@@ -168,7 +182,11 @@ class RegistryConfig {
   bool MapExists(std::int32_t event_id);
 
   FindResult FindFilter(const std::string& on, const std::string& type);
+  // Adds a filter unless one of the same field and type is stored: what an
+  // import adds to the stored filters.
   AddResult AddFilter(const std::string& on, const std::string& type, const std::string& list);
+  // Adds a filter whatever is stored: the Filters page stores every row.
+  AddResult AppendFilter(const std::string& on, const std::string& type, const std::string& list);
   platform::RegStatus ClearFilters();
   FindResult FindSyslogHost(const std::string& host, std::int32_t port);
   AddResult AddSyslogHost(const std::string& host, std::int32_t port);
@@ -179,12 +197,14 @@ class RegistryConfig {
   // The values of these names in the current key, exactly as stored (a
   // missing one is left out): what the tool keeps of an entry it cannot read.
   StoredValues ReadStoredValues(const std::vector<const char*>& value_names) const;
-  // Adds an entry numbered by the list's size that holds exactly these values.
+  // Adds an entry that holds exactly these values.
   platform::RegStatus AddStoredEntry(const char* list, const StoredValues& values);
 
   // True while the object holds an open key (the last Open or OpenEntry
   // succeeded).
   bool IsOpen() const { return key_ != nullptr; }
+  // Why no key is open (what a write then reports); kRegSuccess while one is.
+  platform::RegStatus OpenError() const { return key_ ? platform::kRegSuccess : NotOpenError(); }
   void set_create(bool create) { create_ = create; }
 
   // Named accessors of the values of the key opened last.
@@ -250,9 +270,12 @@ class RegistryConfig {
   // run on the opened entry, says yes. An entry whose values cannot be read
   // is skipped.
   FindResult FindEntry(const char* list, const std::function<bool()>& matches);
-  // Adds an entry numbered by the list's size unless `find` finds a twin.
-  AddResult AddEntry(const char* list, const std::function<FindResult()>& find,
-                     const std::function<platform::RegStatus()>& write_values);
+  // Creates and opens a new entry of a list key (creating the list key too),
+  // numbered by the list's size or, where that number is taken, the next
+  // free one.
+  platform::RegStatus OpenNewEntry(const char* list);
+  // Adds a new entry and writes its values.
+  AddResult AddEntry(const char* list, const std::function<platform::RegStatus()>& write_values);
 
   platform::Registry& registry_;
   std::unique_ptr<platform::RegistryKey> key_;

@@ -125,12 +125,21 @@ void LogPositions::Forget() {
 }
 
 KeptPosition LogPositions::Load(const char* log_name) const {
+  return key_ != nullptr ? LoadFrom(*key_, log_name) : KeptPosition{};
+}
+
+KeptPosition LogPositions::Peek(platform::Registry& registry, const char* log_name) {
+  std::unique_ptr<platform::RegistryKey> key;
+  if (registry.Open(KeyPath(), &key) != platform::kRegSuccess) return KeptPosition{};
+  return LoadFrom(*key, log_name);
+}
+
+KeptPosition LogPositions::LoadFrom(const platform::RegistryKey& key, const char* log_name) {
   KeptPosition kept;
-  if (key_ == nullptr) return kept;
   unsigned char value[kValueSize] = {};
   std::uint32_t size = sizeof(value);
   RegType type = RegType::kNone;
-  const platform::RegStatus status = key_->QueryValue(log_name, &type, value, &size);
+  const platform::RegStatus status = key.QueryValue(log_name, &type, value, &size);
   if (status == platform::kErrorFileNotFound) return kept;
   if (status != platform::kRegSuccess && status != platform::kErrorMoreData) {
     kept.damage = "it cannot be read: error " + std::to_string(status);

@@ -58,9 +58,13 @@ class LogPositions {
   explicit LogPositions(platform::Registry& registry);
 
   KeptPosition Load(const char* log_name) const;
+  // A log's kept position, read without creating anything (for a report):
+  // none when there is no key or no value.
+  static KeptPosition Peek(platform::Registry& registry, const char* log_name);
   void Save(const char* log_name, LogPosition position);
 
  private:
+  static KeptPosition LoadFrom(const platform::RegistryKey& key, const char* log_name);
   void TakeOver(const std::string& old_service_key);
   void Forget();
   // Creates the key when it is not open yet; false when it cannot be.

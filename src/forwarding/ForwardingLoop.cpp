@@ -196,10 +196,8 @@ void ForwardingLoop::Run(LoopHost& host) {
         DestinationSet failed = FailedDestinations(outcomes);
         if (positions != nullptr && !failed.empty()) {
           // Not done: its position stays, and nothing is fetched past it.
-          const int log = reader->CurrentLog();
-          const std::uint32_t record =
-              log >= 0 ? reader->Progress()[static_cast<std::size_t>(log)].next_record - 1 : 0;
-          held = std::make_unique<HeldEvent>(log, record, std::move(failed));
+          held = std::make_unique<HeldEvent>(reader->CurrentLog(), reader->GetRecordNumber(),
+                                             std::move(failed));
           idle = false;
           break;
         }

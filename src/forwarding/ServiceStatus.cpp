@@ -4,14 +4,13 @@
 #include <memory>
 #include <sstream>
 
-#include "config/RegistryConfig.h"
+#include "eventlog/LogPositions.h"
 
 namespace kivo::forwarding {
 
 namespace {
 
 constexpr char kHeader[] = "kivo status 1";
-constexpr char kPositionsSubkey[] = "Positions";
 
 // A field never holds the separators.
 std::string Field(const std::string& text) {
@@ -47,7 +46,7 @@ std::optional<Number> ParseNumber(const std::string& field) {
 }  // namespace
 
 std::string StatusKeyPath() {
-  return std::string(config::names::kRootPath) + "\\" + kPositionsSubkey;
+  return eventlog::LogPositions::KeyPath();
 }
 
 std::string ServiceStatus::Encode() const {

@@ -60,7 +60,7 @@ struct ServiceStatus {
   static std::optional<ServiceStatus> Decode(const std::string& text);
 };
 
-// The path of the key the status (and the kept positions) are in.
+// The path of the key the status is in: the kept positions' key.
 std::string StatusKeyPath();
 
 // Writes the status into the store at most once a second (the calendar

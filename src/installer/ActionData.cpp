@@ -37,4 +37,16 @@ std::optional<ActionData> DecodeActionData(const std::string& text) {
   return data;
 }
 
+std::string FormattedLiteral(const std::string& text) {
+  std::string literal;
+  for (char c : text) {
+    if (c == '[' || c == ']' || c == '{' || c == '}') {
+      literal += std::string("[\\") + c + ']';
+    } else {
+      literal += c;
+    }
+  }
+  return literal;
+}
+
 }  // namespace kivo::installer

@@ -16,4 +16,9 @@ std::string EncodeActionData(const ActionData& data);
 // Nothing when the string is not a sequence of such entries.
 std::optional<ActionData> DecodeActionData(const std::string& text);
 
+// A text for an installer message, escaped so that it shows as it is: the
+// installer formats a message after it has put its fields in, so a value
+// given as "[COMMUNITY]" would otherwise show that property.
+std::string FormattedLiteral(const std::string& text);
+
 }  // namespace kivo::installer

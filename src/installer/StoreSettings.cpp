@@ -37,6 +37,14 @@ std::optional<std::int32_t> ParseSnmpVersion(const std::string& text) {
   return std::nullopt;
 }
 
+// "burst" and "resume": on or off.
+std::optional<std::int32_t> ParseSwitch(const std::string& text) {
+  if (text == "0" || text == "1") {
+    return text == "1" ? 1 : 0;
+  }
+  return std::nullopt;
+}
+
 // The store reads texts through a fixed buffer; a longer text would be
 // written but could never be read back by the service.
 bool FitsStore(const std::string& text) {
@@ -72,28 +80,27 @@ ParsedStoreSettings ParseStoreSettings(const PropertyLookup& property) {
     *text.target = value;
   }
 
-  struct PortProperty {
+  struct NumberProperty {
     const char* name;
     std::optional<std::int32_t>* target;
+    std::optional<std::int32_t> (*parse)(const std::string& text);
+    const char* allowed;
   };
-  for (const PortProperty& port : {PortProperty{properties::kTrapPort, &settings.port},
-                                   PortProperty{properties::kSyslogPort, &settings.syslog_port}}) {
-    const std::string value = property(port.name);
+  const char* const port = "a port number from 1 to 65535";
+  for (const NumberProperty& number :
+       {NumberProperty{properties::kTrapPort, &settings.port, ParsePort, port},
+        NumberProperty{properties::kSyslogPort, &settings.syslog_port, ParsePort, port},
+        NumberProperty{properties::kBurst, &settings.burst, ParseSwitch, "0 or 1"},
+        NumberProperty{properties::kResume, &settings.resume, ParseSwitch, "0 or 1"},
+        NumberProperty{properties::kSnmpVersion, &settings.version, ParseSnmpVersion, "1 or 2c"}}) {
+    const std::string value = property(number.name);
     if (value.empty()) {
       continue;
     }
-    *port.target = ParsePort(value);
-    if (!*port.target) {
-      return fail(std::string(port.name) + " must be a port number from 1 to 65535, not \"" +
-                  value + "\"");
-    }
-  }
-
-  const std::string version = property(properties::kSnmpVersion);
-  if (!version.empty()) {
-    settings.version = ParseSnmpVersion(version);
-    if (!settings.version) {
-      return fail("SNMPVERSION must be 1 or 2c, not \"" + version + "\"");
+    *number.target = number.parse(value);
+    if (!*number.target) {
+      return fail(std::string(number.name) + " must be " + number.allowed + ", not \"" + value +
+                  "\"");
     }
   }
 
@@ -104,14 +111,15 @@ ParsedStoreSettings ParseStoreSettings(const PropertyLookup& property) {
   return result;
 }
 
-bool WriteStoreSettings(platform::Registry& registry, const StoreSettings& settings) {
+platform::RegStatus WriteStoreSettings(platform::Registry& registry,
+                                       const StoreSettings& settings) {
   // Constructing the store creates its defaults when it has no root key.
   config::RegistryConfig store(registry, nullptr);
   if (!store.IsOpen()) {
-    return false;
+    return store.OpenError();
   }
-  // The order in which the tool's SNMP page saves them.
   config::WriteResult written;
+  // The order in which the tool's SNMP page saves them, then the switches.
   if (settings.community) {
     written.Add(store.SetCommunity(*settings.community));
   }
@@ -124,8 +132,14 @@ bool WriteStoreSettings(platform::Registry& registry, const StoreSettings& setti
   if (settings.version) {
     written.Add(store.SetSnmpVersion(*settings.version));
   }
+  if (settings.burst) {
+    written.Add(store.WriteNumber(config::names::kBurst, *settings.burst));
+  }
+  if (settings.resume) {
+    written.Add(store.WriteNumber(config::names::kResume, *settings.resume));
+  }
   if (!settings.syslog_host) {
-    return written.error() == platform::kRegSuccess;
+    return written.error();
   }
 
   store.set_create(true);
@@ -140,7 +154,7 @@ bool WriteStoreSettings(platform::Registry& registry, const StoreSettings& setti
   } else if (!config::TryRead([&] { return store.GetSyslogPort(); })) {
     written.Add(store.SetSyslogPort(kDefaultSyslogPort));
   }
-  return written.error() == platform::kRegSuccess;
+  return written.error();
 }
 
 }  // namespace kivo::installer

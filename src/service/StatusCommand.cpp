@@ -2,32 +2,13 @@
 
 #include <ostream>
 
-#include "config/RegistryConfig.h"
+#include "eventlog/LogPositions.h"
+#include "eventlog/LogTable.h"
 #include "forwarding/ServiceStatus.h"
 
 namespace kivo::service {
 
 namespace {
-
-constexpr const char* kLogNames[] = {"Application", "Security", "System"};
-
-// The position kept for "resume": the first 4 of its 8 bytes, the number of
-// the next record, little-endian. None when there is none that can be read.
-std::optional<std::uint32_t> KeptPosition(platform::Registry& registry, const char* log) {
-  std::unique_ptr<platform::RegistryKey> key;
-  if (registry.Open(forwarding::StatusKeyPath(), &key) != platform::kRegSuccess) {
-    return std::nullopt;
-  }
-  unsigned char value[8] = {};
-  std::uint32_t size = sizeof(value);
-  platform::RegType type = platform::RegType::kNone;
-  if (key->QueryValue(log, &type, value, &size) != platform::kRegSuccess ||
-      type != platform::RegType::kBinary || size != sizeof(value)) {
-    return std::nullopt;
-  }
-  return static_cast<std::uint32_t>(value[0] | value[1] << 8 | value[2] << 16 |
-                                    static_cast<std::uint32_t>(value[3]) << 24);
-}
 
 // Calendar date of a day count since 1970-01-01 (the civil calendar's
 // rules, proleptic Gregorian).
@@ -90,9 +71,11 @@ std::string StatusCommand::Backlog(const std::string& log_name, std::uint32_t po
 void StatusCommand::Print(std::ostream& out, std::int64_t now) {
   const std::optional<forwarding::ServiceStatus> status =
       forwarding::ReadPublishedStatus(registry_);
-  // The service publishes every second while it runs; a state that old is
-  // from a service that ended without saying so.
-  constexpr std::int64_t kStale = 10;
+  // The service publishes every second while it runs, but for the longest
+  // wait inside one event (an inform's tries, 22.5 s; a connection, its
+  // handshake and a write, 25 s); a state older than that is from a
+  // service that ended without saying so.
+  constexpr std::int64_t kStale = 60;
   const bool running = status && status->running && now - status->published < kStale;
   if (!status) {
     out << "kivo has published no state: it has not run since it was installed\n";
@@ -102,7 +85,7 @@ void StatusCommand::Print(std::ostream& out, std::int64_t now) {
     out << "kivo is not running (last state of " << UtcTime(status->published) << ")\n";
   }
 
-  for (const char* name : kLogNames) {
+  for (const char* name : eventlog::kLogNames) {
     out << name << ": ";
     std::optional<std::uint32_t> position;
     if (running) {
@@ -115,11 +98,13 @@ void StatusCommand::Print(std::ostream& out, std::int64_t now) {
       }
       out << "next record " << *position;
     } else {
-      position = KeptPosition(registry_, name);
-      if (!position) {
-        out << "no kept position\n";
+      const eventlog::KeptPosition kept = eventlog::LogPositions::Peek(registry_, name);
+      if (!kept.position) {
+        out << (kept.damage.empty() ? "no kept position\n"
+                                    : "the kept position is damaged (" + kept.damage + ")\n");
         continue;
       }
+      position = kept.position->next_record;
       out << "kept position " << *position;
     }
     out << ", " << Backlog(name, *position) << "\n";

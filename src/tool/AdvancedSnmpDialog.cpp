@@ -9,11 +9,14 @@ AdvancedSnmpDialog::AdvancedSnmpDialog(platform::Registry& registry) : registry_
 
 namespace {
 
-// The store's flags and the settings' members, in the order they are written.
-constexpr struct {
+struct Flag {
   const char* name;
   bool AdvancedSnmpSettings::*flag;
-} kFlags[] = {
+};
+
+// The store's flags and the settings' members, in the order they are
+// written: the include flags, "senderOID", then the switches.
+constexpr Flag kIncludeFlags[] = {
     {config::names::kIec, &AdvancedSnmpSettings::event_category},
     {config::names::kIecn, &AdvancedSnmpSettings::event_computer_name},
     {config::names::kIed, &AdvancedSnmpSettings::event_description},
@@ -22,6 +25,11 @@ constexpr struct {
     {config::names::kIet, &AdvancedSnmpSettings::event_type},
     {config::names::kIeu, &AdvancedSnmpSettings::event_user},
 };
+constexpr Flag kSwitches[] = {
+    {config::names::kStripCrlf, &AdvancedSnmpSettings::strip_crlf},
+    {config::names::kBurst, &AdvancedSnmpSettings::burst},
+    {config::names::kResume, &AdvancedSnmpSettings::resume},
+};
 
 }  // namespace
 
@@ -29,14 +37,14 @@ void AdvancedSnmpDialog::Load() {
   using config::TryRead;
   const AdvancedSnmpSettings defaults;
   config::RegistryConfig config(registry_, nullptr);
-  for (const auto& flag : kFlags) {
+  auto load = [&](const Flag& flag) {
     const auto stored = TryRead([&] { return config.ReadNumber(flag.name); });
     settings_.*flag.flag = stored ? *stored != 0 : defaults.*flag.flag;
-  }
+  };
+  for (const Flag& flag : kIncludeFlags) load(flag);
   settings_.sender_oid =
       TryRead([&] { return config.GetSenderOid(); }).value_or(defaults.sender_oid);
-  const auto strip = TryRead([&] { return config.GetStripCrlf(); });
-  settings_.strip_crlf = strip ? *strip != 0 : defaults.strip_crlf;
+  for (const Flag& flag : kSwitches) load(flag);
 }
 
 std::string AdvancedSnmpDialog::ValidationMessage() const {
@@ -48,11 +56,12 @@ SaveResult AdvancedSnmpDialog::Save() {
   if (!result.refusal.empty()) return result;
   config::RegistryConfig config(registry_, nullptr);
   config::WriteResult written;
-  for (const auto& flag : kFlags) {
+  auto save = [&](const Flag& flag) {
     written.Add(config.WriteNumber(flag.name, settings_.*flag.flag ? 1 : 0));
-  }
+  };
+  for (const Flag& flag : kIncludeFlags) save(flag);
   written.Add(config.SetSenderOid(settings_.sender_oid));
-  written.Add(config.SetStripCrlf(settings_.strip_crlf ? 1 : 0));
+  for (const Flag& flag : kSwitches) save(flag);
   result.error = written.error();
   return result;
 }

@@ -1,6 +1,7 @@
 #include "tool/FilterConfigDialog.h"
 
 #include <cctype>
+#include <utility>
 
 #include "tool/TextLimits.h"
 
@@ -33,8 +34,9 @@ const std::vector<std::string>& FilterConfigDialog::FilterTypeChoices() {
   return choices;
 }
 
-FilterConfigDialog::FilterConfigDialog(Mode mode, const FilterRow& row)
-    : mode_(mode), row_(mode == Mode::kAdd ? FilterRow() : row) {}
+FilterConfigDialog::FilterConfigDialog(Mode mode, const FilterRow& row,
+                                       std::vector<FilterRow> others)
+    : mode_(mode), row_(mode == Mode::kAdd ? FilterRow() : row), others_(std::move(others)) {}
 
 int FilterConfigDialog::initial_filter_on_index() const {
   if (mode_ == Mode::kAdd) return -1;
@@ -59,6 +61,16 @@ std::string FilterConfigDialog::Confirm(const FilterRow& entered) {
   if (!FitsStore(entered.list)) message += TooLongText("The filter list") + ".\n";
   if (message.empty()) row_ = entered;
   return message;
+}
+
+std::string FilterConfigDialog::TwinQuestion() const {
+  for (const FilterRow& other : others_) {
+    if (other.on == row_.on && other.type == row_.type) {
+      return "The list already holds a filter on \"" + row_.on + "\" of type \"" + row_.type +
+             "\". Keep both?";
+    }
+  }
+  return std::string();
 }
 
 }  // namespace kivo::tool

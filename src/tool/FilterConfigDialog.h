@@ -19,7 +19,8 @@ class FilterConfigDialog {
   static const std::vector<std::string>& FilterTypeChoices();
 
   // Add mode starts empty; modify mode starts from the row's texts.
-  FilterConfigDialog(Mode mode, const FilterRow& row);
+  // `others` are the rows of the list beside the one added or modified.
+  FilterConfigDialog(Mode mode, const FilterRow& row, std::vector<FilterRow> others = {});
 
   Mode mode() const { return mode_; }
   const char* confirm_caption() const { return mode_ == Mode::kAdd ? "Add" : "Modify"; }
@@ -35,10 +36,15 @@ class FilterConfigDialog {
   // then holds the filter); otherwise the message to show.
   std::string Confirm(const FilterRow& entered);
   const FilterRow& result() const { return row_; }
+  // After a confirm: the question to ask when another row has the field and
+  // type of result(), which the page then stores both (Yes keeps both, No
+  // goes back to the dialog); empty when there is none.
+  std::string TwinQuestion() const;
 
  private:
   Mode mode_;
   FilterRow row_;
+  std::vector<FilterRow> others_;
 };
 
 }  // namespace kivo::tool

@@ -1,7 +1,5 @@
 #include "tool/Filters.h"
 
-#include "tool/StoredList.h"
-
 namespace kivo::tool {
 
 Filters::Filters(platform::Registry& registry) : registry_(registry) {}
@@ -29,9 +27,15 @@ void Filters::Load() {
 platform::RegStatus Filters::Save() {
   config::RegistryConfig config(registry_, config::names::kFilters);
   if (platform::RegStatus error = config.ClearFilters()) return error;
-  return AddRowsThenKeptEntries(config, config::names::kFilters, rows_, [&](const FilterRow& row) {
-    return config.AddFilter(row.on, row.type, row.list).error;
-  });
+  // Every row in its place: the service applies every filter entry there is,
+  // so a kept one need not go last.
+  for (const FilterRow& row : rows_) {
+    const platform::RegStatus error =
+        row.kept ? config.AddStoredEntry(config::names::kFilters, *row.kept)
+                 : config.AppendFilter(row.on, row.type, row.list).error;
+    if (error != platform::kRegSuccess) return error;
+  }
+  return platform::kRegSuccess;
 }
 
 void Filters::Replace(std::size_t index, const FilterRow& row) {

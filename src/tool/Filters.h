@@ -34,9 +34,9 @@ class Filters {
   // Lists every entry of "Filters" in number order, gaps included; an entry
   // that cannot be read in full is listed as kept. Writes nothing.
   void Load();
-  // Clears "Filters", adds the rows top to bottom, renumbered from 0 (the
-  // store drops rows that repeat the field and type of a row above them),
-  // then the kept entries as stored. The first failed write ends the save.
+  // Clears "Filters" and stores every row top to bottom, numbered from 0:
+  // a kept entry as stored, and a row that repeats the field and type of
+  // another as well. The first failed write ends the save.
   platform::RegStatus Save();
 
   const std::vector<FilterRow>& rows() const { return rows_; }

@@ -1,24 +1,28 @@
 #include "tool/LegacyConfigFile.h"
 
 #include <algorithm>
+#include <cstring>
+#include <fstream>
 
 #include "tool/TextToNumber.h"
 
 namespace kivo::tool {
 
-LegacyConfigFile::LegacyConfigFile(const std::string& path)
-    : file_(path, std::ios::in | std::ios::binary), opened_(file_.is_open()) {}
+LegacyConfigFile::LegacyConfigFile(const std::string& path) {
+  std::filebuf file;
+  opened_ = file.open(path, std::ios::in | std::ios::binary) != nullptr;
+  if (opened_) Read(file);
+}
 
 LegacyConfigFile::~LegacyConfigFile() = default;
 
-bool LegacyConfigFile::ReadLine(Line* line) {
+bool LegacyConfigFile::ReadLine(std::streambuf& in, Line* line, bool* at_end) {
   constexpr int kEnd = std::char_traits<char>::eof();
   constexpr int kCtrlZ = 0x1A;
-  std::streambuf* in = file_.rdbuf();
   auto next = [&] {
-    const int c = at_end_ ? kEnd : in->sbumpc();
-    at_end_ = at_end_ || c == kCtrlZ;
-    return at_end_ ? kEnd : c;
+    const int c = *at_end ? kEnd : in.sbumpc();
+    *at_end = *at_end || c == kCtrlZ;
+    return *at_end ? kEnd : c;
   };
   int c = next();
   if (c == kEnd) return false;
@@ -40,32 +44,39 @@ bool LegacyConfigFile::ReadLine(Line* line) {
   return true;
 }
 
-std::vector<LegacyConfigFile::Occurrence> LegacyConfigFile::Lookup(const std::string& label) {
-  std::vector<Occurrence> found;
-  if (!opened_) return found;
-  file_.clear();
-  file_.seekg(0);
-  at_end_ = false;
+// One pass over the file for all labels, keeping the lines that carry one:
+// reading the whole file again for every lookup cost a large file some
+// sixteen reads per import.
+void LegacyConfigFile::Read(std::streambuf& in) {
   Line line;
-  for (std::size_t number = 1; ReadLine(&line); ++number) {
+  bool at_end = false;  // a Ctrl-Z was read
+  for (std::size_t number = 1; ReadLine(in, &line, &at_end); ++number) {
     if (!line.text.empty() && line.text[0] == '#') continue;
     if (line.too_long) problems_.insert({number, std::string(), LegacyProblem::Kind::kLineTooLong});
-    const std::size_t at = line.text.find(label);
-    if (at == std::string::npos) continue;
-    std::size_t start = at + label.size();
-    while (start < line.text.size() && (line.text[start] == ' ' || line.text[start] == '\t')) {
-      ++start;
+    for (std::size_t i = 0; i < occurrences_.size(); ++i) {
+      const char* label = legacy_labels::kAll[i];
+      const std::size_t at = line.text.find(label);
+      if (at == std::string::npos) continue;
+      std::size_t start = at + std::strlen(label);
+      while (start < line.text.size() && (line.text[start] == ' ' || line.text[start] == '\t')) {
+        ++start;
+      }
+      occurrences_[i].push_back({number, line.text.substr(start), line.too_long});
     }
-    found.push_back({number, line.text.substr(start), line.too_long});
   }
-  return found;
 }
 
-bool LegacyConfigFile::HoldsSettings() {
-  for (const char* label : legacy_labels::kAll) {
-    if (!Lookup(label).empty()) return true;
+const std::vector<LegacyConfigFile::Occurrence>& LegacyConfigFile::Lookup(const char* label) const {
+  for (std::size_t i = 0; i < occurrences_.size(); ++i) {
+    if (std::strcmp(legacy_labels::kAll[i], label) == 0) return occurrences_[i];
   }
-  return false;
+  static const std::vector<Occurrence> kNone;
+  return kNone;
+}
+
+bool LegacyConfigFile::HoldsSettings() const {
+  return std::any_of(occurrences_.begin(), occurrences_.end(),
+                     [](const std::vector<Occurrence>& lines) { return !lines.empty(); });
 }
 
 std::optional<std::int32_t> LegacyConfigFile::TakeNumber(const Occurrence& occurrence) {
@@ -84,13 +95,13 @@ std::optional<std::string> LegacyConfigFile::TakeText(const Occurrence& occurren
 }
 
 std::optional<std::int32_t> LegacyConfigFile::FirstNumber(const char* label, std::int32_t absent) {
-  const std::vector<Occurrence> found = Lookup(label);
+  const std::vector<Occurrence>& found = Lookup(label);
   if (found.empty()) return absent;
   return TakeNumber(found.front());
 }
 
 std::optional<std::string> LegacyConfigFile::FirstText(const char* label) {
-  const std::vector<Occurrence> found = Lookup(label);
+  const std::vector<Occurrence>& found = Lookup(label);
   if (found.empty()) return std::string();
   return TakeText(found.front(), label);
 }
@@ -108,13 +119,22 @@ std::optional<std::string> LegacyConfigFile::Community() {
 }
 
 std::optional<std::int32_t> LegacyConfigFile::Port() {
-  return FirstNumber(legacy_labels::kPort, kDefaultPort);
+  const std::vector<Occurrence>& found = Lookup(legacy_labels::kPort);
+  if (found.empty()) return kDefaultPort;
+  if (found.front().line_too_long) return std::nullopt;
+  // Checked as the SNMP page checks a typed port: "abc" or "162x" is no
+  // port, and 70000 none that a trap could be sent to.
+  const std::optional<std::int32_t> port = ParsePort(found.front().value);
+  if (!port) {
+    problems_.insert({found.front().line, legacy_labels::kPort, LegacyProblem::Kind::kBadPort});
+  }
+  return port;
 }
 
 std::vector<FilterRow> LegacyConfigFile::Filters() {
-  const std::vector<Occurrence> ons = Lookup(legacy_labels::kFilter);
-  const std::vector<Occurrence> types = Lookup(legacy_labels::kFilterType);
-  const std::vector<Occurrence> lists = Lookup(legacy_labels::kFilterList);
+  const std::vector<Occurrence>& ons = Lookup(legacy_labels::kFilter);
+  const std::vector<Occurrence>& types = Lookup(legacy_labels::kFilterType);
+  const std::vector<Occurrence>& lists = Lookup(legacy_labels::kFilterList);
   // The k-th line of a repeated label, or an empty text when there is none.
   auto part = [this](const std::vector<Occurrence>& lines, std::size_t k,
                      const char* label) -> std::optional<std::string> {

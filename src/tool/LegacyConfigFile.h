@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
+#include <istream>
+#include <iterator>
 #include <optional>
 #include <set>
 #include <string>
@@ -36,6 +38,7 @@ struct LegacyProblem {
     kLineTooLong,   // the line has more characters than a line may hold
     kValueTooLong,  // the text after the label does not fit a store text
     kIdOutOfRange,  // a mapped event id outside 0 to 65535, which could never match
+    kBadPort,       // not a whole number from 1 to 65535
   };
 
   std::size_t line = 0;  // counted from 1
@@ -58,16 +61,16 @@ struct LegacyProblem {
 // line needs no line end. Repeated labels ("Filter:", "FilterType:",
 // "FilterList:", "Map:") are paired by occurrence: the k-th "Filter:" line
 // goes with the k-th "FilterType:" and "FilterList:" lines wherever they
-// stand. Every lookup reads the file again from its first line.
+// stand. The order of the lines matters only for that pairing.
 //
 // Limits: a line holds at most 4095 characters and a text value at most 127
 // (the store cannot give back a longer text). A longer line still counts as
 // an occurrence of the labels in its first 4095 characters, so that the
 // pairing of the following lines stays right, but none of its values is
 // taken; a longer text value is not taken either. A filter with any part not
-// taken is left out as a whole, and so is a mapped id outside 0 to 65535.
-// Each refusal is listed in problems(). Bytes from a NUL to the end of its
-// line are ignored, and a Ctrl-Z ends the file, as a text-mode read does.
+// taken is left out as a whole, and so is a mapped id outside 0 to 65535 and
+// a port that the SNMP page would refuse. Each refusal is listed in problems(). Bytes from a NUL to
+// the end of its line are ignored, and a Ctrl-Z ends the file, as a text-mode read does.
 class LegacyConfigFile {
  public:
   static constexpr std::size_t kLineBufferSize = 4096;
@@ -85,8 +88,9 @@ class LegacyConfigFile {
     bool line_too_long = false;
   };
 
-  // Opens the file for reading only: the import never writes it, so a
-  // write-protected file is read as well.
+  // Reads the file once, for reading only: the import never writes it, so
+  // a write-protected file is read as well. Only the lines that carry a
+  // label are kept.
   explicit LegacyConfigFile(const std::string& path);
   virtual ~LegacyConfigFile();
   LegacyConfigFile(const LegacyConfigFile&) = delete;
@@ -94,10 +98,11 @@ class LegacyConfigFile {
 
   bool opened() const { return opened_; }
   // True when a line carries any of the labels.
-  bool HoldsSettings();
+  bool HoldsSettings() const;
 
-  // Every non-comment line that carries the label, in file order.
-  std::vector<Occurrence> Lookup(const std::string& label);
+  // Every non-comment line that carries the label (one of legacy_labels),
+  // in file order.
+  const std::vector<Occurrence>& Lookup(const char* label) const;
 
   // The settings. A missing label gives the default (version 0, port 161,
   // empty texts); nothing means the value was refused (see problems()).
@@ -120,15 +125,16 @@ class LegacyConfigFile {
     bool too_long = false;
   };
 
-  bool ReadLine(Line* line);
+  static bool ReadLine(std::streambuf& in, Line* line, bool* at_end);
+  void Read(std::streambuf& in);
   std::optional<std::int32_t> FirstNumber(const char* label, std::int32_t absent);
   std::optional<std::string> FirstText(const char* label);
   std::optional<std::int32_t> TakeNumber(const Occurrence& occurrence);
   std::optional<std::string> TakeText(const Occurrence& occurrence, const char* label);
 
-  std::ifstream file_;
   bool opened_ = false;
-  bool at_end_ = false;  // a Ctrl-Z was read
+  // The lines of each label, in the order of legacy_labels::kAll.
+  std::array<std::vector<Occurrence>, std::size(legacy_labels::kAll)> occurrences_;
   std::set<LegacyProblem> problems_;
 };
 

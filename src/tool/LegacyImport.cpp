@@ -69,6 +69,8 @@ std::string DescribeLegacyProblems(const std::vector<LegacyProblem>& problems) {
     } else if (problem.kind == LegacyProblem::Kind::kIdOutOfRange) {
       text += "the event id of \"" + problem.label + "\" is not from 0 to " +
               std::to_string(kMaxEventId) + ".\n";
+    } else if (problem.kind == LegacyProblem::Kind::kBadPort) {
+      text += "the value of \"" + problem.label + "\" is not a whole number from 1 to 65535.\n";
     } else {
       text += "the value of \"" + problem.label + "\" has more than " +
               std::to_string(LegacyConfigFile::kMaxTextLength) + " characters.\n";

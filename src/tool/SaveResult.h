@@ -15,10 +15,10 @@ struct SaveResult {
   bool saved() const { return refusal.empty() && error == platform::kRegSuccess; }
 };
 
-// The message of a failed save, with the system's text for the error.
-inline std::string SaveFailedMessage(const std::string& system_text, platform::RegStatus error) {
-  return "Kivo could not save the settings: " + system_text + " (error " +
-         std::to_string(static_cast<std::uint32_t>(error)) + ").";
+// The message of a failed save, with the system's text for the error and
+// its number ("Access is denied. (error 5)").
+inline std::string SaveFailedMessage(const std::string& error_text) {
+  return "Kivo could not save the settings: " + error_text + ".";
 }
 
 }  // namespace kivo::tool

@@ -145,11 +145,17 @@ TEST_P(RegistryConfigTest, AddFilterKeepsOneEntryPerFieldAndTypeNumberedByCount)
   EXPECT_EQ(15u, Subkeys("Filters").size());
 }
 
-TEST_P(RegistryConfigTest, UnreadableEntryIsSkippedWhenSearching) {
+// A new entry never writes over one that a gap in the numbering (a hand
+// edit) left at the number the list's size gives.
+TEST_P(RegistryConfigTest, UnreadableEntryIsSkippedWhenSearchingAndNoEntryIsWrittenOver) {
   RegistryConfig config(*registry_, nullptr);
   SetRaw("Filters\\0", "filterOn", RegType::kText, std::string("EventId\0", 8));
   EXPECT_TRUE(config.AddFilter("EventId", "Include", "1"));
   EXPECT_EQ((std::vector<std::string>{"0", "1"}), Subkeys("Filters"));
+  SetRaw("Filters\\3", "filterList", RegType::kText, std::string("kept\0", 5));
+  EXPECT_TRUE(config.AppendFilter("EventId", "Include", "2"));
+  EXPECT_EQ((std::vector<std::string>{"0", "1", "3", "4"}), Subkeys("Filters"));
+  EXPECT_EQ("kept", StoredText(*registry_, "Filters\\3", "filterList"));
 }
 
 TEST_P(RegistryConfigTest, ClearingListsKeepsTheListKeys) {

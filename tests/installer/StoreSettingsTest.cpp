@@ -1,6 +1,7 @@
 // The package's store settings: the public properties checked, carried to
-// the deferred install step, and written into the store (in memory, and the
-// real registry under Wine).
+// the deferred install step, and written into the store; and the store put
+// back as it was when an install is rolled back (in memory, and the real
+// registry under Wine).
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,10 @@
 #include "config/RegistryConfig.h"
 #include "installer/ActionData.h"
 #include "installer/StoreSettings.h"
+#include "installer/StoreSnapshot.h"
 #include "platform/fake/FakeRegistry.h"
 #include "support/TestSupport.h"
+#include "tool/StoreFixture.h"
 
 namespace kivo::testing {
 
@@ -30,12 +33,14 @@ TEST(StoreProperties, ValuesBecomeStoreValues) {
                              {"COMMUNITY", "c;=x"},
                              {"SNMPVERSION", "2c"},
                              {"SYSLOGHOST", std::string(127, 'h')},
-                             {"SYSLOGPORT", "1"}});
+                             {"SYSLOGPORT", "1"},
+                             {"BURST", "1"},
+                             {"RESUME", "0"}});
   ASSERT_TRUE(parsed.settings) << parsed.error;
   const StoreSettings& s = *parsed.settings;
-  EXPECT_EQ(std::make_tuple("nms.example", 65535, "c;=x", 1, std::string(127, 'h'), 1),
+  EXPECT_EQ(std::make_tuple("nms.example", 65535, "c;=x", 1, std::string(127, 'h'), 1, 1, 0),
             std::make_tuple(*s.destination, *s.port, *s.community, *s.version, *s.syslog_host,
-                            *s.syslog_port));
+                            *s.syslog_port, *s.burst, *s.resume));
   EXPECT_EQ(0, Parse({{"SNMPVERSION", "1"}}).settings->version);
   EXPECT_FALSE(Parse({}).settings->destination);
 }
@@ -47,6 +52,8 @@ TEST(StoreProperties, UnusableValuesStopTheInstall) {
       {{{"TRAPPORT", " 162"}}, "TRAPPORT must be"},
       {{{"SYSLOGHOST", "h"}, {"SYSLOGPORT", "5l4"}}, "SYSLOGPORT must be"},
       {{{"SNMPVERSION", "2"}}, "SNMPVERSION must be 1 or 2c, not \"2\""},
+      {{{"BURST", "yes"}}, "BURST must be 0 or 1, not \"yes\""},
+      {{{"RESUME", "01"}}, "RESUME must be 0 or 1"},
       {{{"COMMUNITY", std::string(128, 'c')}}, "COMMUNITY is longer than 127 characters"},
       {{{"SYSLOGPORT", "514"}}, "SYSLOGPORT needs SYSLOGHOST"},
   };
@@ -65,6 +72,8 @@ TEST(StoreProperties, ActionDataCarriesAnyText) {
   for (const char* broken : {"TRAPPORT=4:162", "=1:a", "TRAPPORT=x:1", "TRAPPORT3:162"}) {
     EXPECT_FALSE(installer::DecodeActionData(broken)) << broken;
   }
+  EXPECT_EQ("not \"[\\[]COMMUNITY[\\]]\" [\\{]x[\\}]",
+            installer::FormattedLiteral("not \"[COMMUNITY]\" {x}"));
 }
 
 class StoreSettingsWrite : public ::testing::TestWithParam<RegistryFactory> {
@@ -78,7 +87,7 @@ class StoreSettingsWrite : public ::testing::TestWithParam<RegistryFactory> {
   void Write(Properties given) {
     const auto parsed = Parse(given);
     ASSERT_TRUE(parsed.settings) << parsed.error;
-    ASSERT_TRUE(installer::WriteStoreSettings(*registry_, *parsed.settings));
+    ASSERT_EQ(platform::kRegSuccess, installer::WriteStoreSettings(*registry_, *parsed.settings));
   }
   std::optional<std::string> Text(const std::string& sub, const char* name) {
     return StoredText(*registry_, sub, name);
@@ -130,8 +139,79 @@ TEST(StoreSettingsRefused, AWriteTheStoreRefusesFailsTheInstall) {
   platform::FakeRegistry registry;
   config::RegistryConfig defaults(registry, nullptr);
   registry.RefuseChanges(platform::kErrorAccessDenied);
-  EXPECT_FALSE(installer::WriteStoreSettings(
-      registry, *Parse({{"TRAPPORT", "1162"}, {"SYSLOGHOST", "h"}}).settings));
+  EXPECT_EQ(platform::kErrorAccessDenied,
+            installer::WriteStoreSettings(
+                registry, *Parse({{"TRAPPORT", "1162"}, {"SYSLOGHOST", "h"}}).settings));
+}
+
+// A failed install puts back the store it found, whatever it wrote (the
+// snapshot travels as text to the rollback step); the service's positions
+// and keys the store does not know stay as they are.
+TEST_P(StoreSettingsWrite, RollbackPutsBackTheStoreItFound) {
+  Write({{"COMMUNITY", "kept"}, {"SYSLOGHOST", "first"}});
+  {
+    config::RegistryConfig store(*registry_, nullptr);
+    store.AddFilter("EventId", "Include", "1");
+    store.AddMap(7);
+    store.Open("Syslog\\0");
+    store.WriteNumber("syslogport", 0x7FFFFFFF);
+  }
+  for (const char* key : {"Syslog\\0", "Positions"}) {
+    ASSERT_TRUE(
+        WriteValue(*registry_, StorePath(key), "other", {platform::RegType::kBinary, "\x01"}));
+  }
+  const std::string before = DumpTree(*registry_);
+  const auto taken = installer::TakeStoreSnapshot(*registry_);
+  ASSERT_EQ(platform::kRegSuccess, taken.error);
+  const auto snapshot =
+      installer::DecodeStoreSnapshot(installer::EncodeStoreSnapshot(taken.snapshot));
+  ASSERT_TRUE(snapshot);
+  // The install, then what a failed one may leave besides.
+  Write({{"COMMUNITY", "new"}, {"BURST", "1"}, {"SYSLOGHOST", "second"}, {"SYSLOGPORT", "1"}});
+  {
+    config::RegistryConfig store(*registry_, nullptr);
+    store.AppendFilter("EventId", "Include", "2");
+    store.ClearMaps();
+    store.Open("Syslog\\0");
+    store.WriteNumber("usefilters", 1);
+  }
+  ASSERT_TRUE(WriteValue(*registry_, StorePath("Positions"), "other",
+                         {platform::RegType::kBinary, "\x02"}));
+  ASSERT_NE(before, DumpTree(*registry_));
+  EXPECT_EQ(platform::kRegSuccess, installer::RestoreStoreSnapshot(*registry_, *snapshot));
+  EXPECT_EQ(before, DumpTree(*registry_));
+  EXPECT_EQ("\x01", ReadValue(*registry_, StorePath("Syslog\\0"), "other")->bytes);
+  EXPECT_EQ("\x02", ReadValue(*registry_, StorePath("Positions"), "other")->bytes);
+}
+
+TEST_P(StoreSettingsWrite, RollbackRemovesAStoreTheInstallCreatedButNotThePositions) {
+  const std::string vendor = "SOFTWARE\\Tarvenor";
+  DeleteRegistryTree(*registry_, vendor);
+  const auto none = installer::TakeStoreSnapshot(*registry_);
+  ASSERT_TRUE(none.error == platform::kRegSuccess && none.snapshot.keys.empty());
+  for (bool service_ran : {true, false}) {
+    Write({{"SYSLOGHOST", "h"}, {"RESUME", "1"}});
+    if (service_ran) {
+      ASSERT_TRUE(WriteValue(*registry_, StorePath("Positions"), "System",
+                             {platform::RegType::kBinary, "12345678"}));
+    }
+    EXPECT_EQ(platform::kRegSuccess, installer::RestoreStoreSnapshot(*registry_, none.snapshot));
+    EXPECT_EQ(service_ran ? "root\nPositions\n" : "root (no key)\n", DumpTree(*registry_));
+    EXPECT_EQ(service_ran, KeyExists(*registry_, vendor));
+    DeleteRegistryTree(*registry_, config::names::kRootPath);
+  }
+}
+
+TEST(StoreSnapshotText, AnythingButWhatTheSnapshotWroteIsRefused) {
+  installer::StoreSnapshot snapshot{
+      true, {{"", {{"community", platform::RegType::kBinary, {0, 0xFF, '='}}}}, {"Maps\\7", {}}}};
+  const auto decoded = installer::DecodeStoreSnapshot(installer::EncodeStoreSnapshot(snapshot));
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(installer::EncodeStoreSnapshot(snapshot), installer::EncodeStoreSnapshot(*decoded));
+  for (const char* broken : {"key:Positions=0:", "key:Maps\\x=0:", "value::other=3:1:00",
+                             "value::port=4:2:0", "value:Filters:port=4:4:00000000", "x=0:"}) {
+    EXPECT_FALSE(installer::DecodeStoreSnapshot(broken)) << broken;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Fake, StoreSettingsWrite, ::testing::Values(&MakeFakeRegistry),

@@ -10,6 +10,9 @@
 #include <string>
 
 #include "platform/Registry.h"
+#ifdef _WIN32
+#include "platform/win32/Win32Registry.h"
+#endif
 #include "support/TestSupport.h"
 
 namespace kivo::testing {
@@ -83,6 +86,22 @@ TEST_P(RegistryContract, DeleteValueRemovesThatValueOnly) {
   EXPECT_FALSE(ReadValue(*registry_, Path("Values"), "gone").has_value());
   EXPECT_EQ(kept, ReadValue(*registry_, Path("Values"), "kept"));
 }
+
+#ifdef _WIN32
+// What the package reads with a user's rights: keys open, nothing changes.
+TEST(Win32RegistryForReading, OpensKeysButChangesNothing) {
+  platform::Win32Registry full;
+  platform::Win32Registry reading(platform::Win32Registry::Access::kRead);
+  const std::string path = "SOFTWARE\\KivoContractTest\\Read";
+  ASSERT_TRUE(WriteValue(full, path, "name", {RegType::kText, {"v", 2}}));
+  std::unique_ptr<platform::RegistryKey> key;
+  ASSERT_EQ(kRegSuccess, reading.Open(path, &key));
+  EXPECT_EQ(platform::kErrorAccessDenied, key->SetValue("name", RegType::kText, "w", 2));
+  EXPECT_EQ(platform::kErrorAccessDenied, reading.Create(path + "\\New", &key));
+  EXPECT_EQ((StoredValue{RegType::kText, {"v", 2}}), ReadValue(reading, path, "name"));
+  DeleteRegistryTree(full, path);
+}
+#endif
 
 INSTANTIATE_TEST_SUITE_P(Fake, RegistryContract, ::testing::Values(&MakeFakeRegistry),
                          [](const auto&) { return std::string("InMemory"); });

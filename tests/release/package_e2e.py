@@ -2,8 +2,9 @@
 """The MSI package end to end under Wine's msiexec, in a fresh prefix: a
 plain install, an install that refuses a bad property, an install with
 properties on a machine without a store, a major upgrade from a lower
-version, and uninstalls; the service, the store, the event source and the
-shortcut after each.
+version, uninstalls, and installs that fail after the store write; the
+service, the store, the event source, the shortcut and the install log
+after each.
 
     package_e2e.py PACKAGE PREFIX
 """
@@ -11,6 +12,7 @@ shortcut after each.
 import glob
 import os
 import re
+import shutil
 import subprocess
 import sys
 
@@ -20,6 +22,8 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 from kivo_wine import CONFIG_KEY, EVENTLOG_KEY, SERVICES_KEY, Checks, WineSession, wait_for  # noqa
 
 INSTALLED = r"C:\Program Files\Kivo"
+SECRET = "Kivo-e2e-secret-7Qx"  # a community that no install log may show
+POSITIONS = CONFIG_KEY + r"\Positions"
 DEFAULTS = {"version": ("REG_DWORD", "0x0"), "port": ("REG_DWORD", "0xa2"),
             "destination": ("REG_SZ", "192.1.1.1"), "community": ("REG_SZ", "public")}
 
@@ -34,23 +38,48 @@ def main():
         older = os.path.join(session.work, "kivo-0.9.0-x64.msi")
         subprocess.run([os.path.join(REPO, "packaging", "make-msi"), "0.9.0",
                         os.path.dirname(package), older], check=True)
-        Package(checks, session, package, older).run()
+        # A copy that fails after the store write: a deferred command that
+        # ends with 1, sequenced right after WriteStoreSettings.
+        failing = os.path.join(session.work, "failing.msi")
+        shutil.copy(package, failing)
+        for sql in ["INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES "
+                    "('FailAfterStoreWrite', 3106, 'TARGETDIR', 'cmd.exe /c exit 1')",
+                    "INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES "
+                    "('FailAfterStoreWrite', 5004)"]:
+            subprocess.run(["msibuild", failing, "-q", sql], check=True)
+        Package(checks, session, package, older, failing).run()
     finally:
         session.close()
     return checks.verdict()
 
 
 class Package:
-    def __init__(self, checks, session, package, older):
+    def __init__(self, checks, session, package, older, failing):
         self.checks, self.session = checks, session
-        self.package, self.older = session.windows_path(package), session.windows_path(older)
+        self.package, self.older, self.failing = (session.windows_path(path)
+                                                  for path in (package, older, failing))
 
     def msiexec(self, *args):
         return self.session.run(["msiexec"] + list(args) + ["/qn"], check=False).returncode
 
+    def logged_msiexec(self, name, *args):
+        """msiexec with a verbose log: its exit code and the log's text."""
+        log = os.path.join(self.session.work, name + ".log")
+        code = self.msiexec(*args, "/l*v", self.session.windows_path(log))
+        with open(log, "rb") as f:
+            return code, f.read().replace(b"\0", b"")
+
     def store(self):
-        """The whole store as `reg query /s` lists it."""
-        return self.session.run(["reg", "query", CONFIG_KEY, "/s"], check=False).stdout
+        """The store as `reg query /s` lists it, but for the service's own
+        Positions key, which changes while the service runs."""
+        lines = self.session.run(["reg", "query", CONFIG_KEY, "/s"], check=False).stdout.splitlines()
+        kept, inside = [], False
+        for line in lines:
+            if line.startswith(b"HKEY_"):
+                inside = line.strip() == POSITIONS.encode()
+            if not inside:
+                kept.append(line)
+        return b"\n".join(kept)
 
     def value(self, name, key=""):
         return self.session.query(CONFIG_KEY + key, name)
@@ -67,44 +96,69 @@ class Package:
         self.uninstall()
 
         before = self.store()
-        log = os.path.join(session.work, "refused.log")
-        code = self.msiexec("/i", self.package, "TRAPPORT=70000", "/l*v", session.windows_path(log))
-        with open(log, "rb") as f:
-            text = f.read()
+        # The value given goes into the message as it is, never formatted.
+        code, text = self.logged_msiexec("refused", "/i", self.package, "TRAPPORT=[COMMUNITY]",
+                                         "COMMUNITY=" + SECRET)
         # Windows Installer ends with 1603; Wine's msiexec with 67.
         if checks.equal("bad TRAPPORT refused", True, code in (1603, 67)) and \
                 checks.equal("the reason in the log", True, b"Kivo: TRAPPORT must be a port number "
-                             b"from 1 to 65535, not \"70000\"" in text.replace(b"\0", b"")) and \
+                             b"from 1 to 65535, not \"[COMMUNITY]\"" in text) and \
+                checks.equal("community in the log", False, SECRET.encode() in text) and \
                 checks.equal("nothing installed", None, session.service_state()) and \
                 checks.equal("store untouched", before, self.store()):
-            checks.ok("TRAPPORT=70000: the install stops with the reason before it changes anything")
+            checks.ok("TRAPPORT=[COMMUNITY]: the install stops with the reason, as given, before it "
+                      "changes anything; the community is not in the log")
 
         session.registry({CONFIG_KEY: None})
-        if checks.equal("install with properties", 0, self.msiexec(
-                "/i", self.older, "TRAPDESTINATION=127.0.0.1", "SYSLOGHOST=loghost.example")):
+        code, text = self.logged_msiexec(
+            "properties", "/i", self.older, "TRAPDESTINATION=127.0.0.1", "COMMUNITY=" + SECRET,
+            "SYSLOGHOST=loghost.example", "BURST=1", "RESUME=1")
+        if checks.equal("install with properties", 0, code):
             self.installed("older package")
-            expected = dict(DEFAULTS, destination=("REG_SZ", "127.0.0.1"))
+            checks.equal("community in the log", False, SECRET.encode() in text)
+            expected = dict(DEFAULTS, destination=("REG_SZ", "127.0.0.1"),
+                            community=("REG_SZ", SECRET), burst=("REG_DWORD", "0x1"),
+                            resume=("REG_DWORD", "0x1"))
             checks.equal("store after properties", expected,
-                         {name: self.value(name) for name in DEFAULTS})
+                         {name: self.value(name) for name in expected})
             checks.equal("syslog destination", [("REG_DWORD", "0x0"), ("REG_SZ", "loghost.example"),
                                                 ("REG_DWORD", "0x202")],
                          [self.value("usefilters", r"\Syslog"),
                           self.value("sysloghost", r"\Syslog\0"),
                           self.value("syslogport", r"\Syslog\0")])
-            checks.ok("TRAPDESTINATION, SYSLOGHOST on a machine without a store: "
-                      "the default store with them in it")
+            checks.ok("TRAPDESTINATION, COMMUNITY, SYSLOGHOST, BURST, RESUME on a machine without "
+                      "a store: the default store with them in it; the community not in the log")
 
+        # The service's positions, which the upgrade must keep ("resume" is
+        # on: a start without it forgets them).
+        session.run(["reg", "add", POSITIONS, "/v", "Security", "/t", "REG_BINARY",
+                     "/d", "0102030405060708", "/f"])
         before = self.store()
         if checks.equal("upgrade", 0, self.msiexec("/i", self.package)):
             self.installed("upgrade")
             checks.equal("store after upgrade", before, self.store())
+            checks.equal("positions after upgrade", ("REG_BINARY", "0102030405060708"),
+                         session.query(POSITIONS, "Security"))
             products = session.run(["reg", "query", r"HKLM\Software\Microsoft\Windows"
                                     r"\CurrentVersion\Uninstall", "/s"], check=False).stdout
             version = os.path.basename(self.package).split("-")[1].encode()
             checks.equal("installed versions", [version],
                          re.findall(rb"DisplayVersion\s+REG_SZ\s+(\S+)", products))
-            checks.ok("upgrade from 0.9.0: store unchanged, service running again, one version")
+            checks.ok("upgrade from 0.9.0: store and positions unchanged, service running again, "
+                      "one version")
         self.uninstall()
+
+        session.registry({CONFIG_KEY: {"resume": None}})  # a value the install adds
+        before = self.store()
+        if checks.equal("failed install on a store", True, self.msiexec(
+                "/i", self.failing, "COMMUNITY=other", "RESUME=1", "SYSLOGHOST=other") != 0) and \
+                checks.equal("store after the failed install", before, self.store()):
+            checks.ok("an install that fails after the store write leaves the store as it was")
+        session.registry({CONFIG_KEY: None})
+        if checks.equal("failed install without a store", True,
+                        self.msiexec("/i", self.failing, "COMMUNITY=other") != 0) and \
+                checks.equal("store after it", False, session.key_exists(CONFIG_KEY)):
+            checks.ok("an install that fails after the store write removes the store it created")
 
     def installed(self, what):
         checks, session = self.checks, self.session

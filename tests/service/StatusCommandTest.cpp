@@ -73,11 +73,12 @@ TEST_F(StatusCommandTest, StoppedServiceShowsKeptPositions) {
   ASSERT_EQ(platform::kRegSuccess, registry_.Create(forwarding::StatusKeyPath(), &key));
   const unsigned char kept[8] = {2, 0, 0, 0, 0x11, 0x22, 0x33, 0x44};
   key->SetValue("Application", platform::RegType::kBinary, kept, sizeof(kept));
-  key->SetValue("Security", platform::RegType::kBinary, kept, 2);  // damaged: not shown
+  key->SetValue("Security", platform::RegType::kBinary, kept, 2);
   EXPECT_EQ(
       "kivo is not running (last state of 2024-12-06 14:46:40 UTC)\n"
       "Application: kept position 2, newest record 6, 5 records wait\n"
-      "Security: no kept position\nSystem: no kept position\n",
+      "Security: the kept position is damaged (a value of 2 bytes, not 8)\n"
+      "System: no kept position\n",
       Print());
 }
 

@@ -175,6 +175,7 @@ TEST_F(KivocfgWindow, EveryDialogEditsItsPageAndOneApplySavesThemAll) {
   HWND dialog = OpenDialog(tool.Control(IDC_ADVANCED), "Advanced SNMP Config");
   ASSERT_NE(nullptr, dialog);
   SendDlgItemMessageA(dialog, IDC_EVENT_USER, BM_CLICK, 0, 0);
+  SendDlgItemMessageA(dialog, IDC_RESUME, BM_CLICK, 0, 0);
   SetText(GetDlgItem(dialog, IDC_SENDER_OID), "1.3.6.1.4.1.99");
   ASSERT_TRUE(CloseDialog(dialog, IDOK));
   EXPECT_FALSE(IsWindowEnabled(tool.ApplyButton()));  // the page is not modified
@@ -196,6 +197,19 @@ TEST_F(KivocfgWindow, EveryDialogEditsItsPageAndOneApplySavesThemAll) {
                                           TextOf(GetDlgItem(dialog, IDC_FILTER_TEXT)));
   SetText(GetDlgItem(dialog, IDC_FILTER_TEXT), "Bar");
   ASSERT_TRUE(CloseDialog(dialog, IDOK));
+  // A second filter of that field and type: No goes back, Yes keeps both.
+  dialog = OpenDialog(tool.Control(IDC_FILTER_ADD), "Filter Configuration");
+  ASSERT_NE(nullptr, dialog);
+  Choose(GetDlgItem(dialog, IDC_FILTER_ON), 3);
+  SetText(GetDlgItem(dialog, IDC_FILTER_TYPE), "Exclude");
+  const std::string twin =
+      "The list already holds a filter on \"EventSource\" of type \"Exclude\". Keep both?";
+  Click(GetDlgItem(dialog, IDOK));
+  EXPECT_EQ(twin, AnswerMessageBox(IDNO));
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  Click(GetDlgItem(dialog, IDOK));
+  EXPECT_EQ(twin, AnswerMessageBox(IDYES));
+  EXPECT_TRUE(Eventually([&] { return !IsWindowVisible(dialog); }));
 
   tool.ShowPage(2);
   HWND field = tool.Control(IDC_MAP_ID);
@@ -222,9 +236,10 @@ TEST_F(KivocfgWindow, EveryDialogEditsItsPageAndOneApplySavesThemAll) {
   EXPECT_TRUE(tool.Cancel());
   EXPECT_EQ(
       "root version=0 destination=\"192.1.1.1\" port=162 community=\"public\" ien=1 iet=1 ies=1 "
-      "iecn=1 ieu=0 ied=1 iec=1 senderOID=\"1.3.6.1.4.1.99\" stripCRLF=0\n"
+      "iecn=1 ieu=0 ied=1 iec=1 senderOID=\"1.3.6.1.4.1.99\" stripCRLF=0 burst=0 resume=1\n"
       "Filters\n"
       "Filters\\0 filterOn=\"EventSource\" filterType=\"Exclude\" filterList=\"Bar\"\n"
+      "Filters\\1 filterOn=\"EventSource\" filterType=\"Exclude\" filterList=\"\"\n"
       "Maps\nMaps\\4624\n"
       "Syslog usefilters=1\nSyslog\\0 sysloghost=\"127.0.0.1\" syslogport=1514\n",
       Dump());

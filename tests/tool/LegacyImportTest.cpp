@@ -114,8 +114,31 @@ TEST_F(LegacyImportTest, MigrateNeedsAFileWithSettingsReportsAFailedWriteAndImpo
   EXPECT_TRUE(import.migrated());
   WriteFile("Map: 2\n");
   EXPECT_EQ(LegacyImport::Outcome::kClose, import.Migrate(kFile));
-  EXPECT_EQ("root version=0 destination=\"\" port=0 community=\"\"\nFilters\nMaps\nMaps\\1\n",
+  EXPECT_EQ("root version=0 destination=\"\" port=162 community=\"\"\nFilters\nMaps\nMaps\\1\n",
             DumpTree(registry_));
+}
+
+// A port is taken as the SNMP page takes a typed one; anything else is
+// listed as left out, and the store keeps the port it had.
+TEST_F(LegacyImportTest, PortMustBeAWholeNumberFrom1To65535) {
+  const std::string refused =
+      "Line 1: the value of \"Port:\" is not a whole number from 1 to 65535.\n";
+  const struct {
+    const char* value;
+    std::int32_t stored;
+  } cases[] = {{"abc", 162}, {"70000", 162},   {"162x", 162},     {"0", 162},
+               {"", 162},    {"65535", 65535}, {"+2162 \t", 2162}};
+  for (const auto& c : cases) {
+    platform::FakeRegistry registry;
+    WriteFile(std::string("Port: ") + c.value + "\n");
+    LegacyImport import(registry);
+    ASSERT_EQ(LegacyImport::Outcome::kMigrated, import.Migrate(kFile));
+    EXPECT_EQ(c.stored, testing::StoredNumber(registry, "", "port")) << c.value;
+    const std::string listed = import.DescribeProblems();
+    EXPECT_EQ(c.stored == 162, listed.size() > refused.size() &&
+                                   listed.substr(listed.size() - refused.size()) == refused)
+        << c.value;
+  }
 }
 
 }  // namespace

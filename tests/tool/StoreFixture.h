@@ -21,16 +21,10 @@ namespace kivo::testing {
 // line: its path ("root" for the root key), then each value of a name the
 // store uses that the key holds, texts quoted, numbers in decimal.
 inline std::string DumpKey(platform::Registry& registry, const std::string& sub) {
-  namespace n = config::names;
-  static const char* const kNames[] = {
-      n::kVersion,    n::kDestination, n::kPort,       n::kCommunity,  n::kLogging,
-      n::kIen,        n::kIet,         n::kIes,        n::kIecn,       n::kIeu,
-      n::kIed,        n::kIec,         n::kSenderOid,  n::kStripCrlf,  n::kFilterOn,
-      n::kFilterType, n::kFilterList,  n::kUseFilters, n::kSyslogHost, n::kSyslogPort};
   std::string line = sub.empty() ? "root" : sub;
   std::unique_ptr<platform::RegistryKey> key;
   if (registry.Open(StorePath(sub), &key) != platform::kRegSuccess) return line + " (no key)";
-  for (const char* name : kNames) {
+  for (const char* name : config::names::kAllValues) {
     char data[4096];
     std::uint32_t size = sizeof(data);
     platform::RegType type = platform::RegType::kNone;

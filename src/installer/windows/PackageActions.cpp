@@ -2,7 +2,11 @@
 // - ReadStoreSettings (immediate) checks the store settings given as public
 //   properties, so that a bad value stops the install before anything is
 //   changed, and hands them to WriteStoreSettings (deferred, local system
-//   account), which writes the store.
+//   account), which writes the store. It also reads the store as it is and
+//   hands it to RollbackStoreSettings (rollback), which puts it back when
+//   the install fails after the write.
+// - ForgetStoreSettings (immediate, once the deferred actions have taken
+//   their data) clears the hidden properties.
 // - WaitForServiceStop (deferred) waits, between the installer's stop and
 //   delete of the service, until the service has really stopped.
 // - QuoteServicePath (deferred) quotes the service's program path where the
@@ -17,6 +21,8 @@
 
 #include "installer/ActionData.h"
 #include "installer/StoreSettings.h"
+#include "installer/StoreSnapshot.h"
+#include "platform/win32/Win32Messages.h"
 #include "platform/win32/Win32Registry.h"
 #include "service/ForwardingService.h"
 
@@ -24,8 +30,10 @@ namespace {
 
 namespace installer = kivo::installer;
 
-// The deferred action reads its data from the property named as the action.
+// A deferred or rollback action reads its data from the property named as
+// the action.
 constexpr char kWriteAction[] = "WriteStoreSettings";
+constexpr char kRollbackAction[] = "RollbackStoreSettings";
 // Longer than the service's longest stop: it stops once its loop has served
 // the events at hand and found no new one.
 constexpr DWORD kStopWaitMs = 30000;
@@ -46,14 +54,45 @@ std::string Property(MSIHANDLE install, const char* name) {
   return value;
 }
 
+// Clears every property that MsiHiddenProperties names (the secrets and the
+// deferred actions' data that carries them). Windows Installer keeps their
+// values out of its log; Wine's ignores the list and logs every property
+// that is left at the end of the install.
+void ForgetHiddenProperties(MSIHANDLE install) {
+  const std::string hidden = Property(install, "MsiHiddenProperties") + ';';
+  for (std::size_t at = 0, end = hidden.find(';'); end != std::string::npos;
+       at = end + 1, end = hidden.find(';', at)) {
+    if (end > at) {
+      MsiSetPropertyA(install, hidden.substr(at, end - at).c_str(), "");
+    }
+  }
+}
+
 // An error in the installer's log, and in a message box when it has a UI.
+// The text goes into a field, escaped: the installer formats the message,
+// so a value given as "[COMMUNITY]" would print that property there.
 UINT Fail(MSIHANDLE install, const std::string& text) {
   const MSIHANDLE record = MsiCreateRecord(1);
-  MsiRecordSetStringA(record, 0, ("Kivo: " + text).c_str());
+  MsiRecordSetStringA(record, 0, "Kivo: [1]");
+  MsiRecordSetStringA(record, 1, installer::FormattedLiteral(text).c_str());
   MsiProcessMessage(
       install, static_cast<INSTALLMESSAGE>(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONERROR), record);
   MsiCloseHandle(record);
   return ERROR_INSTALL_FAILURE;
+}
+
+// "the configuration store ... cannot be written: Access is denied. (error 5)"
+std::string StoreFailure(const std::string& what, kivo::platform::RegStatus error) {
+  kivo::platform::Win32Messages messages;
+  return "the configuration store HKLM\\SOFTWARE\\Tarvenor\\Kivo " + what + ": " +
+         kivo::platform::SystemErrorText(messages, static_cast<std::uint32_t>(error));
+}
+
+installer::ParsedStoreSettings Parse(const installer::ActionData& given) {
+  return installer::ParseStoreSettings([&given](const char* name) {
+    const auto found = given.find(name);
+    return found != given.end() ? found->second : std::string();
+  });
 }
 
 }  // namespace
@@ -66,12 +105,25 @@ extern "C" __declspec(dllexport) UINT __stdcall ReadStoreSettings(MSIHANDLE inst
       given[name] = value;
     }
   }
-  const installer::ParsedStoreSettings parsed =
-      installer::ParseStoreSettings([&given](const char* name) { return given[name]; });
+  // Taken: from here on only the deferred actions' data holds them.
+  ForgetHiddenProperties(install);
+  const installer::ParsedStoreSettings parsed = Parse(given);
   if (!parsed.settings) {
     return Fail(install, parsed.error);
   }
+  // Read only: an immediate action may run with the user's limited rights.
+  kivo::platform::Win32Registry registry(kivo::platform::Win32Registry::Access::kRead);
+  const installer::TakenSnapshot taken = installer::TakeStoreSnapshot(registry);
+  if (taken.error != kivo::platform::kRegSuccess) {
+    return Fail(install, StoreFailure("cannot be read", taken.error));
+  }
   MsiSetPropertyA(install, kWriteAction, installer::EncodeActionData(given).c_str());
+  MsiSetPropertyA(install, kRollbackAction, installer::EncodeStoreSnapshot(taken.snapshot).c_str());
+  return ERROR_SUCCESS;
+}
+
+extern "C" __declspec(dllexport) UINT __stdcall ForgetStoreSettings(MSIHANDLE install) {
+  ForgetHiddenProperties(install);
   return ERROR_SUCCESS;
 }
 
@@ -81,14 +133,30 @@ extern "C" __declspec(dllexport) UINT __stdcall WriteStoreSettings(MSIHANDLE ins
   if (!given) {
     return Fail(install, "the store settings did not reach the install step intact");
   }
-  const installer::ParsedStoreSettings parsed =
-      installer::ParseStoreSettings([&given](const char* name) { return (*given)[name]; });
+  const installer::ParsedStoreSettings parsed = Parse(*given);
   if (!parsed.settings) {
     return Fail(install, parsed.error);
   }
   kivo::platform::Win32Registry registry;
-  if (!installer::WriteStoreSettings(registry, *parsed.settings)) {
-    return Fail(install, "the configuration store HKLM\\SOFTWARE\\Tarvenor\\Kivo cannot be opened");
+  if (const auto error = installer::WriteStoreSettings(registry, *parsed.settings)) {
+    return Fail(install, StoreFailure("cannot be written", error));
+  }
+  return ERROR_SUCCESS;
+}
+
+// Runs only when the install fails after it was reached (under Wine, when
+// it fails at all: the store then is as the snapshot has it already).
+extern "C" __declspec(dllexport) UINT __stdcall RollbackStoreSettings(MSIHANDLE install) {
+  const std::optional<installer::StoreSnapshot> snapshot =
+      installer::DecodeStoreSnapshot(Property(install, "CustomActionData"));
+  if (!snapshot) {
+    return Fail(install,
+                "the store as it was before the install did not reach the rollback "
+                "intact, so it is left as the install left it");
+  }
+  kivo::platform::Win32Registry registry;
+  if (const auto error = installer::RestoreStoreSnapshot(registry, *snapshot)) {
+    return Fail(install, StoreFailure("cannot be put back as it was", error));
   }
   return ERROR_SUCCESS;
 }

@@ -57,12 +57,15 @@ class Win32RegistryKey : public RegistryKey {
 
 RegStatus Win32Registry::Open(const std::string& path, std::unique_ptr<RegistryKey>* key) {
   HKEY handle = nullptr;
-  LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &handle);
+  const REGSAM access = access_ == Access::kRead ? KEY_READ : KEY_ALL_ACCESS;
+  LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, &handle);
   key->reset(result == ERROR_SUCCESS ? new Win32RegistryKey(handle) : nullptr);
   return result;
 }
 
 RegStatus Win32Registry::Create(const std::string& path, std::unique_ptr<RegistryKey>* key) {
+  key->reset();
+  if (access_ == Access::kRead) return ERROR_ACCESS_DENIED;
   HKEY handle = nullptr;
   LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr,
                                 REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &handle, nullptr);

@@ -24,6 +24,8 @@ constexpr CheckBox kCheckBoxes[] = {
     {IDC_EVENT_DESCRIPTION, &AdvancedSnmpSettings::event_description},
     {IDC_EVENT_CATEGORY, &AdvancedSnmpSettings::event_category},
     {IDC_STRIP_CRLF, &AdvancedSnmpSettings::strip_crlf},
+    {IDC_BURST, &AdvancedSnmpSettings::burst},
+    {IDC_RESUME, &AdvancedSnmpSettings::resume},
 };
 
 void Fill(HWND dialog, const AdvancedSnmpSettings& settings) {

@@ -45,6 +45,11 @@ bool RunFilterConfigDialog(HWND owner, FilterConfigDialog& dialog) {
   ModalDialogHandlers handlers;
   handlers.fill = [&](HWND window) { Fill(window, dialog); };
   handlers.confirm = [&](HWND window) { return dialog.Confirm(Take(window)); };
+  handlers.approve = [&](HWND window) {
+    const std::string question = dialog.TwinQuestion();
+    return question.empty() ||
+           ShowMessage(window, question, MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+  };
   return RunModalDialog(owner, IDD_FILTER_CONFIG, handlers);
 }
 

@@ -30,14 +30,16 @@ std::vector<std::vector<std::string>> FiltersPageWindow::RowTexts() const {
 }
 
 bool FiltersPageWindow::AddRow() {
-  FilterConfigDialog dialog(FilterConfigDialog::Mode::kAdd, FilterRow());
+  FilterConfigDialog dialog(FilterConfigDialog::Mode::kAdd, FilterRow(), page_.rows());
   if (!RunFilterConfigDialog(hwnd(), dialog)) return false;
   page_.Append(dialog.result());
   return true;
 }
 
 bool FiltersPageWindow::ModifyRow(std::size_t row) {
-  FilterConfigDialog dialog(FilterConfigDialog::Mode::kModify, page_.rows()[row]);
+  std::vector<FilterRow> others = page_.rows();
+  others.erase(others.begin() + static_cast<std::ptrdiff_t>(row));
+  FilterConfigDialog dialog(FilterConfigDialog::Mode::kModify, page_.rows()[row], others);
   if (!RunFilterConfigDialog(hwnd(), dialog)) return false;
   page_.Replace(row, dialog.result());
   return true;

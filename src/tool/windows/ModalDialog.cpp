@@ -24,7 +24,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpa
     case IDOK: {
       const std::string refusal = handlers->confirm(dialog);
       if (refusal.empty()) {
-        EndDialog(dialog, IDOK);
+        if (!handlers->approve || handlers->approve(dialog)) EndDialog(dialog, IDOK);
       } else {
         ShowMessage(dialog, refusal);
         if (handlers->refused) handlers->refused(dialog);

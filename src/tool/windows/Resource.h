@@ -32,6 +32,8 @@
 #define IDC_EVENT_DESCRIPTION 1107
 #define IDC_EVENT_CATEGORY 1108
 #define IDC_STRIP_CRLF 1109
+#define IDC_BURST 1110
+#define IDC_RESUME 1111
 
 // Filters page and Filter Configuration dialog
 #define IDC_FILTER_LIST 1201

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/win32/Win32Messages.h"
+
 namespace kivo::tool::windows {
 
 std::string WindowText(HWND window) {
@@ -39,28 +41,12 @@ int ShowMessage(HWND owner, const std::string& text, UINT type) {
   return MessageBoxA(owner, text.c_str(), ProgramCaption(), type);
 }
 
-namespace {
-
-std::string SystemErrorText(DWORD error) {
-  char* buffer = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
-  std::string text(buffer != nullptr ? buffer : "", buffer != nullptr ? length : 0);
-  LocalFree(buffer);
-  // The system's texts end with a line break.
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
-    text.pop_back();
-  }
-  return text.empty() ? "unknown error" : text;
-}
-
-}  // namespace
-
 std::string SaveMessage(const SaveResult& result) {
   if (!result.refusal.empty()) return result.refusal;
   if (result.error == ERROR_SUCCESS) return std::string();
-  return SaveFailedMessage(SystemErrorText(static_cast<DWORD>(result.error)), result.error);
+  platform::Win32Messages messages;
+  return SaveFailedMessage(
+      platform::SystemErrorText(messages, static_cast<std::uint32_t>(result.error)));
 }
 
 bool ReportSave(HWND owner, const SaveResult& result) {

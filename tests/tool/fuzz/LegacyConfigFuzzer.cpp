@@ -2,12 +2,12 @@
 // Whatever the file holds, the import must end, and every value it wrote must
 // be readable from the store again.
 
-#include <chrono>
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "config/RegistryConfig.h"
@@ -19,24 +19,28 @@
 
 namespace {
 
-// The input file, in the temporary folder under a name of this process's own.
+// The input file, kept in memory and opened by its path like any file. On
+// disk, rewriting it made the file system flush the truncated file at every
+// close, which held the run to a few hundred inputs a second.
 struct InputFile {
-  ~InputFile() { std::remove(path.c_str()); }
-  const std::string path =
-      (std::filesystem::temp_directory_path() /
-       ("kivo-fuzz-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) +
-        ".cfg"))
-          .string();
+  InputFile() : fd(memfd_create("kivo.cfg", 0)), path("/proc/self/fd/" + std::to_string(fd)) {
+    if (fd < 0) std::abort();
+  }
+  void Write(const std::uint8_t* data, std::size_t size) const {
+    if (ftruncate(fd, 0) != 0 ||
+        (size > 0 && pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))) {
+      std::abort();
+    }
+  }
+  const int fd;
+  const std::string path;
 };
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static InputFile input;
-  if (std::FILE* file = std::fopen(input.path.c_str(), "wb")) {
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-  }
+  static const InputFile input;
+  input.Write(data, size);
   kivo::platform::FakeRegistry registry;
   kivo::tool::LegacyConfigFile file(input.path);
   if (!file.opened()) return 0;
