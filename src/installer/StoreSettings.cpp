@@ -1,8 +1,12 @@
 #include "installer/StoreSettings.h"
 
+#include <algorithm>
 #include <cctype>
+#include <vector>
 
 #include "config/RegistryConfig.h"
+#include "snmp/UsmKeys.h"
+#include "snmp/UsmUser.h"
 
 namespace kivo::installer {
 
@@ -33,6 +37,16 @@ std::optional<std::int32_t> ParseSnmpVersion(const std::string& text) {
   }
   if (text == "2c" || text == "2C") {
     return 1;
+  }
+  if (text == "3") {
+    return 3;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::int32_t> ParseLevel(const std::string& text) {
+  if (text.size() == 1 && text[0] >= '0' && text[0] <= '2') {
+    return text[0] - '0';
   }
   return std::nullopt;
 }
@@ -92,7 +106,10 @@ ParsedStoreSettings ParseStoreSettings(const PropertyLookup& property) {
         NumberProperty{properties::kSyslogPort, &settings.syslog_port, ParsePort, port},
         NumberProperty{properties::kBurst, &settings.burst, ParseSwitch, "0 or 1"},
         NumberProperty{properties::kResume, &settings.resume, ParseSwitch, "0 or 1"},
-        NumberProperty{properties::kSnmpVersion, &settings.version, ParseSnmpVersion, "1 or 2c"}}) {
+        NumberProperty{properties::kInform, &settings.inform, ParseSwitch, "0 or 1"},
+        NumberProperty{properties::kV3Level, &settings.v3_level, ParseLevel, "0, 1 or 2"},
+        NumberProperty{properties::kSnmpVersion, &settings.version, ParseSnmpVersion,
+                       "1, 2c or 3"}}) {
     const std::string value = property(number.name);
     if (value.empty()) {
       continue;
@@ -104,6 +121,54 @@ ParsedStoreSettings ParseStoreSettings(const PropertyLookup& property) {
     }
   }
 
+  struct ChoiceProperty {
+    const char* name;
+    std::optional<std::string>* target;
+    std::vector<const char*> allowed;
+    const char* allowed_text;
+  };
+  for (const ChoiceProperty& choice :
+       {ChoiceProperty{properties::kV3Auth,
+                       &settings.v3_auth,
+                       {"SHA", "SHA-256", "SHA-384", "SHA-512"},
+                       "SHA, SHA-256, SHA-384 or SHA-512 (Windows has no SHA-224)"},
+        ChoiceProperty{properties::kV3Priv, &settings.v3_priv, {"AES"}, "AES"}}) {
+    const std::string value = property(choice.name);
+    if (value.empty()) {
+      continue;
+    }
+    if (std::find_if(choice.allowed.begin(), choice.allowed.end(), [&value](const char* allowed) {
+          return value == allowed;
+        }) == choice.allowed.end()) {
+      return fail(std::string(choice.name) + " must be " + choice.allowed_text + ", not \"" +
+                  value + "\"");
+    }
+    *choice.target = value;
+  }
+  const std::string user = property(properties::kV3User);
+  if (user.size() > snmp::kMaxUserNameLength) {
+    return fail(std::string(properties::kV3User) + " is longer than " +
+                std::to_string(snmp::kMaxUserNameLength) + " characters, more than SNMPv3 allows");
+  }
+  if (!user.empty()) {
+    settings.v3_user = user;
+  }
+  // The value of a secret never goes into the message.
+  for (const TextProperty& secret :
+       {TextProperty{properties::kV3AuthPass, &settings.auth_passphrase},
+        TextProperty{properties::kV3PrivPass, &settings.priv_passphrase}}) {
+    std::string value = property(secret.name);
+    if (value.empty()) {
+      continue;
+    }
+    if (value.size() < snmp::kMinPassphraseLength || value.size() > snmp::kMaxPassphraseLength) {
+      return fail(std::string(secret.name) + " must have " +
+                  std::to_string(snmp::kMinPassphraseLength) + " to " +
+                  std::to_string(snmp::kMaxPassphraseLength) + " characters");
+    }
+    *secret.target = std::move(value);
+  }
+
   if (settings.syslog_port && !settings.syslog_host) {
     return fail("SYSLOGPORT needs SYSLOGHOST: it is the port of that syslog destination");
   }
@@ -111,7 +176,7 @@ ParsedStoreSettings ParseStoreSettings(const PropertyLookup& property) {
   return result;
 }
 
-platform::RegStatus WriteStoreSettings(platform::Registry& registry,
+platform::RegStatus WriteStoreSettings(platform::Registry& registry, platform::Secrets& secrets,
                                        const StoreSettings& settings) {
   // Constructing the store creates its defaults when it has no root key.
   config::RegistryConfig store(registry, nullptr);
@@ -137,6 +202,29 @@ platform::RegStatus WriteStoreSettings(platform::Registry& registry,
   }
   if (settings.resume) {
     written.Add(store.WriteNumber(config::names::kResume, *settings.resume));
+  }
+  if (settings.inform) {
+    written.Add(store.WriteNumber(config::names::kInform, *settings.inform));
+  }
+  // The SNMPv3 user in the order the tool's SNMP page saves it.
+  if (settings.v3_user) {
+    written.Add(store.WriteText(config::names::kV3User, *settings.v3_user));
+  }
+  if (settings.v3_level) {
+    written.Add(store.WriteNumber(config::names::kV3Level, *settings.v3_level));
+  }
+  if (settings.v3_auth) {
+    written.Add(store.WriteText(config::names::kV3Auth, *settings.v3_auth));
+  }
+  if (settings.v3_priv) {
+    written.Add(store.WriteText(config::names::kV3Priv, *settings.v3_priv));
+  }
+  for (const auto& [name, passphrase] :
+       {std::pair(platform::kSecretAuthPassphrase, &settings.auth_passphrase),
+        std::pair(platform::kSecretPrivPassphrase, &settings.priv_passphrase)}) {
+    if (*passphrase) {
+      written.Add(static_cast<platform::RegStatus>(secrets.Write(name, **passphrase)));
+    }
   }
   if (!settings.syslog_host) {
     return written.error();
