@@ -184,41 +184,29 @@ platform::RegStatus WriteStoreSettings(platform::Registry& registry, platform::S
     return store.OpenError();
   }
   config::WriteResult written;
+  const auto text = [&](const char* name, const std::optional<std::string>& value) {
+    if (value) {
+      written.Add(store.WriteText(name, *value));
+    }
+  };
+  const auto number = [&](const char* name, const std::optional<std::int32_t>& value) {
+    if (value) {
+      written.Add(store.WriteNumber(name, *value));
+    }
+  };
   // The order in which the tool's SNMP page saves them, then the switches.
-  if (settings.community) {
-    written.Add(store.SetCommunity(*settings.community));
-  }
-  if (settings.destination) {
-    written.Add(store.SetDestination(*settings.destination));
-  }
-  if (settings.port) {
-    written.Add(store.SetPort(*settings.port));
-  }
-  if (settings.version) {
-    written.Add(store.SetSnmpVersion(*settings.version));
-  }
-  if (settings.burst) {
-    written.Add(store.WriteNumber(config::names::kBurst, *settings.burst));
-  }
-  if (settings.resume) {
-    written.Add(store.WriteNumber(config::names::kResume, *settings.resume));
-  }
-  if (settings.inform) {
-    written.Add(store.WriteNumber(config::names::kInform, *settings.inform));
-  }
-  // The SNMPv3 user in the order the tool's SNMP page saves it.
-  if (settings.v3_user) {
-    written.Add(store.WriteText(config::names::kV3User, *settings.v3_user));
-  }
-  if (settings.v3_level) {
-    written.Add(store.WriteNumber(config::names::kV3Level, *settings.v3_level));
-  }
-  if (settings.v3_auth) {
-    written.Add(store.WriteText(config::names::kV3Auth, *settings.v3_auth));
-  }
-  if (settings.v3_priv) {
-    written.Add(store.WriteText(config::names::kV3Priv, *settings.v3_priv));
-  }
+  namespace names = config::names;
+  text(names::kCommunity, settings.community);
+  text(names::kDestination, settings.destination);
+  number(names::kPort, settings.port);
+  number(names::kVersion, settings.version);
+  number(names::kBurst, settings.burst);
+  number(names::kResume, settings.resume);
+  number(names::kInform, settings.inform);
+  text(names::kV3User, settings.v3_user);
+  number(names::kV3Level, settings.v3_level);
+  text(names::kV3Auth, settings.v3_auth);
+  text(names::kV3Priv, settings.v3_priv);
   for (const auto& [name, passphrase] :
        {std::pair(platform::kSecretAuthPassphrase, &settings.auth_passphrase),
         std::pair(platform::kSecretPrivPassphrase, &settings.priv_passphrase)}) {
