@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "config/RegistryConfig.h"
-#include "snmp/UdpEndpoint.h"
+#include "forwarding/TrapDatagram.h"
 
 namespace kivo::forwarding {
 
@@ -188,17 +188,9 @@ SendOutcome NotificationSender::SendTrap(snmp::SnmpMessage& message, const TrapS
                      false, &datagram)) {
     return Failed("the message cannot be authenticated or encrypted", trace);
   }
-  snmp::UdpEndpoint endpoint(sockets_, settings.port, settings.destination);
-  trace.Line(endpoint.IsReady() ? "ready to communicate with destination <"
-                                : "failed to communicate with destination <",
-             endpoint.LastError(), ">");
-  const std::int32_t sent =
-      endpoint.SendBytes(datagram.data(), static_cast<std::int32_t>(datagram.size()));
-  trace.Line("Sent ", sent, " bytes");
-  SendOutcome outcome;
-  outcome.sent = sent > 0;
-  if (!outcome.sent) outcome.error = static_cast<std::uint32_t>(endpoint.LastError());
-  return outcome;
+  return SendTrapDatagram(sockets_, settings, trace, [&datagram](snmp::UdpEndpoint& endpoint) {
+    return endpoint.SendBytes(datagram.data(), static_cast<std::int32_t>(datagram.size()));
+  });
 }
 
 SendOutcome NotificationSender::Inform(snmp::SnmpMessage& message, const TrapSettings& settings,

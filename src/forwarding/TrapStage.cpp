@@ -9,6 +9,7 @@
 
 #include "forwarding/AgentAddress.h"
 #include "forwarding/OptionalReads.h"
+#include "forwarding/TrapDatagram.h"
 #include "snmp/SnmpInteger.h"
 #include "snmp/SnmpMessage.h"
 #include "snmp/SnmpPdu.h"
@@ -185,16 +186,9 @@ SendOutcome TrapStage::Send(snmp::SnmpMessage& message, const TrapSettings& sett
       trace.Line("trap not sent: ", outcome.reason);
     }
   } else {
-    snmp::UdpEndpoint endpoint(sockets_, settings.port, settings.destination);
-    trace.Line(endpoint.IsReady() ? "ready to communicate with destination <"
-                                  : "failed to communicate with destination <",
-               endpoint.LastError(), ">");
-    // Sent whether or not the endpoint is ready: a failed one sends 0 bytes,
-    // and the trace says so.
-    const std::int32_t sent = endpoint.SendMessage(message);
-    trace.Line("Sent ", sent, " bytes");
-    outcome.sent = sent > 0;
-    if (!outcome.sent) outcome.error = static_cast<std::uint32_t>(endpoint.LastError());
+    outcome = SendTrapDatagram(sockets_, settings, trace, [&message](snmp::UdpEndpoint& endpoint) {
+      return endpoint.SendMessage(message);
+    });
   }
   outcome.destination = DestinationId::Trap();
   outcome.label = "the trap destination " + HostAndPort(settings.destination, settings.port);
