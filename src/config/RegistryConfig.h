@@ -55,10 +55,10 @@ constexpr char kSyslogPort[] = "syslogport";
 // Every value of the store, in the root key, a list key or an entry: what
 // the package puts back when an install is rolled back.
 constexpr const char* kAllValues[] = {
-    kVersion,  kDestination, kPort,       kCommunity,  kLogging,    kIen,       kIet,    kIes,
-    kIecn,     kIeu,         kIed,        kIec,        kSenderOid,  kStripCrlf, kBurst,  kResume,
-    kInform,   kV3User,      kV3Level,    kV3Auth,     kV3Priv,     kFilterOn,  kFilterType,
-    kFilterList, kUseFilters, kSyslogHost, kSyslogPort};
+    kVersion,  kDestination, kPort,       kCommunity,  kLogging,    kIen,       kIet,
+    kIes,      kIecn,        kIeu,        kIed,        kIec,        kSenderOid, kStripCrlf,
+    kBurst,    kResume,      kInform,     kV3User,     kV3Level,    kV3Auth,    kV3Priv,
+    kFilterOn, kFilterType,  kFilterList, kUseFilters, kSyslogHost, kSyslogPort};
 }  // namespace names
 
 // Defaults written into a store that has no root key yet.

@@ -40,8 +40,7 @@ bool StorePassphrase(platform::Secrets& secrets, const std::string& name, std::i
         << secret << " is unchanged.\n";
   } else if (passphrase.size() > snmp::kMaxPassphraseLength) {
     out << "The passphrase is longer than " << snmp::kMaxPassphraseLength << " characters; "
-        << secret
-        << " is unchanged.\n";
+        << secret << " is unchanged.\n";
   } else if (const platform::Win32Error error = secrets.Write(secret, passphrase)) {
     out << secret << " could not be stored. Error is " << static_cast<std::int32_t>(error) << ".\n";
   } else {
