@@ -48,10 +48,16 @@ std::string PassphraseLines(const PassphraseField& field, const std::string& mis
 }  // namespace
 
 CfgSnmp::CfgSnmp(platform::Registry& registry, platform::Secrets& secrets, platform::Crypto& crypto)
-    : registry_(registry), secrets_(secrets), crypto_(crypto) {
-  for (const char* name : snmp::kAuthProtocolNames) {
-    if (crypto_.StartHash(*snmp::ParseAuthProtocol(name))) auth_protocols_.emplace_back(name);
+    : registry_(registry), secrets_(secrets), crypto_(crypto) {}
+
+const std::vector<std::string>& CfgSnmp::auth_protocols() const {
+  if (!auth_protocols_) {
+    auth_protocols_.emplace();
+    for (const char* name : snmp::kAuthProtocolNames) {
+      if (crypto_.StartHash(*snmp::ParseAuthProtocol(name))) auth_protocols_->emplace_back(name);
+    }
   }
+  return *auth_protocols_;
 }
 
 void CfgSnmp::Load() {
@@ -117,8 +123,8 @@ std::string CfgSnmp::ValidationMessage() const {
   if (settings_.level >= 1) {
     if (settings_.auth.empty()) {
       lines += "An authentication protocol must be specified\n";
-    } else if (std::find(auth_protocols_.begin(), auth_protocols_.end(), settings_.auth) ==
-               auth_protocols_.end()) {
+    } else if (std::find(auth_protocols().begin(), auth_protocols().end(), settings_.auth) ==
+               auth_protocols().end()) {
       lines +=
           "The authentication protocol " + settings_.auth + " is not available on this system\n";
     }

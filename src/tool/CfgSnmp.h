@@ -70,8 +70,8 @@ class CfgSnmp {
   SaveResult Save();
 
   // The authentication protocols this system can compute, in the order the
-  // page lists them (CNG has no SHA-224).
-  const std::vector<std::string>& auth_protocols() const { return auth_protocols_; }
+  // page lists them (CNG has no SHA-224). Asked of the system once.
+  const std::vector<std::string>& auth_protocols() const;
 
   // Kivo's engine ID in hex, for the management station: the one the store
   // keeps, or, before the service has made one, one made now in the same
@@ -86,7 +86,7 @@ class CfgSnmp {
   platform::Registry& registry_;
   platform::Secrets& secrets_;
   platform::Crypto& crypto_;
-  std::vector<std::string> auth_protocols_;
+  mutable std::optional<std::vector<std::string>> auth_protocols_;
   SnmpSettings settings_;
   bool inform_stored_ = false;
 };
