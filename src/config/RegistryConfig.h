@@ -19,6 +19,8 @@ constexpr char kRootPath[] = "SOFTWARE\\Tarvenor\\Kivo";
 constexpr char kFilters[] = "Filters";
 constexpr char kMaps[] = "Maps";
 constexpr char kSyslog[] = "Syslog";
+// The stored secrets (DPAPI blobs): the SNMPv3 user's passphrases.
+constexpr char kSecretsPath[] = "SOFTWARE\\Tarvenor\\Kivo\\Secrets";
 
 constexpr char kVersion[] = "version";
 constexpr char kDestination[] = "destination";
@@ -36,6 +38,12 @@ constexpr char kSenderOid[] = "senderOID";
 constexpr char kStripCrlf[] = "stripCRLF";
 constexpr char kBurst[] = "burst";
 constexpr char kResume[] = "resume";
+// SNMPv3 and informs.
+constexpr char kInform[] = "inform";
+constexpr char kV3User[] = "v3user";
+constexpr char kV3Level[] = "v3level";
+constexpr char kV3Auth[] = "v3auth";
+constexpr char kV3Priv[] = "v3priv";
 
 constexpr char kFilterOn[] = "filterOn";
 constexpr char kFilterType[] = "filterType";
@@ -52,32 +60,14 @@ constexpr char kSyslogTlsCa[] = "tlsca";
 
 // Every value of the store, in the root key, a list key or an entry: what
 // the package puts back when an install is rolled back.
-constexpr const char* kAllValues[] = {kVersion,
-                                      kDestination,
-                                      kPort,
-                                      kCommunity,
-                                      kLogging,
-                                      kIen,
-                                      kIet,
-                                      kIes,
-                                      kIecn,
-                                      kIeu,
-                                      kIed,
-                                      kIec,
-                                      kSenderOid,
-                                      kStripCrlf,
-                                      kBurst,
-                                      kResume,
-                                      kFilterOn,
-                                      kFilterType,
-                                      kFilterList,
-                                      kUseFilters,
-                                      kSyslogHost,
-                                      kSyslogPort,
-                                      kSyslogProtocol,
-                                      kSyslogFormat,
-                                      kSyslogTlsName,
-                                      kSyslogTlsCa};
+constexpr const char* kAllValues[] = {kVersion,      kDestination,   kPort,       kCommunity,
+                                      kLogging,      kIen,           kIet,        kIes,
+                                      kIecn,         kIeu,           kIed,        kIec,
+                                      kSenderOid,    kStripCrlf,     kBurst,      kResume,
+                                      kInform,       kV3User,        kV3Level,    kV3Auth,
+                                      kV3Priv,       kFilterOn,      kFilterType, kFilterList,
+                                      kUseFilters,   kSyslogHost,    kSyslogPort, kSyslogProtocol,
+                                      kSyslogFormat, kSyslogTlsName, kSyslogTlsCa};
 // Every value of a syslog destination entry, in the order an add writes them.
 constexpr const char* kSyslogEntryValues[] = {kSyslogHost,   kSyslogPort,    kSyslogProtocol,
                                               kSyslogFormat, kSyslogTlsName, kSyslogTlsCa};

@@ -189,6 +189,27 @@ platform::SocketError CachingSockets::LocalHostName(std::string* name) {
   return local_name_->first;
 }
 
+platform::Win32Error CachingSecrets::Read(const std::string& name, std::string* secret) {
+  if (!freshness_.caching()) return secrets_.Read(name, secret);
+  if (freshness_.Renew()) Forget();
+  auto found = kept_.find(name);
+  if (found == kept_.end()) {
+    std::string read;
+    const platform::Win32Error error = secrets_.Read(name, &read);
+    found = kept_.emplace(name, std::make_pair(error, read)).first;
+    if (!read.empty()) platform::WipeSecret(&read[0], read.size());
+  }
+  *secret = found->second.second;
+  return found->second.first;
+}
+
+void CachingSecrets::Forget() {
+  for (auto& [name, kept] : kept_) {
+    if (!kept.second.empty()) platform::WipeSecret(&kept.second[0], kept.second.size());
+  }
+  kept_.clear();
+}
+
 void CachingMessages::set_caching(bool on) {
   // The loop switches between events, when no decode holds a module.
   if (freshness_.set_caching(on)) FreeKept();

@@ -11,6 +11,7 @@
 #include "forwarding/CalendarClock.h"
 #include "platform/Messages.h"
 #include "platform/Registry.h"
+#include "platform/Secrets.h"
 #include "platform/Sockets.h"
 
 namespace kivo::forwarding {
@@ -108,6 +109,12 @@ class CachingSockets : public platform::Sockets {
                                std::size_t* sent) override {
     return sockets_.SendTo(socket, data, length, address, port, sent);
   }
+  platform::SocketError ReceiveFrom(platform::SocketHandle socket, void* buffer,
+                                    std::size_t capacity, std::uint32_t timeout_ms,
+                                    std::size_t* received, platform::Ipv4Address* from,
+                                    std::uint16_t* from_port) override {
+    return sockets_.ReceiveFrom(socket, buffer, capacity, timeout_ms, received, from, from_port);
+  }
   void Close(platform::SocketHandle socket) override { sockets_.Close(socket); }
   bool ParseDottedAddress(const std::string& text, platform::Ipv4Address* address) override {
     return sockets_.ParseDottedAddress(text, address);
@@ -123,6 +130,35 @@ class CachingSockets : public platform::Sockets {
   Freshness freshness_;
   std::optional<std::pair<platform::SocketError, std::string>> local_name_;
   std::map<std::string, std::pair<platform::SocketError, platform::Ipv4Address>> addresses_;
+};
+
+// The stored secrets through a Freshness: while caching, a secret is
+// decrypted once a second rather than for every event. What was kept is
+// wiped when it is forgotten.
+class CachingSecrets : public platform::Secrets {
+ public:
+  CachingSecrets(platform::Secrets& secrets, CalendarClock clock)
+      : secrets_(secrets), freshness_(std::move(clock)) {}
+  ~CachingSecrets() override { Forget(); }
+  CachingSecrets(const CachingSecrets&) = delete;
+  CachingSecrets& operator=(const CachingSecrets&) = delete;
+
+  void set_caching(bool on) {
+    if (freshness_.set_caching(on)) Forget();
+  }
+
+  platform::Win32Error Write(const std::string& name, std::string_view secret) override {
+    Forget();
+    return secrets_.Write(name, secret);
+  }
+  platform::Win32Error Read(const std::string& name, std::string* secret) override;
+
+ private:
+  void Forget();
+
+  platform::Secrets& secrets_;
+  Freshness freshness_;
+  std::map<std::string, std::pair<platform::Win32Error, std::string>> kept_;
 };
 
 // The message modules through a Freshness: while caching, a module stays

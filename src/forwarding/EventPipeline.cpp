@@ -78,7 +78,14 @@ void EventPipeline::WriteDestinationBlock(const TrapSettings& settings, config::
   trace.Line("version:", settings.version);
   trace.Line("destination:", settings.destination);
   trace.Line("port:", settings.port);
-  trace.Line("community:", settings.community);
+  if (!settings.snmp_v3()) {
+    trace.Line("community:", settings.community);
+  } else {
+    // The user and level; the passphrases are no business of a trace.
+    trace.Line("v3user:", settings.usm.user.value_or(""));
+    trace.Line("v3level:", settings.usm.level.value_or(-1));
+  }
+  if (settings.inform) trace.Line("inform:1");
 }
 
 }  // namespace kivo::forwarding

@@ -37,6 +37,7 @@ class EventPipeline {
   // as the last event was.
   void Flush();
   SyslogStage& syslog() { return syslog_; }
+  TrapStage& traps() { return traps_; }
 
  private:
   // "logging" of the root key; when it cannot be read it is written as 0

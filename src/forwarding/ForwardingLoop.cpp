@@ -117,6 +117,7 @@ void ForwardingLoop::Run(LoopHost& host) {
   CachingRegistry registry(platform_.registry, platform_.clock);
   CachingSockets sockets(platform_.sockets, platform_.clock);
   CachingMessages messages(platform_.messages, platform_.clock);
+  const std::int64_t start_ms = platform_.steady();
   auto config = std::make_unique<config::RegistryConfig>(registry, nullptr);
   EnsureTrapOptions(*config);
   // Earlier versions kept the positions under the service's key.
@@ -140,7 +141,17 @@ void ForwardingLoop::Run(LoopHost& host) {
   };
 
   {
+    std::unique_ptr<CachingSecrets> secrets;  // goes after the pipeline that reads it
     EventPipeline pipeline(*config, uptime, sockets, platform_.clock, &states);
+    if (platform_.crypto != nullptr && platform_.secrets != nullptr) {
+      secrets = std::make_unique<CachingSecrets>(*platform_.secrets, platform_.clock);
+      // An inform's wait ends when the service is asked to stop; with
+      // "resume" its event is then sent again at the next start.
+      pipeline.traps().EnableNotifications(
+          NotificationPlatform{*platform_.crypto, *secrets, platform_.registry,
+                               [&host] { return host.StopRequested(); }, platform_.steady},
+          start_ms);
+    }
     if (platform_.streams != nullptr && platform_.ansi != nullptr) {
       // With "resume" a frame goes out whole or its event is held; without,
       // frames wait in a bounded queue while a server is away.
@@ -162,6 +173,7 @@ void ForwardingLoop::Run(LoopHost& host) {
       registry.set_caching(burst);
       sockets.set_caching(burst);
       messages.set_caching(burst);
+      if (secrets) secrets->set_caching(burst);
       publish(true);
       if (held) {
         // The held event goes again once its wait is over; the running

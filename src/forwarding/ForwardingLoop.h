@@ -3,12 +3,15 @@
 #include "config/RegistryConfig.h"
 #include "forwarding/CalendarClock.h"
 #include "forwarding/LoopHost.h"
+#include "forwarding/MonotonicClock.h"
 #include "platform/AnsiText.h"
+#include "platform/Crypto.h"
 #include "platform/EventLog.h"
 #include "platform/Messages.h"
 #include "platform/Pause.h"
 #include "platform/PerfData.h"
 #include "platform/Registry.h"
+#include "platform/Secrets.h"
 #include "platform/Sockets.h"
 #include "platform/Stream.h"
 
@@ -27,6 +30,10 @@ struct LoopPlatform {
   // destinations fail.
   platform::Streams* streams = nullptr;
   platform::AnsiText* ansi = nullptr;
+  // SNMPv3 and informs; without them such traps fail.
+  platform::Crypto* crypto = nullptr;
+  platform::Secrets* secrets = nullptr;
+  MonotonicClock steady = SteadyMilliseconds;  // engine time and the informs' waits
 };
 
 // The working life of the service: pulls new event-log records one at a

@@ -14,12 +14,19 @@ std::variant<TrapSettings, std::string> TrapSettings::Read(config::RegistryConfi
   if (!destination) return std::string(names::kDestination);
   const auto port = TryReadNumber(config, names::kPort);
   if (!port) return std::string(names::kPort);
-  const auto community = TryReadText(config, names::kCommunity);
-  if (!community) return std::string(names::kCommunity);
   settings.version = *version;
+  const auto community = TryReadText(config, names::kCommunity);
+  if (!community && !settings.snmp_v3()) return std::string(names::kCommunity);
   settings.destination = *destination;
   settings.port = *port;
-  settings.community = *community;
+  settings.community = community.value_or("");
+  settings.inform = TryReadNumber(config, names::kInform).value_or(0) != 0;
+  if (settings.snmp_v3()) {
+    settings.usm.user = TryReadText(config, names::kV3User);
+    settings.usm.level = TryReadNumber(config, names::kV3Level);
+    settings.usm.auth = TryReadText(config, names::kV3Auth);
+    settings.usm.priv = TryReadText(config, names::kV3Priv);
+  }
   return settings;
 }
 

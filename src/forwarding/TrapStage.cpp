@@ -9,6 +9,7 @@
 
 #include "forwarding/AgentAddress.h"
 #include "forwarding/OptionalReads.h"
+#include "forwarding/TrapDatagram.h"
 #include "snmp/SnmpInteger.h"
 #include "snmp/SnmpMessage.h"
 #include "snmp/SnmpPdu.h"
@@ -61,30 +62,40 @@ void ReplaceLineBreaks(char* text) {
 TrapStage::TrapStage(platform::Sockets& sockets, CalendarClock clock)
     : sockets_(sockets), clock_(std::move(clock)) {}
 
+TrapStage::~TrapStage() = default;
+
+void TrapStage::EnableNotifications(const NotificationPlatform& platform, std::int64_t start_ms) {
+  notifications_ = std::make_unique<NotificationSender>(sockets_, platform, start_ms);
+}
+
 SendOutcome TrapStage::Run(config::RegistryConfig& config, EventRecord& event,
                            const TrapSettings& settings, std::int32_t uptime,
                            config::TraceFile& trace) {
+  const bool inform = settings.inform && settings.version != 0;
+  if (settings.inform && !inform) trace.Line("inform ignored: SNMPv1 has no inform");
   const std::int32_t specific = SpecificCode(config, event.event_id, trace);
   // An OCTET STRING holds at most kMaxContentLength octets anyway.
   const std::size_t length = std::min(std::strlen(event.description), snmp::kMaxContentLength);
   snmp::SnmpMessage message;
-  Compose(message, config, event, settings, uptime, specific, trace, length);
-  const std::size_t size = message.EncodedSize();
-  if (size <= snmp::UdpEndpoint::kMaxDatagramSize) return Send(message, settings, trace);
+  Compose(message, config, event, settings, uptime, specific, trace, length, inform);
+  // An SNMPv3 message is its PDU and a bounded envelope.
+  const std::size_t size =
+      settings.snmp_v3() ? message.PduEncodedSize() + snmp::kMaxV3Envelope : message.EncodedSize();
+  if (size <= snmp::UdpEndpoint::kMaxDatagramSize) return Send(message, settings, inform, trace);
   // Only a description can be this long: it loses what is too much, and the
   // trap is composed again around it, without tracing that twice.
   const std::size_t keep = length - std::min(length, size - snmp::UdpEndpoint::kMaxDatagramSize);
   trace.Line("description cut to ", keep, " bytes to fit one datagram");
   config::TraceFile untraced;
   snmp::SnmpMessage smaller;
-  Compose(smaller, config, event, settings, uptime, specific, untraced, keep);
-  return Send(smaller, settings, trace);
+  Compose(smaller, config, event, settings, uptime, specific, untraced, keep, inform);
+  return Send(smaller, settings, inform, trace);
 }
 
 void TrapStage::Compose(snmp::SnmpMessage& message, config::RegistryConfig& config,
                         EventRecord& event, const TrapSettings& settings, std::int32_t uptime,
                         std::int32_t specific, config::TraceFile& trace,
-                        std::size_t description_limit) {
+                        std::size_t description_limit, bool inform) {
   message.SetVersion(settings.version);
   message.SetCommunity(settings.community);
   const std::string enterprise = Enterprise(config, trace);
@@ -98,8 +109,9 @@ void TrapStage::Compose(snmp::SnmpMessage& message, config::RegistryConfig& conf
     message.SetGenericTrap(kGenericTrap);
     message.SetSpecificTrap(specific);
   } else {
-    message.SetPduType(snmp::kPduTrapV2);
-    // The request id is the calendar time; its low 32 bits after 2038.
+    message.SetPduType(inform ? snmp::kPduInformRequest : snmp::kPduTrapV2);
+    // The request id is the calendar time; its low 32 bits after 2038. An
+    // inform's is given when it is sent.
     message.SetRequestId(static_cast<std::int32_t>(static_cast<std::uint32_t>(clock_())));
     message.SetErrorIndex(0);
     message.SetErrorStatus(0);
@@ -163,21 +175,23 @@ void TrapStage::AddEventBindings(config::RegistryConfig& config, EventRecord& ev
   }
 }
 
-SendOutcome TrapStage::Send(const snmp::SnmpMessage& message, const TrapSettings& settings,
+SendOutcome TrapStage::Send(snmp::SnmpMessage& message, const TrapSettings& settings, bool inform,
                             config::TraceFile& trace) {
-  snmp::UdpEndpoint endpoint(sockets_, settings.port, settings.destination);
-  trace.Line(endpoint.IsReady() ? "ready to communicate with destination <"
-                                : "failed to communicate with destination <",
-             endpoint.LastError(), ">");
-  // Sent whether or not the endpoint is ready: a failed one sends 0 bytes,
-  // and the trace says so.
-  const std::int32_t sent = endpoint.SendMessage(message);
-  trace.Line("Sent ", sent, " bytes");
   SendOutcome outcome;
+  if (settings.snmp_v3() || inform) {
+    if (notifications_) {
+      outcome = notifications_->Send(message, settings, trace);
+    } else {
+      outcome.reason = "SNMPv3 and informs are not available here";
+      trace.Line("trap not sent: ", outcome.reason);
+    }
+  } else {
+    outcome = SendTrapDatagram(sockets_, settings, trace, [&message](snmp::UdpEndpoint& endpoint) {
+      return endpoint.SendMessage(message);
+    });
+  }
   outcome.destination = DestinationId::Trap();
   outcome.label = "the trap destination " + HostAndPort(settings.destination, settings.port);
-  outcome.sent = sent > 0;
-  if (!outcome.sent) outcome.error = static_cast<std::uint32_t>(endpoint.LastError());
   return outcome;
 }
 

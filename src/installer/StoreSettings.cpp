@@ -1,8 +1,12 @@
 #include "installer/StoreSettings.h"
 
+#include <algorithm>
 #include <cctype>
+#include <vector>
 
 #include "config/RegistryConfig.h"
+#include "snmp/UsmKeys.h"
+#include "snmp/UsmUser.h"
 
 namespace kivo::installer {
 
@@ -33,6 +37,16 @@ std::optional<std::int32_t> ParseSnmpVersion(const std::string& text) {
   }
   if (text == "2c" || text == "2C") {
     return 1;
+  }
+  if (text == "3") {
+    return 3;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::int32_t> ParseLevel(const std::string& text) {
+  if (text.size() == 1 && text[0] >= '0' && text[0] <= '2') {
+    return text[0] - '0';
   }
   return std::nullopt;
 }
@@ -115,7 +129,10 @@ ParsedStoreSettings ParseStoreSettings(const PropertyLookup& property) {
         NumberProperty{properties::kSyslogPort, &settings.syslog_port, ParsePort, port},
         NumberProperty{properties::kBurst, &settings.burst, ParseSwitch, "0 or 1"},
         NumberProperty{properties::kResume, &settings.resume, ParseSwitch, "0 or 1"},
-        NumberProperty{properties::kSnmpVersion, &settings.version, ParseSnmpVersion, "1 or 2c"}}) {
+        NumberProperty{properties::kInform, &settings.inform, ParseSwitch, "0 or 1"},
+        NumberProperty{properties::kV3Level, &settings.v3_level, ParseLevel, "0, 1 or 2"},
+        NumberProperty{properties::kSnmpVersion, &settings.version, ParseSnmpVersion,
+                       "1, 2c or 3"}}) {
     const std::string value = property(number.name);
     if (value.empty()) {
       continue;
@@ -125,6 +142,54 @@ ParsedStoreSettings ParseStoreSettings(const PropertyLookup& property) {
       return fail(std::string(number.name) + " must be " + number.allowed + ", not \"" + value +
                   "\"");
     }
+  }
+
+  struct ChoiceProperty {
+    const char* name;
+    std::optional<std::string>* target;
+    std::vector<const char*> allowed;
+    const char* allowed_text;
+  };
+  for (const ChoiceProperty& choice :
+       {ChoiceProperty{properties::kV3Auth,
+                       &settings.v3_auth,
+                       {"SHA", "SHA-256", "SHA-384", "SHA-512"},
+                       "SHA, SHA-256, SHA-384 or SHA-512 (Windows has no SHA-224)"},
+        ChoiceProperty{properties::kV3Priv, &settings.v3_priv, {"AES"}, "AES"}}) {
+    const std::string value = property(choice.name);
+    if (value.empty()) {
+      continue;
+    }
+    if (std::find_if(choice.allowed.begin(), choice.allowed.end(), [&value](const char* allowed) {
+          return value == allowed;
+        }) == choice.allowed.end()) {
+      return fail(std::string(choice.name) + " must be " + choice.allowed_text + ", not \"" +
+                  value + "\"");
+    }
+    *choice.target = value;
+  }
+  const std::string user = property(properties::kV3User);
+  if (user.size() > snmp::kMaxUserNameLength) {
+    return fail(std::string(properties::kV3User) + " is longer than " +
+                std::to_string(snmp::kMaxUserNameLength) + " characters, more than SNMPv3 allows");
+  }
+  if (!user.empty()) {
+    settings.v3_user = user;
+  }
+  // The value of a secret never goes into the message.
+  for (const TextProperty& secret :
+       {TextProperty{properties::kV3AuthPass, &settings.auth_passphrase},
+        TextProperty{properties::kV3PrivPass, &settings.priv_passphrase}}) {
+    std::string value = property(secret.name);
+    if (value.empty()) {
+      continue;
+    }
+    if (value.size() < snmp::kMinPassphraseLength || value.size() > snmp::kMaxPassphraseLength) {
+      return fail(std::string(secret.name) + " must have " +
+                  std::to_string(snmp::kMinPassphraseLength) + " to " +
+                  std::to_string(snmp::kMaxPassphraseLength) + " characters");
+    }
+    *secret.target = std::move(value);
   }
 
   for (const char* name :
@@ -144,7 +209,7 @@ ParsedStoreSettings ParseStoreSettings(const PropertyLookup& property) {
   return result;
 }
 
-platform::RegStatus WriteStoreSettings(platform::Registry& registry,
+platform::RegStatus WriteStoreSettings(platform::Registry& registry, platform::Secrets& secrets,
                                        const StoreSettings& settings) {
   // Constructing the store creates its defaults when it has no root key.
   config::RegistryConfig store(registry, nullptr);
@@ -152,24 +217,35 @@ platform::RegStatus WriteStoreSettings(platform::Registry& registry,
     return store.OpenError();
   }
   config::WriteResult written;
+  const auto text = [&](const char* name, const std::optional<std::string>& value) {
+    if (value) {
+      written.Add(store.WriteText(name, *value));
+    }
+  };
+  const auto number = [&](const char* name, const std::optional<std::int32_t>& value) {
+    if (value) {
+      written.Add(store.WriteNumber(name, *value));
+    }
+  };
   // The order in which the tool's SNMP page saves them, then the switches.
-  if (settings.community) {
-    written.Add(store.SetCommunity(*settings.community));
-  }
-  if (settings.destination) {
-    written.Add(store.SetDestination(*settings.destination));
-  }
-  if (settings.port) {
-    written.Add(store.SetPort(*settings.port));
-  }
-  if (settings.version) {
-    written.Add(store.SetSnmpVersion(*settings.version));
-  }
-  if (settings.burst) {
-    written.Add(store.WriteNumber(config::names::kBurst, *settings.burst));
-  }
-  if (settings.resume) {
-    written.Add(store.WriteNumber(config::names::kResume, *settings.resume));
+  namespace names = config::names;
+  text(names::kCommunity, settings.community);
+  text(names::kDestination, settings.destination);
+  number(names::kPort, settings.port);
+  number(names::kVersion, settings.version);
+  number(names::kBurst, settings.burst);
+  number(names::kResume, settings.resume);
+  number(names::kInform, settings.inform);
+  text(names::kV3User, settings.v3_user);
+  number(names::kV3Level, settings.v3_level);
+  text(names::kV3Auth, settings.v3_auth);
+  text(names::kV3Priv, settings.v3_priv);
+  for (const auto& [name, passphrase] :
+       {std::pair(platform::kSecretAuthPassphrase, &settings.auth_passphrase),
+        std::pair(platform::kSecretPrivPassphrase, &settings.priv_passphrase)}) {
+    if (*passphrase) {
+      written.Add(static_cast<platform::RegStatus>(secrets.Write(name, **passphrase)));
+    }
   }
   if (!settings.syslog_host) {
     return written.error();
@@ -199,9 +275,7 @@ platform::RegStatus WriteStoreSettings(platform::Registry& registry,
     written.Add(store.SetSyslogPort(proposed_port(protocol)));
   }
   for (const config::SyslogOptionField& field : config::SyslogOptionFields()) {
-    if (const std::optional<std::string>& text = settings.syslog_options.*field.value) {
-      written.Add(store.WriteText(field.name, *text));
-    }
+    text(field.name, settings.syslog_options.*field.value);
   }
   return written.error();
 }

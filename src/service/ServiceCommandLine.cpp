@@ -21,13 +21,15 @@ std::int32_t AsPrinted(std::uint32_t error) {
 
 ServiceCommandLine::ServiceCommandLine(ServiceInstaller& installer, std::ostream& out,
                                        std::string name, std::int32_t major_version,
-                                       std::int32_t minor_version, StatusPrinter status)
+                                       std::int32_t minor_version, StatusPrinter status,
+                                       PassphraseSetter passphrase)
     : installer_(installer),
       out_(out),
       name_(std::move(name)),
       major_version_(major_version),
       minor_version_(minor_version),
-      status_(std::move(status)) {}
+      status_(std::move(status)),
+      passphrase_(std::move(passphrase)) {}
 
 bool ServiceCommandLine::Handle(int argc, const char* const argv[]) {
   if (argc < 2 || argv[1] == nullptr) return false;
@@ -40,6 +42,8 @@ bool ServiceCommandLine::Handle(int argc, const char* const argv[]) {
     Uninstall();
   } else if (SwitchIs(command, 's') && status_) {
     status_(out_);
+  } else if (SwitchIs(command, 'p') && passphrase_) {
+    exit_code_ = passphrase_(argc > 2 && argv[2] != nullptr ? argv[2] : "", out_) ? 0 : 1;
   } else {
     return false;
   }

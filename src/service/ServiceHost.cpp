@@ -19,7 +19,8 @@ ServiceHost::ServiceHost(const ServicePlatform& platform, const char* name,
       name_(std::string(name).substr(0, kNameLimit)),
       events_(platform.events, name_),
       installer_(platform.manager, platform.registry, events_, name_),
-      command_line_(installer_, platform.out, name_, major_version, minor_version, platform.status),
+      command_line_(installer_, platform.out, name_, major_version, minor_version, platform.status,
+                    platform.passphrase),
       runtime_(*this, platform.manager, events_, name_) {
   g_service = this;
 }

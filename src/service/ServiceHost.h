@@ -22,6 +22,8 @@ struct ServicePlatform {
   std::ostream& out;  // where the command line prints
   // What "-s" prints; without one, "-s" is no switch.
   ServiceCommandLine::StatusPrinter status = nullptr;
+  // What "-p NAME" does; without one, "-p" is no switch.
+  ServiceCommandLine::PassphraseSetter passphrase = nullptr;
 };
 
 // Everything an NT service needs and nothing of what it does. It is the face
@@ -44,11 +46,13 @@ class ServiceHost {
   ServiceHost(const ServiceHost&) = delete;
   ServiceHost& operator=(const ServiceHost&) = delete;
 
-  // Handles "-v", "-i" and "-u" (any letter case); true when the program is
+  // Handles "-v", "-i", "-u", "-s" and "-p" (any letter case); true when the program is
   // to exit, false when it is to run as the service.
   bool ParseCommandLine(int argc, const char* const argv[]) {
     return command_line_.Handle(argc, argv);
   }
+  // The exit code after a switch was handled.
+  int CommandExitCode() const { return command_line_.exit_code(); }
   bool IsInstalled() { return installer_.IsInstalled(); }
   bool Install() { return installer_.Install(); }
   bool Uninstall() { return installer_.Uninstall(); }

@@ -8,15 +8,18 @@
 #include "forwarding/ForwardingLoop.h"
 #include "platform/EventLog.h"
 #include "platform/win32/Win32AnsiText.h"
+#include "platform/win32/Win32Crypto.h"
 #include "platform/win32/Win32EventReporter.h"
 #include "platform/win32/Win32Messages.h"
 #include "platform/win32/Win32Pause.h"
 #include "platform/win32/Win32PerfData.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Secrets.h"
 #include "platform/win32/Win32ServiceManager.h"
 #include "platform/win32/Win32Sockets.h"
 #include "platform/win32/Win32Streams.h"
 #include "service/ForwardingService.h"
+#include "service/PassphraseCommand.h"
 #include "service/ProgramEntry.h"
 #include "service/StatusCommand.h"
 
@@ -36,16 +39,24 @@ int main(int argc, char* argv[]) {
   platform::Win32Messages messages;
   std::unique_ptr<platform::EventLog> event_log = platform::MakeEventLog(registry, messages);
   service::StatusCommand status(registry, *event_log);
+  platform::Win32Secrets secrets(config::names::kSecretsPath);
   const service::ServicePlatform host_platform{
-      manager, events, registry, std::cout,
-      [&status](std::ostream& out) { status.Print(out, forwarding::SystemCalendarTime()); }};
+      manager,
+      events,
+      registry,
+      std::cout,
+      [&status](std::ostream& out) { status.Print(out, forwarding::SystemCalendarTime()); },
+      [&secrets](const std::string& name, std::ostream& out) {
+        return service::StorePassphrase(secrets, name, std::cin, out);
+      }};
   platform::Win32Pause pause;
   platform::Win32PerfData perf_data;
   platform::Win32Streams streams;
   platform::Win32AnsiText ansi;
+  platform::Win32Crypto crypto;
   forwarding::ForwardingLoop loop(
       forwarding::LoopPlatform{registry, *event_log, messages, pause, sockets, perf_data,
-                               forwarding::SystemCalendarTime, &streams, &ansi});
+                               forwarding::SystemCalendarTime, &streams, &ansi, &crypto, &secrets});
 
   service::ForwardingService forwarding_service(
       host_platform, [&loop](forwarding::LoopHost& host) { loop.Work(host); });

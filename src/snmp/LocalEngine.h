@@ -13,11 +13,14 @@ namespace kivo::snmp {
 
 // Kivo as the authoritative engine of its traps: its engine ID, its boots
 // (counted by the service, raised at every start before the first message)
-// and its time, the seconds since this object was made at that start.
+// and its time, the seconds since that start: since `start_ms` on the clock,
+// or since this object was made.
 class LocalEngine {
  public:
   LocalEngine(EngineId id, std::uint32_t boots, SteadyClock clock)
       : clock_(std::move(clock)), start_ms_(clock_()), now_{std::move(id), boots, 0} {}
+  LocalEngine(EngineId id, std::uint32_t boots, SteadyClock clock, std::int64_t start_ms)
+      : clock_(std::move(clock)), start_ms_(start_ms), now_{std::move(id), boots, 0} {}
 
   const EngineId& id() const { return now_.id; }
 

@@ -22,6 +22,10 @@ constexpr std::int32_t kSnmpVersion3 = 3;
 constexpr std::int32_t kSecurityModelUsm = 3;
 // Octets of msgPrivacyParameters: the salt of the AES IV.
 constexpr std::size_t kSaltSize = 8;
+// The most octets an SNMPv3 message adds to its PDU: header, security
+// parameters (engine IDs and user names of 32 octets, the longest MAC) and
+// the scoped PDU's own fields, with every length in its longest form.
+constexpr std::size_t kMaxV3Envelope = 256;
 
 // The authoritative engine of a message as the sender knows it: Kivo itself
 // for its traps, the receiver for an inform. Its boots and time go into the

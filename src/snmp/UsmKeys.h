@@ -32,6 +32,8 @@ class UsmKey {
 
 // RFC 3414 requires passphrases of at least this many characters.
 constexpr std::size_t kMinPassphraseLength = 8;
+// The longest passphrase Kivo stores: more is no passphrase anyone typed.
+constexpr std::size_t kMaxPassphraseLength = 1024;
 
 // The password-to-key algorithm (RFC 3414 A.2, with the hash of the user's
 // authentication protocol as RFC 7860 extends it): the digest of 1,048,576

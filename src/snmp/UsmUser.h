@@ -25,6 +25,7 @@ enum class PrivProtocol { kAes128 };
 // "SHA-224", "SHA-256", "SHA-384", "SHA-512" (RFC 7860). Nothing for any
 // other name.
 std::optional<platform::HashAlgorithm> ParseAuthProtocol(std::string_view name);
+constexpr const char* kAuthProtocolNames[] = {"SHA", "SHA-224", "SHA-256", "SHA-384", "SHA-512"};
 // "AES"; nothing for any other name.
 std::optional<PrivProtocol> ParsePrivProtocol(std::string_view name);
 

@@ -21,7 +21,9 @@
 #include "platform/fake/FakeEventLog.h"
 #include "platform/fake/FakeMessages.h"
 #include "platform/fake/FakePause.h"
+#include "platform/fake/FakeSecrets.h"
 #include "platform/fake/FaultyEventLog.h"
+#include "snmp/ScriptedReceiver.h"
 #include "support/EventRecords.h"
 
 namespace kivo::testing {
@@ -276,6 +278,46 @@ TEST_F(ForwardingLoopTest, WithoutResumeAFailedSendIsLostAndReported) {
   EXPECT_TRUE(Trap().has_value());
   EXPECT_FALSE(Trap(kStaysAway).has_value());
   EXPECT_EQ(2u, host.reported().size());
+}
+
+// An inform that no response acknowledged is a failed send: with "resume"
+// its event is held and sent again (the inform only, not the syslog
+// message) until a response comes; the event behind it waits. In burst
+// mode, as a flood goes, the answers pass the loop's sockets.
+TEST_F(ForwardingLoopTest, UnacknowledgedInformIsHeldAndSentAgain) {
+  for (const char* name : {"resume", "burst", "version", "inform"}) SetNumber(name, 1);
+  SetNumber("port", kReceiverPort);
+  platform::FakeSockets sockets;
+  SystemCrypto crypto;
+  platform::FakeSecrets secrets;
+  ScriptedReceiver receiver(sockets, crypto, TestUser(crypto, snmp::SecurityLevel::kNoAuthNoPriv));
+  receiver.ignore = 4;  // the first inform's four tries
+  std::vector<std::function<void()>> rounds = {[this] { AppendEvent("one"), AppendEvent("two"); }};
+  rounds.resize(6, [] {});
+  ScriptedHost host(rounds);
+  forwarding::ForwardingLoop loop(
+      {registry_, log_, messages_, pause_, sockets, perf_, [this] { return now_; }, nullptr,
+       nullptr, &crypto, &secrets,
+       [&sockets] { return static_cast<std::int64_t>(sockets.now_ms); }});
+  loop.Work(host);
+  std::vector<std::string> informs;
+  for (const Bytes& octets : receiver.received) {
+    const auto message = snmp::ReadMessage(octets.data(), octets.size());
+    if (message && message->pdu && message->pdu->type == snmp::kPduInformRequest) {
+      const snmp::ReceivedBinding& description = message->pdu->bindings[7];
+      informs.emplace_back(reinterpret_cast<const char*>(description.value.data),
+                           description.value.size);
+    }
+  }
+  EXPECT_EQ((std::vector<std::string>{"one", "one", "one", "one", "one", "two"}), informs);
+  EXPECT_EQ(2, std::count_if(sockets.sent.begin(), sockets.sent.end(),
+                             [](const platform::FakeSockets::Datagram& d) {
+                               return d.octets.front() == '<';  // syslog
+                             }));
+  EXPECT_EQ((std::vector<std::string>{
+                "109|the trap destination 127.0.0.1:10162|no response after 4 tries",
+                "110|the trap destination 127.0.0.1:10162"}),
+            host.reported());
 }
 
 class EventPipelineTest : public StoreFixture {

@@ -14,6 +14,7 @@
 #include "installer/StoreSettings.h"
 #include "installer/StoreSnapshot.h"
 #include "platform/fake/FakeRegistry.h"
+#include "platform/fake/FakeSecrets.h"
 #include "support/TestSupport.h"
 #include "tool/StoreFixture.h"
 
@@ -43,6 +44,20 @@ TEST(StoreProperties, ValuesBecomeStoreValues) {
                             *s.syslog_port, *s.burst, *s.resume));
   EXPECT_EQ(0, Parse({{"SNMPVERSION", "1"}}).settings->version);
   EXPECT_FALSE(Parse({}).settings->destination);
+  const auto v3 = Parse({{"SNMPVERSION", "3"},
+                         {"INFORM", "1"},
+                         {"V3USER", std::string(32, 'u')},
+                         {"V3LEVEL", "2"},
+                         {"V3AUTH", "SHA-512"},
+                         {"V3PRIV", "AES"},
+                         {"V3AUTHPASS", "maple syrup"},
+                         {"V3PRIVPASS", std::string(1024, 'p')}});
+  ASSERT_TRUE(v3.settings) << v3.error;
+  const StoreSettings& s3 = *v3.settings;
+  EXPECT_EQ(std::make_tuple(3, 1, std::string(32, 'u'), 2, "SHA-512", "AES", "maple syrup",
+                            std::string(1024, 'p')),
+            std::make_tuple(*s3.version, *s3.inform, *s3.v3_user, *s3.v3_level, *s3.v3_auth,
+                            *s3.v3_priv, *s3.auth_passphrase, *s3.priv_passphrase));
   const auto tls = Parse({{"SYSLOGHOST", "h"},
                           {"SYSLOGPROTOCOL", "TLS"},
                           {"SYSLOGFORMAT", "Rfc5424"},
@@ -59,7 +74,16 @@ TEST(StoreProperties, UnusableValuesStopTheInstall) {
       {{{"TRAPPORT", "65536"}}, "TRAPPORT must be"},
       {{{"TRAPPORT", " 162"}}, "TRAPPORT must be"},
       {{{"SYSLOGHOST", "h"}, {"SYSLOGPORT", "5l4"}}, "SYSLOGPORT must be"},
-      {{{"SNMPVERSION", "2"}}, "SNMPVERSION must be 1 or 2c, not \"2\""},
+      {{{"SNMPVERSION", "2"}}, "SNMPVERSION must be 1, 2c or 3, not \"2\""},
+      {{{"INFORM", "2"}}, "INFORM must be 0 or 1"},
+      {{{"V3LEVEL", "3"}}, "V3LEVEL must be 0, 1 or 2, not \"3\""},
+      {{{"V3AUTH", "SHA-224"}},
+       "V3AUTH must be SHA, SHA-256, SHA-384 or SHA-512 (Windows has no SHA-224), not "
+       "\"SHA-224\""},
+      {{{"V3PRIV", "DES"}}, "V3PRIV must be AES, not \"DES\""},
+      {{{"V3USER", std::string(33, 'u')}}, "V3USER is longer than 32 characters"},
+      {{{"V3AUTHPASS", "seven77"}}, "V3AUTHPASS must have 8 to 1024 characters"},
+      {{{"V3PRIVPASS", std::string(1025, 'p')}}, "V3PRIVPASS must have 8 to 1024 characters"},
       {{{"BURST", "yes"}}, "BURST must be 0 or 1, not \"yes\""},
       {{{"RESUME", "01"}}, "RESUME must be 0 or 1"},
       {{{"COMMUNITY", std::string(128, 'c')}}, "COMMUNITY is longer than 127 characters"},
@@ -77,6 +101,10 @@ TEST(StoreProperties, UnusableValuesStopTheInstall) {
     const auto parsed = Parse(given);
     EXPECT_FALSE(parsed.settings) << error;
     EXPECT_EQ(0u, parsed.error.find(error)) << parsed.error;
+    // A passphrase never shows in the message.
+    if (given.begin()->first.find("PASS") != std::string::npos) {
+      EXPECT_EQ(std::string::npos, parsed.error.find(given.begin()->second.substr(0, 7)));
+    }
   }
 }
 
@@ -103,7 +131,8 @@ class StoreSettingsWrite : public ::testing::TestWithParam<RegistryFactory> {
   void Write(Properties given) {
     const auto parsed = Parse(given);
     ASSERT_TRUE(parsed.settings) << parsed.error;
-    ASSERT_EQ(platform::kRegSuccess, installer::WriteStoreSettings(*registry_, *parsed.settings));
+    ASSERT_EQ(platform::kRegSuccess,
+              installer::WriteStoreSettings(*registry_, secrets_, *parsed.settings));
   }
   std::optional<std::string> Text(const std::string& sub, const char* name) {
     return StoredText(*registry_, sub, name);
@@ -113,6 +142,7 @@ class StoreSettingsWrite : public ::testing::TestWithParam<RegistryFactory> {
   }
 
   std::unique_ptr<platform::Registry> registry_;
+  platform::FakeSecrets secrets_;
 };
 
 // The default store is the store's own first use (its cases prove it); here
@@ -132,6 +162,24 @@ TEST_P(StoreSettingsWrite, NewStoreIsTheDefaultStoreWithTheGivenValues) {
   Write({});
   EXPECT_EQ("192.1.1.1", Text("", "destination"));
   EXPECT_FALSE(KeyExists(*registry_, StorePath("Syslog")));
+}
+
+TEST_P(StoreSettingsWrite, SnmpV3UserGoesToTheStoreAndItsPassphrasesToTheSecrets) {
+  Write({{"SNMPVERSION", "3"},
+         {"INFORM", "1"},
+         {"V3USER", "kivo"},
+         {"V3LEVEL", "1"},
+         {"V3AUTH", "SHA"},
+         {"V3PRIV", "AES"},
+         {"V3AUTHPASS", "maplesyrup"}});
+  EXPECT_EQ(
+      "root version=3 destination=\"192.1.1.1\" port=162 community=\"public\" inform=1 "
+      "v3user=\"kivo\" v3level=1 v3auth=\"SHA\" v3priv=\"AES\"",
+      DumpKey(*registry_, ""));
+  std::string stored;
+  EXPECT_EQ(0u, secrets_.Read("v3authpass", &stored));
+  EXPECT_EQ("maplesyrup", stored);
+  EXPECT_EQ(platform::kErrorFileNotFound, secrets_.Read("v3privpass", &stored));
 }
 
 TEST_P(StoreSettingsWrite, ExistingStoreKeepsWhatWasNotGiven) {
@@ -179,10 +227,16 @@ TEST_P(StoreSettingsWrite, SyslogOptionsAreWrittenAndTheProposedPortFollowsThePr
 TEST(StoreSettingsRefused, AWriteTheStoreRefusesFailsTheInstall) {
   platform::FakeRegistry registry;
   config::RegistryConfig defaults(registry, nullptr);
+  platform::FakeSecrets secrets;
   registry.RefuseChanges(platform::kErrorAccessDenied);
   EXPECT_EQ(platform::kErrorAccessDenied,
             installer::WriteStoreSettings(
-                registry, *Parse({{"TRAPPORT", "1162"}, {"SYSLOGHOST", "h"}}).settings));
+                registry, secrets, *Parse({{"TRAPPORT", "1162"}, {"SYSLOGHOST", "h"}}).settings));
+  registry.RefuseChanges(platform::kRegSuccess);
+  secrets.refuse_error = platform::kErrorAccessDenied;
+  EXPECT_EQ(platform::kErrorAccessDenied,
+            installer::WriteStoreSettings(registry, secrets,
+                                          *Parse({{"V3PRIVPASS", "syrupmaple"}}).settings));
 }
 
 // A failed install puts back the store it found, whatever it wrote (the

@@ -23,6 +23,7 @@ from kivo_wine import CONFIG_KEY, EVENTLOG_KEY, SERVICES_KEY, Checks, WineSessio
 
 INSTALLED = r"C:\Program Files\Kivo"
 SECRET = "Kivo-e2e-secret-7Qx"  # a community that no install log may show
+PASSPHRASES = ("Kivo-e2e-auth-Jq4", "Kivo-e2e-priv-Wz8")  # SNMPv3's, as hidden
 POSITIONS = CONFIG_KEY + r"\Positions"
 DEFAULTS = {"version": ("REG_DWORD", "0x0"), "port": ("REG_DWORD", "0xa2"),
             "destination": ("REG_SZ", "192.1.1.1"), "community": ("REG_SZ", "public")}
@@ -98,30 +99,41 @@ class Package:
         before = self.store()
         # The value given goes into the message as it is, never formatted.
         code, text = self.logged_msiexec("refused", "/i", self.package, "TRAPPORT=[COMMUNITY]",
-                                         "COMMUNITY=" + SECRET)
+                                         "COMMUNITY=" + SECRET, "V3AUTHPASS=" + PASSPHRASES[0])
         # Windows Installer ends with 1603; Wine's msiexec with 67.
         if checks.equal("bad TRAPPORT refused", True, code in (1603, 67)) and \
                 checks.equal("the reason in the log", True, b"Kivo: TRAPPORT must be a port number "
                              b"from 1 to 65535, not \"[COMMUNITY]\"" in text) and \
-                checks.equal("community in the log", False, SECRET.encode() in text) and \
+                checks.equal("secrets in the log", False, any(
+                    secret.encode() in text for secret in (SECRET,) + PASSPHRASES)) and \
                 checks.equal("nothing installed", None, session.service_state()) and \
                 checks.equal("store untouched", before, self.store()):
             checks.ok("TRAPPORT=[COMMUNITY]: the install stops with the reason, as given, before it "
-                      "changes anything; the community is not in the log")
+                      "changes anything; the community and passphrase are not in the log")
 
         session.registry({CONFIG_KEY: None})
         code, text = self.logged_msiexec(
             "properties", "/i", self.older, "TRAPDESTINATION=127.0.0.1", "COMMUNITY=" + SECRET,
             "SYSLOGHOST=loghost.example", "SYSLOGPROTOCOL=TLS", "SYSLOGCA=C:\\ca.pem", "BURST=1",
-            "RESUME=1")
+            "RESUME=1", "SNMPVERSION=3", "INFORM=1", "V3USER=kivo", "V3LEVEL=2", "V3AUTH=SHA-256",
+            "V3PRIV=AES", "V3AUTHPASS=" + PASSPHRASES[0], "V3PRIVPASS=" + PASSPHRASES[1])
         if checks.equal("install with properties", 0, code):
             self.installed("older package")
-            checks.equal("community in the log", False, SECRET.encode() in text)
+            checks.equal("secrets in the log", False,
+                         any(secret.encode() in text for secret in (SECRET,) + PASSPHRASES))
             expected = dict(DEFAULTS, destination=("REG_SZ", "127.0.0.1"),
                             community=("REG_SZ", SECRET), burst=("REG_DWORD", "0x1"),
-                            resume=("REG_DWORD", "0x1"))
+                            resume=("REG_DWORD", "0x1"), version=("REG_DWORD", "0x3"),
+                            inform=("REG_DWORD", "0x1"), v3user=("REG_SZ", "kivo"),
+                            v3level=("REG_DWORD", "0x2"), v3auth=("REG_SZ", "SHA-256"),
+                            v3priv=("REG_SZ", "AES"))
             checks.equal("store after properties", expected,
                          {name: self.value(name) for name in expected})
+            blobs = [self.value(name, r"\Secrets") for name in ("v3authpass", "v3privpass")]
+            checks.equal("passphrases stored as blobs, not in clear", [True, True], [
+                bool(blob) and blob[0] == "REG_BINARY"
+                and clear.encode().hex() not in blob[1].lower()
+                for blob, clear in zip(blobs, PASSPHRASES)])
             checks.equal("syslog destination", [("REG_DWORD", "0x0"), ("REG_SZ", "loghost.example"),
                                                 ("REG_DWORD", "0x1972"), ("REG_SZ", "tls"),
                                                 ("REG_SZ", "C:\\ca.pem"), None],
@@ -129,8 +141,9 @@ class Package:
                          [self.value(name, r"\Syslog\0") for name in (
                              "sysloghost", "syslogport", "protocol", "tlsca", "format")])
             checks.ok("TRAPDESTINATION, COMMUNITY, SYSLOGHOST, SYSLOGPROTOCOL, SYSLOGCA, BURST, "
-                      "RESUME on a machine without a store: the default store with them in it (TLS "
-                      "on port 6514); the community not in the log")
+                      "RESUME, SNMPVERSION=3, INFORM, the SNMPv3 user and its passphrases on a "
+                      "machine without a store: the default store with them in it (TLS on port "
+                      "6514), the passphrases as DPAPI blobs; no secret in the log")
 
         # The service's positions, which the upgrade must keep ("resume" is
         # on: a start without it forgets them).

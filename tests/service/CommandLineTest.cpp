@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/FakeSecrets.h"
+#include "service/PassphraseCommand.h"
 #include "service/ServiceTestSupport.h"
 
 namespace kivo::testing {
@@ -67,6 +69,75 @@ TEST(CommandLine, PrintsInstallsAndRemovesWithExactOutput) {
     EXPECT_EQ(c.installed_after, machine.manager.HasService("kivo")) << what;
     EXPECT_EQ(c.events, machine.events.ids()) << what;
     EXPECT_EQ(0, machine.manager.open_handles()) << what;
+  }
+}
+
+// "-p NAME" stores the line on standard input, without its line end, as the
+// secret NAME; the exit code tells a script whether it did. The passphrase
+// is never printed.
+TEST(CommandLine, PassphraseComesFromStandardInputAndIsNeverPrinted) {
+  const std::string unchanged = "; v3authpass is unchanged.\n";
+  const struct {
+    std::vector<const char*> args;
+    std::string input;
+    platform::Win32Error refuse;
+    std::string output;
+    const char* stored;  // null: nothing stored
+  } cases[] = {
+      {{"-p", "v3authpass"}, "maple syrup\r\n", 0, "v3authpass was stored.\n", "maple syrup"},
+      {{"-P", "V3PrivPass"}, "syrupmaple", 0, "v3privpass was stored.\n", "syrupmaple"},
+      {{"-p", "v3authpass"},
+       "Zq9x\n",
+       0,
+       "The passphrase is shorter than 8 characters" + unchanged,
+       nullptr},
+      {{"-p", "v3authpass"},
+       std::string(1025, 'x'),
+       0,
+       "The passphrase is longer than 1024 characters" + unchanged,
+       nullptr},
+      {{"-p", "v3authpass"}, "\r\n", 0, "No passphrase on standard input" + unchanged, nullptr},
+      {{"-p", "v3authpass"},
+       "maplesyrup\n",
+       5,
+       "v3authpass could not be stored. Error is 5.\n",
+       nullptr},
+      {{"-p", "community"},
+       "maplesyrup\n",
+       0,
+       "Usage: kivo -p v3authpass|v3privpass, with the passphrase on standard input.\n",
+       nullptr},
+      {{"-p"},
+       "maplesyrup\n",
+       0,
+       "Usage: kivo -p v3authpass|v3privpass, with the passphrase on standard input.\n",
+       nullptr},
+  };
+  for (const auto& c : cases) {
+    FakeServiceMachine machine;
+    platform::FakeSecrets secrets;
+    secrets.refuse_error = c.refuse;
+    std::istringstream in(c.input);
+    service::ServicePlatform platform = machine.platform();
+    platform.passphrase = [&](const std::string& name, std::ostream& out) {
+      return service::StorePassphrase(secrets, name, in, out);
+    };
+    ForwardingService service(platform, NoWork);
+    std::vector<const char*> argv = {kProgram};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    const int exit_code = service::RunProgram(service, static_cast<int>(argv.size()), argv.data());
+    EXPECT_EQ(c.output, machine.out.str()) << c.input;
+    EXPECT_EQ(c.stored != nullptr ? 0 : 1, exit_code) << c.input;
+    secrets.refuse_error = 0;
+    for (const char* name : {"v3authpass", "v3privpass"}) {
+      std::string secret;
+      const bool found = secrets.Read(name, &secret) == 0;
+      EXPECT_EQ(c.stored != nullptr && c.output.find(name) == 0, found) << c.input;
+      if (found) {
+        EXPECT_EQ(c.stored, secret);
+      }
+    }
+    EXPECT_EQ(std::string::npos, machine.out.str().find(c.input.substr(0, 4))) << c.input;
   }
 }
 

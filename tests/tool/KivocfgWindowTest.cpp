@@ -11,6 +11,8 @@
 
 #include "config/RegistryConfig.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Secrets.h"
+#include "support/HexText.h"
 #include "support/TestSupport.h"
 #include "tool/StoreFixture.h"
 #include "tool/WindowDriver.h"
@@ -250,6 +252,51 @@ TEST_F(KivocfgWindow, EveryDialogEditsItsPageAndOneApplySavesThemAll) {
       "Syslog usefilters=1\nSyslog\\0 sysloghost=\"127.0.0.1\" syslogport=6514 protocol=\"tls\" "
       "format=\"rfc5424\" tlsca=\"C:\\ca.pem\"\n",
       Dump());
+}
+
+// SNMPv3: the user's rows take the community's place, the engine ID is
+// made at once and shown for copying, a short passphrase is refused, and
+// Apply stores the user and, through DPAPI, the passphrases.
+TEST_F(KivocfgWindow, SnmpV3ShowsItsRowsAndStoresThePassphrasesAsSecrets) {
+  Kivocfg tool;
+  ASSERT_NE(nullptr, tool.WaitForSheet());
+  EXPECT_FALSE(IsWindowVisible(tool.Control(IDC_V3_USER)));
+  Choose(tool.Control(IDC_SNMP_VERSION), 2);
+  ASSERT_TRUE(Eventually([&] {
+    return IsWindowVisible(tool.Control(IDC_V3_USER)) &&
+           !IsWindowVisible(tool.Control(IDC_COMMUNITY));
+  }));
+  std::unique_ptr<platform::RegistryKey> root;
+  ASSERT_EQ(platform::kRegSuccess, registry_.Open(config::names::kRootPath, &root));
+  std::uint8_t engine[32];
+  std::uint32_t size = sizeof(engine);
+  platform::RegType type = platform::RegType::kNone;
+  ASSERT_EQ(platform::kRegSuccess, root->QueryValue("engineID", &type, engine, &size));
+  EXPECT_EQ(13u, size);
+  EXPECT_EQ(HexText(engine, size), TextOf(tool.Control(IDC_V3_ENGINE_ID)));
+  SetText(tool.Control(IDC_V3_USER), "kivo");
+  SetText(tool.Control(IDC_V3_AUTH_PASS), "maplesyrup");
+  SetText(tool.Control(IDC_V3_PRIV_PASS), "seven77");
+  Click(GetDlgItem(tool.sheet(), IDOK));
+  EXPECT_EQ(
+      "There is an error in the data:\n\nThe privacy passphrase must have at least 8 "
+      "characters\n",
+      AnswerMessageBox(IDOK));
+  SetText(tool.Control(IDC_V3_PRIV_PASS), "syrupmaple");
+  Click(tool.Control(IDC_INFORM));
+  ASSERT_TRUE(tool.Apply());
+  EXPECT_TRUE(tool.Cancel());
+  EXPECT_EQ(
+      "root version=3 destination=\"192.1.1.1\" port=162 community=\"public\" inform=1 "
+      "v3user=\"kivo\" v3level=2 v3auth=\"SHA-256\" v3priv=\"AES\"\n",
+      Dump().substr(0, Dump().find('\n') + 1));
+  platform::Win32Secrets secrets(config::names::kSecretsPath);
+  for (const auto& [name, expected] :
+       {std::pair("v3authpass", "maplesyrup"), std::pair("v3privpass", "syrupmaple")}) {
+    std::string stored;
+    EXPECT_EQ(0u, secrets.Read(name, &stored)) << name;
+    EXPECT_EQ(expected, stored);
+  }
 }
 
 TEST_F(KivocfgWindow, MigrationRefusesNoOrAMissingFileThenImportsAndTurnsIntoExit) {

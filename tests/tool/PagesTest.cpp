@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/FakeSecrets.h"
+#include "support/SystemCrypto.h"
 #include "tool/AdvancedSnmpDialog.h"
 #include "tool/CfgSnmp.h"
 #include "tool/FilterConfigDialog.h"
@@ -21,8 +23,22 @@ namespace {
 
 using testing::StoredNumber;
 using testing::StorePath;
-using SnmpPage = testing::ToolStore;
 using ListPages = testing::ToolStore;
+
+// The store, the secrets in memory and the system's cryptography, without
+// SHA-224 as on Windows.
+class NoSha224Crypto : public testing::SystemCrypto {
+ public:
+  std::unique_ptr<platform::HashStream> StartHash(platform::HashAlgorithm algorithm) override {
+    if (algorithm == platform::HashAlgorithm::kSha224) return nullptr;
+    return testing::SystemCrypto::StartHash(algorithm);
+  }
+};
+class SnmpPage : public testing::ToolStore {
+ protected:
+  platform::FakeSecrets secrets;
+  NoSha224Crypto crypto;
+};
 
 constexpr char kDefaultRoot[] =
     "root version=0 destination=\"192.1.1.1\" port=162 community=\"public\"";
@@ -34,7 +50,7 @@ std::string Shown(const SnmpSettings& s) {
 }
 
 TEST_F(SnmpPage, LoadShowsAValueItCannotReadWithItsDefaultAndWritesNothing) {
-  CfgSnmp page(registry);
+  CfgSnmp page(registry, secrets, crypto);
   page.Load();  // the first use of the store creates the defaults
   EXPECT_EQ("0 192.1.1.1 162 public", Shown(page.settings()));
   Set("", "version", 7);  // outside the list: no entry chosen
@@ -49,7 +65,7 @@ TEST_F(SnmpPage, LoadShowsAValueItCannotReadWithItsDefaultAndWritesNothing) {
 
 TEST_F(SnmpPage, SaveRefusesEmptyAndTooLongTextsAndBadPortsOrWritesTheFourValues) {
   Defaults();
-  CfgSnmp page(registry);
+  CfgSnmp page(registry, secrets, crypto);
   page.settings() = {SnmpSettings::kNoVersion, "", "", ""};
   EXPECT_EQ(std::string(kErrorHeader) +
                 "An SNMP Version must be specified\n"
@@ -75,6 +91,81 @@ TEST_F(SnmpPage, SaveRefusesEmptyAndTooLongTextsAndBadPortsOrWritesTheFourValues
   EXPECT_EQ("root version=1 destination=\"" + std::string(127, 'd') +
                 "\" port=65535 community=\"private\"",
             DumpKey(""));
+}
+
+// SNMPv3 needs a user, a level and, for the level, a protocol and a stored
+// or typed passphrase of 8 characters or more; the community is not asked
+// for. Only SHA-224, which the system lacks, is not offered.
+TEST_F(SnmpPage, SnmpV3IsRefusedWithoutWhatItsLevelNeeds) {
+  Defaults();
+  CfgSnmp page(registry, secrets, crypto);
+  page.Load();
+  EXPECT_EQ((std::vector<std::string>{"SHA", "SHA-256", "SHA-384", "SHA-512"}),
+            page.auth_protocols());
+  SnmpSettings& s = page.settings();
+  EXPECT_EQ("2 SHA-256 AES", std::to_string(s.level) + " " + s.auth + " " + s.priv);
+  EXPECT_FALSE(s.inform || s.auth_passphrase.stored || s.priv_passphrase.stored);
+  s.version_index = CfgSnmp::kSnmpV3;
+  s.community = "";
+  s.user = std::string(33, 'u');
+  s.auth = "SHA-224";
+  s.priv_passphrase.changed = "seven77";
+  EXPECT_EQ(std::string(kErrorHeader) +
+                "The SNMPv3 user must not be longer than 32 characters\n"
+                "The authentication protocol SHA-224 is not available on this system\n"
+                "An authentication passphrase must be specified\n"
+                "The privacy passphrase must have at least 8 characters\n",
+            page.Save().refusal);
+  s.user = "";
+  s.level = SnmpSettings::kNoLevel;
+  EXPECT_EQ(std::string(kErrorHeader) + "An SNMPv3 user must be specified\n" +
+                "A security level must be specified\n",
+            page.Save().refusal);
+  EXPECT_EQ(kDefaultRoot, DumpKey(""));
+}
+
+// A save writes the SNMPv3 values and only the passphrases that were typed;
+// a load shows stars for the stored ones. "inform" is written once it is
+// on, and kept after. The engine ID is the kept one, or made once.
+TEST_F(SnmpPage, SnmpV3SavesItsUserAndOnlyTheTypedPassphrases) {
+  Defaults();
+  CfgSnmp page(registry, secrets, crypto);
+  page.Load();
+  SnmpSettings& s = page.settings();
+  s.version_index = CfgSnmp::kSnmpV3;
+  s.user = "kivo";
+  s.auth = "SHA-512";
+  s.inform = true;
+  s.auth_passphrase.changed = "maple syrup";
+  s.priv_passphrase.changed = "syrup maple";
+  ASSERT_TRUE(page.Save().saved());
+  EXPECT_EQ(
+      "root version=3 destination=\"192.1.1.1\" port=162 community=\"public\" inform=1 "
+      "v3user=\"kivo\" v3level=2 v3auth=\"SHA-512\" v3priv=\"AES\"",
+      DumpKey(""));
+  for (const auto& [name, expected] :
+       {std::pair("v3authpass", "maple syrup"), std::pair("v3privpass", "syrup maple")}) {
+    std::string stored;
+    EXPECT_EQ(0u, secrets.Read(name, &stored));
+    EXPECT_EQ(expected, stored);
+  }
+  page.Load();
+  EXPECT_TRUE(s.auth_passphrase.stored && s.priv_passphrase.stored);
+  EXPECT_FALSE(s.auth_passphrase.changed || s.priv_passphrase.changed);
+  secrets.refuse_error = platform::kErrorAccessDenied;  // no passphrase is written again
+  s.inform = false;
+  s.level = 1;
+  ASSERT_TRUE(page.Save().saved());
+  EXPECT_EQ(0, StoredNumber(registry, "", "inform"));
+  s.auth_passphrase.changed = "a new passphrase";
+  EXPECT_EQ(platform::kErrorAccessDenied, page.Save().error);
+
+  bool ok = false;
+  const std::string made = page.EngineId(&ok);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ("8000149d05", made.substr(0, 10));
+  EXPECT_EQ(26u, made.size());
+  EXPECT_EQ(made, page.EngineId(&ok));
 }
 
 TEST_F(SnmpPage, AdvancedDialogShowsDefaultsForWhatItCannotReadAndWritesOnlyOnAValidOk) {
@@ -137,7 +228,7 @@ TEST_F(SnmpPage, EverySaveReportsAWriteTheStoreRefuses) {
   Defaults();
   registry.RefuseChanges(platform::kErrorAccessDenied);
   const std::string stored = DumpTree();
-  CfgSnmp snmp(registry);
+  CfgSnmp snmp(registry, secrets, crypto);
   snmp.Load();
   AdvancedSnmpDialog advanced(registry);
   Filters filters(registry);

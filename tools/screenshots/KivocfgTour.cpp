@@ -69,6 +69,13 @@ bool Tour() {
   bool taken =
       Shot("snmp-page", tool.sheet()) &&
       ShotOfDialog("advanced-snmp-dialog", tool.Control(IDC_ADVANCED), "Advanced SNMP Config");
+  // SNMPv3 chosen and filled in (the sheet is cancelled at the end).
+  Choose(tool.Control(IDC_SNMP_VERSION), 2);
+  SetText(tool.Control(IDC_V3_USER), "kivo");
+  SetText(tool.Control(IDC_V3_AUTH_PASS), "auth passphrase");
+  SetText(tool.Control(IDC_V3_PRIV_PASS), "privacy passphrase");
+  SendMessageA(tool.Control(IDC_INFORM), BM_SETCHECK, BST_CHECKED, 0);
+  taken = taken && Shot("snmp-page-v3", tool.sheet());
   tool.ShowPage(1);
   SelectFirstRow(tool.Control(IDC_FILTER_LIST));  // Modify needs a chosen row
   taken = taken && Shot("filters-page", tool.sheet()) &&

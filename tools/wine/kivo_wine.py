@@ -164,12 +164,17 @@ class WineSession:
         os.kill(pid, signal.SIGKILL)
         return True
 
-    def run(self, args, check=True, timeout=60):
-        """Runs a Windows program (or Wine's own tools); bytes out."""
+    def run(self, args, check=True, timeout=60, input=None):
+        """Runs a Windows program (or Wine's own tools), given `input` bytes
+        on its standard input; bytes out."""
         # Into files, not pipes: the first program of a session starts Wine's
         # background processes, which inherit the handles and keep pipes open.
-        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            code = subprocess.run(["wine"] + list(args), env=self.env, stdin=subprocess.DEVNULL,
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err, \
+                tempfile.TemporaryFile() as stdin:
+            stdin.write(input or b"")
+            stdin.seek(0)
+            code = subprocess.run(["wine"] + list(args), env=self.env,
+                                  stdin=stdin if input is not None else subprocess.DEVNULL,
                                   stdout=out, stderr=err, timeout=timeout).returncode
             out.seek(0)
             err.seek(0)
@@ -569,30 +574,51 @@ class TrapReceiver:
     def __init__(self, mibs=(), mib_path=None, handler=None, config_lines=None):
         self.workdir = tempfile.mkdtemp(prefix="kivo-trapd-")
         self.log = os.path.join(self.workdir, "trapd.out")
-        config = os.path.join(self.workdir, "snmptrapd.conf")
-        with open(config, "w") as f:
-            for line in config_lines or ["disableAuthorization yes"]:
-                f.write(line + "\n")
-            if handler:
-                f.write("traphandle default %s\n" % handler)
-        names = ["-M", mib_path, "-m", ":".join(mibs)] if mibs else ["-On", "-m", ""]
-        env = dict(os.environ, SNMP_PERSISTENT_DIR=os.path.join(self.workdir, "persist"),
-                   MIBS="", MIBDIRS=os.path.join(self.workdir, "nomibs"),
-                   SNMPCONFPATH=self.workdir)
+        self.config = os.path.join(self.workdir, "snmptrapd.conf")
+        self.handler = handler
+        self.names = ["-M", mib_path, "-m", ":".join(mibs)] if mibs else ["-On", "-m", ""]
+        # Its engine ID and boots persist here across a stop and a start.
+        self.env = dict(os.environ, SNMP_PERSISTENT_DIR=os.path.join(self.workdir, "persist"),
+                        MIBS="", MIBDIRS=os.path.join(self.workdir, "nomibs"),
+                        SNMPCONFPATH=self.workdir)
         self.process = None
+        open(self.log, "w").close()
         for _ in range(5):  # another test may take the port between probe and bind
             self.port = free_udp_port()
-            with open(self.log, "w") as out:
-                self.process = subprocess.Popen(
-                    ["snmptrapd", "-f", "-C", "-c", config, "-Lo", "-n"] + names +
-                    ["-F", TRAP_FORMAT, "udp:127.0.0.1:%d" % self.port],
-                    stdout=out, stderr=subprocess.STDOUT, env=env)
-            started = wait_for(lambda: "NET-SNMP version" in self.output()
-                               or self.process.poll() is not None, 15)
-            if started and self.process.poll() is None:
+            if self.start(config_lines):
                 return
-            self.process.wait()
         raise RuntimeError("snmptrapd did not start:\n" + self.output())
+
+    def start(self, config_lines=None):
+        """Starts it on its port, with new configuration lines when given;
+        True once it runs. Its output goes on in the same log."""
+        if config_lines is not None or not os.path.exists(self.config):
+            with open(self.config, "w") as f:
+                for line in config_lines or ["disableAuthorization yes"]:
+                    f.write(line + "\n")
+                if self.handler:
+                    f.write("traphandle default %s\n" % self.handler)
+        starts = self.output().count("NET-SNMP version")
+        with open(self.log, "a") as out:
+            self.process = subprocess.Popen(
+                ["snmptrapd", "-f", "-C", "-c", self.config, "-Lo", "-n"] + self.names +
+                ["-F", TRAP_FORMAT, "udp:127.0.0.1:%d" % self.port],
+                stdout=out, stderr=subprocess.STDOUT, env=self.env)
+        started = wait_for(lambda: self.output().count("NET-SNMP version") > starts
+                           or self.process.poll() is not None, 15)
+        if started and self.process.poll() is None:
+            return True
+        self.process.wait()
+        return False
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
 
     def output(self):
         # newline="": the line breaks inside text bindings as they came.
@@ -610,13 +636,7 @@ class TrapReceiver:
         return wait_for(find, seconds)
 
     def close(self):
-        if self.process and self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        self.stop()
         shutil.rmtree(self.workdir, ignore_errors=True)
 
 

@@ -2,7 +2,8 @@
 // - ReadStoreSettings (immediate) checks the store settings given as public
 //   properties, so that a bad value stops the install before anything is
 //   changed, and hands them to WriteStoreSettings (deferred, local system
-//   account), which writes the store. It also reads the store as it is and
+//   account), which writes the store and, through DPAPI, the SNMPv3
+//   passphrases. It also reads the store as it is and
 //   hands it to RollbackStoreSettings (rollback), which puts it back when
 //   the install fails after the write.
 // - ForgetStoreSettings (immediate, once the deferred actions have taken
@@ -24,6 +25,7 @@
 #include "installer/StoreSnapshot.h"
 #include "platform/win32/Win32Messages.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Secrets.h"
 #include "service/ForwardingService.h"
 
 namespace {
@@ -138,7 +140,8 @@ extern "C" __declspec(dllexport) UINT __stdcall WriteStoreSettings(MSIHANDLE ins
     return Fail(install, parsed.error);
   }
   kivo::platform::Win32Registry registry;
-  if (const auto error = installer::WriteStoreSettings(registry, *parsed.settings)) {
+  kivo::platform::Win32Secrets secrets(kivo::config::names::kSecretsPath);
+  if (const auto error = installer::WriteStoreSettings(registry, secrets, *parsed.settings)) {
     return Fail(install, StoreFailure("cannot be written", error));
   }
   return ERROR_SUCCESS;

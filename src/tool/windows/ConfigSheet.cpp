@@ -11,11 +11,12 @@
 
 namespace kivo::tool::windows {
 
-void RunConfigSheet(platform::Registry& registry) {
+void RunConfigSheet(platform::Registry& registry, platform::Secrets& secrets,
+                    platform::Crypto& crypto) {
   // The pages live as long as the sheet. The sheet sends the apply
   // notification to the pages it has created, in this order, and stops at
   // the first that refuses, which is just the saving model the tool needs.
-  SnmpPageWindow snmp(registry);
+  SnmpPageWindow snmp(registry, secrets, crypto);
   FiltersPageWindow filters(registry);
   TrapTypeMapWindow map(registry);
   SyslogPageWindow syslog(registry);

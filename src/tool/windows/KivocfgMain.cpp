@@ -8,7 +8,9 @@
 #include <memory>
 
 #include "config/RegistryConfig.h"
+#include "platform/win32/Win32Crypto.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Secrets.h"
 #include "platform/win32/Win32ServiceManager.h"
 #include "tool/ServiceStarter.h"
 #include "tool/windows/ConfigSheet.h"
@@ -48,6 +50,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   kivo::tool::ServiceStarter starter(service_manager);
   starter.EnsureRunning();
 
-  kivo::tool::windows::RunConfigSheet(registry);
+  kivo::platform::Win32Secrets secrets(kivo::config::names::kSecretsPath);
+  kivo::platform::Win32Crypto crypto;
+  kivo::tool::windows::RunConfigSheet(registry, secrets, crypto);
   return 0;  // the service handles close with the starter
 }

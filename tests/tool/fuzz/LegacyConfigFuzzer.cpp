@@ -12,6 +12,8 @@
 
 #include "config/RegistryConfig.h"
 #include "platform/fake/FakeRegistry.h"
+#include "platform/fake/FakeSecrets.h"
+#include "platform/posix/PosixCrypto.h"
 #include "tool/CfgSnmp.h"
 #include "tool/Filters.h"
 #include "tool/LegacyConfigFile.h"
@@ -46,7 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!file.opened()) return 0;
   kivo::tool::ImportLegacyConfig(file, registry);
   // Every value it wrote can be read back: the pages then load all of it.
-  kivo::tool::CfgSnmp snmp(registry);
+  static kivo::platform::PosixCrypto crypto;
+  kivo::platform::FakeSecrets secrets;
+  kivo::tool::CfgSnmp snmp(registry, secrets, crypto);
   snmp.Load();
   kivo::tool::Filters filters(registry);
   filters.Load();
