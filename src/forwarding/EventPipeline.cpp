@@ -74,12 +74,18 @@ void EventPipeline::WriteEventBlock(const EventRecord& event, config::TraceFile&
   trace.Line("Category:<", event.category, ">");
 }
 
+namespace {
+constexpr char kHiddenSecret[] = "********";
+}  // namespace
+
 void EventPipeline::WriteDestinationBlock(const TrapSettings& settings, config::TraceFile& trace) {
   trace.Line("version:", settings.version);
   trace.Line("destination:", settings.destination);
   trace.Line("port:", settings.port);
   if (!settings.snmp_v3()) {
-    trace.Line("community:", settings.community);
+    // The community is a secret: whoever reads the trace learns only that
+    // one is set.
+    trace.Line("community:", kHiddenSecret);
   } else {
     // The user and level; the passphrases are no business of a trace.
     trace.Line("v3user:", settings.usm.user.value_or(""));

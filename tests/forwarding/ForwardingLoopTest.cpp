@@ -341,7 +341,7 @@ class EventPipelineTest : public StoreFixture {
   }
   std::string Destination(int version, const std::string& destination) {
     return "version:" + std::to_string(version) + "\r\ndestination:" + destination +
-           "\r\nport:" + std::to_string(trap_listener_.Port()) + "\r\ncommunity:public\r\n";
+           "\r\nport:" + std::to_string(trap_listener_.Port()) + "\r\ncommunity:********\r\n";
   }
   const std::string kStartedBlock =
       "EventID:6005\r\nEventType:3\r\nSource:<EventLog>\r\nComputer:<KIVOHOST>\r\n"
