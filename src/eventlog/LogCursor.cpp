@@ -126,6 +126,15 @@ bool LogCursor::Exists(RecordNumber number) {
          event_log_.LastError() != platform::kErrorInvalidParameter;
 }
 
+bool LogCursor::StillEmpty() {
+  unsigned char probe = 0;
+  std::uint32_t bytes_read = 0;
+  std::uint32_t bytes_needed = 0;
+  return !event_log_.Read(handle_, kSeekForwards, next_.value(), &probe, 0, &bytes_read,
+                          &bytes_needed) &&
+         event_log_.LastError() == platform::kErrorHandleEof;
+}
+
 bool LogCursor::Reopen(TraceFile& trace, bool cleared) {
   std::optional<LogPosition> was;
   if (positioned_) was = LogPosition{next_.value(), check_};
@@ -245,7 +254,16 @@ bool LogCursor::FindOldest() {
 bool LogCursor::ReadFromLog(RecordBuffer& record, TraceFile& trace) {
   trace.Line("reading event log ", name_);
   if (in_order_) return ReadInOrder(record, trace);
-  if (at_oldest_ && !FindOldest()) return false;
+  if (at_oldest_) {
+    // A log that was empty: while a read finds it empty still, it is not
+    // asked for its count and oldest record (two more calls per fetch).
+    if (StillEmpty()) {
+      trace.Line("tried to read size, looks like it is empty");
+      outage_.Worked();
+      return false;
+    }
+    if (!FindOldest()) return false;
+  }
   // Asked again at once after a clear, or when the record is not found; a
   // few times at most.
   int misses = 0;

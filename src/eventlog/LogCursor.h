@@ -94,6 +94,8 @@ class LogCursor {
   // Whether a seek read finds the record (a read that fails otherwise than
   // with "no such record" counts as found).
   bool Exists(RecordNumber number);
+  // True when a read finds the log empty (end of file).
+  bool StillEmpty();
   // Closes and opens the log again, positioned where reading was: after a
   // clear at its oldest record. False when it failed.
   bool Reopen(config::TraceFile& trace, bool cleared);
