@@ -226,7 +226,7 @@ struct KivoV3 {
   kivo::platform::PosixCrypto crypto;
   kivo::snmp::SnmpV3Writer writer{crypto};
   kivo::snmp::LocalEngine engine{*kivo::snmp::EngineId::Make(crypto), 1,
-                                 kivo::snmp::SystemSteadyMilliseconds};
+                                 kivo::platform::SteadyMilliseconds};
   kivo::snmp::LocalizedUser user = *kivo::snmp::LocalizedUser::Localize(
       crypto,
       std::get<kivo::snmp::UsmUser>(kivo::snmp::UsmUser::Derive(

@@ -12,7 +12,8 @@ static_assert(kLogCount == 3, "one cursor per log of the log table");
 
 EventLogReader::EventLogReader(platform::EventLog& event_log, platform::Messages& messages,
                                platform::Pause& pause, platform::Registry& registry,
-                               LogPositions* positions, OutageReport report, MillisecondClock clock)
+                               LogPositions* positions, OutageReport report,
+                               platform::SteadyClock clock)
     : pause_(pause),
       registry_(registry),
       services_{messages, std::move(clock), std::move(report)},

@@ -44,7 +44,7 @@ class EventLogReader {
   EventLogReader(platform::EventLog& event_log, platform::Messages& messages,
                  platform::Pause& pause, platform::Registry& registry,
                  LogPositions* positions = nullptr, OutageReport report = {},
-                 MillisecondClock clock = SteadyMilliseconds);
+                 platform::SteadyClock clock = platform::SteadyMilliseconds);
   virtual ~EventLogReader();
   EventLogReader(const EventLogReader&) = delete;
   EventLogReader& operator=(const EventLogReader&) = delete;

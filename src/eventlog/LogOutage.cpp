@@ -1,17 +1,10 @@
 #include "eventlog/LogOutage.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include "config/TraceFile.h"
 
 namespace kivo::eventlog {
-
-std::uint64_t SteadyMilliseconds() {
-  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                        std::chrono::steady_clock::now().time_since_epoch())
-                                        .count());
-}
 
 void LogOutage::Failed(std::uint32_t error) {
   if (!failing_) {

@@ -6,12 +6,9 @@
 #include <vector>
 
 #include "platform/Messages.h"
+#include "platform/SteadyClock.h"
 
 namespace kivo::eventlog {
-
-// A clock of milliseconds that never goes back.
-using MillisecondClock = std::function<std::uint64_t()>;
-std::uint64_t SteadyMilliseconds();
 
 // Told once of each outage of a log, with its inserts: the log's name and
 // the system's text of the error (true), and once of its end, with the
@@ -21,7 +18,7 @@ using OutageReport = std::function<void(bool failing, const std::vector<std::str
 // What the cursors share from the reader around them.
 struct CursorServices {
   platform::Messages& messages;  // the system's texts of errors
-  MillisecondClock clock;
+  platform::SteadyClock clock;
   OutageReport report;  // may be empty
 };
 
@@ -31,8 +28,8 @@ struct CursorServices {
 // a line in the trace file whatever "logging" says, and to the report.
 class LogOutage {
  public:
-  static constexpr std::uint64_t kFirstWaitMilliseconds = 1000;
-  static constexpr std::uint64_t kLongestWaitMilliseconds = 60000;
+  static constexpr std::int64_t kFirstWaitMilliseconds = 1000;
+  static constexpr std::int64_t kLongestWaitMilliseconds = 60000;
 
   LogOutage(const char* log_name, const CursorServices& services)
       : log_name_(log_name), services_(services) {}
@@ -49,8 +46,8 @@ class LogOutage {
   const char* const log_name_;
   const CursorServices& services_;
   bool failing_ = false;
-  std::uint64_t wait_ = 0;
-  std::uint64_t next_try_ = 0;
+  std::int64_t wait_ = 0;
+  std::int64_t next_try_ = 0;
 };
 
 }  // namespace kivo::eventlog

@@ -3,7 +3,6 @@
 #include "config/RegistryConfig.h"
 #include "forwarding/CalendarClock.h"
 #include "forwarding/LoopHost.h"
-#include "forwarding/MonotonicClock.h"
 #include "platform/AnsiText.h"
 #include "platform/Crypto.h"
 #include "platform/EventLog.h"
@@ -13,6 +12,7 @@
 #include "platform/Registry.h"
 #include "platform/Secrets.h"
 #include "platform/Sockets.h"
+#include "platform/SteadyClock.h"
 #include "platform/Stream.h"
 
 namespace kivo::forwarding {
@@ -33,7 +33,8 @@ struct LoopPlatform {
   // SNMPv3 and informs; without them such traps fail.
   platform::Crypto* crypto = nullptr;
   platform::Secrets* secrets = nullptr;
-  MonotonicClock steady = SteadyMilliseconds;  // engine time and the informs' waits
+  platform::SteadyClock steady =
+      platform::SteadyMilliseconds;  // engine time and the informs' waits
 };
 
 // The working life of the service: pulls new event-log records one at a

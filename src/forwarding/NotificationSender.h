@@ -8,12 +8,12 @@
 
 #include "config/TraceFile.h"
 #include "forwarding/Destination.h"
-#include "forwarding/MonotonicClock.h"
 #include "forwarding/TrapSettings.h"
 #include "platform/Crypto.h"
 #include "platform/Registry.h"
 #include "platform/Secrets.h"
 #include "platform/Sockets.h"
+#include "platform/SteadyClock.h"
 #include "platform/Stream.h"
 #include "snmp/EngineStore.h"
 #include "snmp/InformExchange.h"
@@ -33,7 +33,7 @@ struct NotificationPlatform {
   // and boots are kept in the store's root key.
   platform::Registry& registry;
   platform::StopCheck stop;  // ends an inform's wait when the service stops
-  MonotonicClock clock = SteadyMilliseconds;
+  platform::SteadyClock clock = platform::SteadyMilliseconds;
 };
 
 // Sends the traps that are more than a datagram of the community form:

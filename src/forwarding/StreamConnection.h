@@ -9,8 +9,8 @@
 
 #include "config/TraceFile.h"
 #include "forwarding/HeldEvent.h"
-#include "forwarding/MonotonicClock.h"
 #include "platform/Sockets.h"
+#include "platform/SteadyClock.h"
 #include "platform/Stream.h"
 
 namespace kivo::forwarding {
@@ -40,7 +40,7 @@ struct StreamTarget {
 struct StreamServices {
   platform::Streams& streams;
   platform::Sockets& sockets;  // resolves host names
-  MonotonicClock clock = SteadyMilliseconds;
+  platform::SteadyClock clock = platform::SteadyMilliseconds;
   platform::StopCheck stop;
   platform::ErrorText error_text;
 };

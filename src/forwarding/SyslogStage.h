@@ -11,11 +11,11 @@
 #include "forwarding/Destination.h"
 #include "forwarding/DestinationStates.h"
 #include "forwarding/EventRecord.h"
-#include "forwarding/MonotonicClock.h"
 #include "forwarding/StreamDestination.h"
 #include "forwarding/SyslogFormat.h"
 #include "platform/AnsiText.h"
 #include "platform/Sockets.h"
+#include "platform/SteadyClock.h"
 #include "platform/Stream.h"
 
 namespace kivo::forwarding {
@@ -32,7 +32,7 @@ struct SyslogStreams {
   // kQueue without (frames wait in a bounded queue while the server is
   // away).
   StreamDestination::Delivery delivery = StreamDestination::Delivery::kQueue;
-  MonotonicClock clock = SteadyMilliseconds;
+  platform::SteadyClock clock = platform::SteadyMilliseconds;
 };
 
 // Sends an event to every destination listed under the "Syslog" key.

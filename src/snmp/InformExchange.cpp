@@ -98,7 +98,8 @@ class InformExchange::Attempt {
   using Make = std::function<bool(MessageBuffer*)>;
   using Judge = std::function<Verdict(const std::uint8_t*, std::size_t, InformResult*)>;
 
-  Attempt(UdpEndpoint& endpoint, const SteadyClock& clock, std::vector<std::uint8_t>& buffer)
+  Attempt(UdpEndpoint& endpoint, const platform::SteadyClock& clock,
+          std::vector<std::uint8_t>& buffer)
       : endpoint_(endpoint), clock_(clock), buffer_(buffer) {}
 
   int datagrams() const { return datagrams_; }
@@ -142,13 +143,13 @@ class InformExchange::Attempt {
 
  private:
   UdpEndpoint& endpoint_;
-  const SteadyClock& clock_;
+  const platform::SteadyClock& clock_;
   std::vector<std::uint8_t>& buffer_;
   int datagrams_ = 0;
 };
 
 InformExchange::InformExchange(platform::Sockets& sockets, platform::Crypto& crypto,
-                               SnmpV3Writer& writer, SteadyClock clock)
+                               SnmpV3Writer& writer, platform::SteadyClock clock)
     : sockets_(sockets), crypto_(crypto), writer_(writer), clock_(std::move(clock)) {
   std::uint8_t start[4] = {};
   crypto_.RandomBytes(start, sizeof(start));

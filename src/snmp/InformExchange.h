@@ -9,11 +9,11 @@
 
 #include "platform/Crypto.h"
 #include "platform/Sockets.h"
+#include "platform/SteadyClock.h"
 #include "platform/Stream.h"
 #include "snmp/EngineId.h"
 #include "snmp/SnmpMessage.h"
 #include "snmp/SnmpV3Writer.h"
-#include "snmp/SteadyClock.h"
 #include "snmp/UsmUser.h"
 
 namespace kivo::snmp {
@@ -79,7 +79,7 @@ class InformExchange {
   };
 
   InformExchange(platform::Sockets& sockets, platform::Crypto& crypto, SnmpV3Writer& writer,
-                 SteadyClock clock);
+                 platform::SteadyClock clock);
 
   // SNMPv2c (or SNMPv1 framing, whatever version the message has): `inform`
   // is a message with an InformRequest-PDU, its version and community set.
@@ -114,7 +114,7 @@ class InformExchange {
   platform::Sockets& sockets_;
   platform::Crypto& crypto_;
   SnmpV3Writer& writer_;
-  SteadyClock clock_;
+  platform::SteadyClock clock_;
   std::uint32_t next_request_id_ = 0;
   std::optional<Receiver> receiver_;
   std::vector<std::uint8_t> received_;

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/SteadyClock.h"
 #include "snmp/EngineId.h"
 #include "snmp/SnmpV3Writer.h"
-#include "snmp/SteadyClock.h"
 
 namespace kivo::snmp {
 
@@ -17,9 +17,9 @@ namespace kivo::snmp {
 // or since this object was made.
 class LocalEngine {
  public:
-  LocalEngine(EngineId id, std::uint32_t boots, SteadyClock clock)
+  LocalEngine(EngineId id, std::uint32_t boots, platform::SteadyClock clock)
       : clock_(std::move(clock)), start_ms_(clock_()), now_{std::move(id), boots, 0} {}
-  LocalEngine(EngineId id, std::uint32_t boots, SteadyClock clock, std::int64_t start_ms)
+  LocalEngine(EngineId id, std::uint32_t boots, platform::SteadyClock clock, std::int64_t start_ms)
       : clock_(std::move(clock)), start_ms_(start_ms), now_{std::move(id), boots, 0} {}
 
   const EngineId& id() const { return now_.id; }
@@ -32,7 +32,7 @@ class LocalEngine {
   }
 
  private:
-  SteadyClock clock_;
+  platform::SteadyClock clock_;
   std::int64_t start_ms_;
   AuthoritativeEngine now_;
 };

@@ -177,7 +177,7 @@ class ReaderTest : public ::testing::Test {
   platform::FakePause pause_;
   std::unique_ptr<LogBackend> logs_;
   std::unique_ptr<platform::FaultyEventLog> faults_;
-  std::uint64_t now_ = 0;
+  std::int64_t now_ = 0;
   std::vector<std::string> reports_;
   std::unique_ptr<eventlog::EventLogReader> reader_;
 };
@@ -386,7 +386,7 @@ TEST_P(ReaderScenarios, EveryFailingCallIsSurvivedWithOneReportPerOutage) {
       EXPECT_FALSE(reader_->Progress()[2].initialised) << what;
       Write("System", "during " + what);
       int tries = opens();
-      for (const std::uint64_t wait : {1000, 2000, 4000, 8000, 16000, 32000, 60000, 60000}) {
+      for (const std::int64_t wait : {1000, 2000, 4000, 8000, 16000, 32000, 60000, 60000}) {
         now_ += wait - 1;
         EXPECT_THAT(FetchAll(), IsEmpty());
         EXPECT_EQ(tries, opens()) << what << " before " << wait;

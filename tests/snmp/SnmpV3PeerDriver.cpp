@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   snmp::SnmpV3Writer writer(crypto);
-  snmp::LocalEngine engine(*engine_id, 1, snmp::SystemSteadyMilliseconds);
+  snmp::LocalEngine engine(*engine_id, 1, platform::SteadyMilliseconds);
   const Sender senders[] = {
       {"kivo256", SecurityLevel::kAuthPriv, HashAlgorithm::kSha256, "kivo-256-passphrase"},
       {"kivo1", SecurityLevel::kAuthNoPriv, HashAlgorithm::kSha1, "kivo-1-passphrase"},
@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
     if (!inform_user) inform_user = std::make_unique<snmp::UsmUser>(std::get<snmp::UsmUser>(user));
   }
 
-  snmp::InformExchange exchange(sockets, crypto, writer, snmp::SystemSteadyMilliseconds);
+  snmp::InformExchange exchange(sockets, crypto, writer, platform::SteadyMilliseconds);
   auto v2c = Compose(snmp::kPduInformRequest, "inform-v2c");
   const snmp::InformResult v2c_result = exchange.SendV2c(*v2c, "127.0.0.1", port, nullptr);
   std::printf("inform v2c: %s, %d datagrams\n", v2c_result.Reason().c_str(), v2c_result.datagrams);
