@@ -42,6 +42,9 @@ struct SendOutcome {
   // number tells).
   std::uint32_t error = 0;
   std::string reason;
+  // The send was given up because the service is stopping: not sent (the
+  // event is not done), but no failure of the destination either.
+  bool stopped = false;
   // False for an outcome that tells only whether the destination works now,
   // not of one more send (a queue sent between events): it is no send to
   // count.

@@ -18,6 +18,7 @@ std::string DestinationStates::Reason(const SendOutcome& outcome) {
 void DestinationStates::Record(const SendOutcomes& outcomes, std::int64_t now,
                                config::TraceFile& trace) {
   for (const SendOutcome& outcome : outcomes) {
+    if (outcome.stopped) continue;  // says nothing of the destination
     State& state = states_[outcome.destination];
     state.label = outcome.label;
     if (outcome.sent) {

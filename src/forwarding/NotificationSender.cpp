@@ -211,6 +211,7 @@ SendOutcome NotificationSender::Inform(snmp::SnmpMessage& message, const TrapSet
   const std::string reason = result.Reason();
   trace.Line("inform not acknowledged: ", reason, ", ", result.datagrams, " datagrams sent");
   using Outcome = snmp::InformResult::Outcome;
+  outcome.stopped = result.outcome == Outcome::kStopped;
   if ((result.outcome == Outcome::kNotSent || result.outcome == Outcome::kReceiveFailed) &&
       result.error != 0) {
     // The system's text of the socket's error tells it best.

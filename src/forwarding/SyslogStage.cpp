@@ -222,6 +222,7 @@ void SyslogStage::SendOnStream(const Entry& entry, const EventRecord& event,
   }
   outcome.error = failure->code;
   outcome.reason = platform::Describe(*failure, streams_->error_text);
+  outcome.stopped = failure->stopped;
   trace.Line("failed to send to ", entry.host, " on port ", entry.port);
   trace.Line("error is ", outcome.reason);
   if (destination.waiting() > 0) trace.Line(destination.waiting(), " messages wait");
