@@ -45,10 +45,6 @@ std::optional<Number> ParseNumber(const std::string& field) {
 
 }  // namespace
 
-std::string StatusKeyPath() {
-  return eventlog::LogPositions::KeyPath();
-}
-
 std::string ServiceStatus::Encode() const {
   std::ostringstream out;
   out << kHeader << "\n";
@@ -107,7 +103,7 @@ std::optional<ServiceStatus> ServiceStatus::Decode(const std::string& text) {
 void StatusPublisher::Publish(const ServiceStatus& status) {
   last_ = status.published;
   std::unique_ptr<platform::RegistryKey> key;
-  if (registry_.Create(StatusKeyPath(), &key) != platform::kRegSuccess) return;
+  if (registry_.Create(eventlog::LogPositions::KeyPath(), &key) != platform::kRegSuccess) return;
   const std::string text = status.Encode();
   key->SetValue(ServiceStatus::kValueName, platform::RegType::kText, text.c_str(),
                 static_cast<std::uint32_t>(text.size() + 1));
@@ -115,7 +111,8 @@ void StatusPublisher::Publish(const ServiceStatus& status) {
 
 std::optional<ServiceStatus> ReadPublishedStatus(platform::Registry& registry) {
   std::unique_ptr<platform::RegistryKey> key;
-  if (registry.Open(StatusKeyPath(), &key) != platform::kRegSuccess) return std::nullopt;
+  if (registry.Open(eventlog::LogPositions::KeyPath(), &key) != platform::kRegSuccess)
+    return std::nullopt;
   std::string text(1024, '\0');
   for (int attempt = 0; attempt < 2; ++attempt) {
     auto size = static_cast<std::uint32_t>(text.size());

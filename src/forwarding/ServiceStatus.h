@@ -12,7 +12,8 @@ namespace kivo::forwarding {
 // What the running service tells about itself, for `kivo -s`: how far it
 // has read each log, the event it holds (if any), and how each destination
 // fares. Published at most once a second as the REG_SZ value "Status" of
-// HKLM\SOFTWARE\Tarvenor\Kivo\Positions, one line per item, fields
+// HKLM\SOFTWARE\Tarvenor\Kivo\Positions (the kept positions' key,
+// eventlog::LogPositions::KeyPath()), one line per item, fields
 // separated by tabs (texts have their tabs and line breaks replaced by
 // blanks):
 //
@@ -59,9 +60,6 @@ struct ServiceStatus {
   // None for a text that is not a status of this format.
   static std::optional<ServiceStatus> Decode(const std::string& text);
 };
-
-// The path of the key the status is in: the kept positions' key.
-std::string StatusKeyPath();
 
 // Writes the status into the store at most once a second (the calendar
 // second of `published`), or at once when forced (the service stops). A

@@ -4,6 +4,7 @@
 
 #include "eventlog/LogPositions.h"
 #include "eventlog/LogTable.h"
+#include "eventlog/RecordNumber.h"
 #include "forwarding/ServiceStatus.h"
 
 namespace kivo::service {
@@ -59,13 +60,14 @@ std::string StatusCommand::Backlog(const std::string& log_name, std::uint32_t po
   event_log_.Close(log);
   if (!known) return "the log cannot be counted (error " + std::to_string(error) + ")";
   if (count == 0) return "the log is empty, 0 records wait";
-  // Record numbers are 32-bit and go on past the top: compared as the
-  // distance from the oldest record.
-  const std::uint32_t newest = oldest + count - 1;
-  const std::uint32_t from_oldest = position - oldest;
-  const std::uint32_t waiting = from_oldest > count ? count : count - from_oldest;
-  return "newest record " + std::to_string(newest) + ", " + std::to_string(waiting) +
-         (waiting == 1 ? " record waits" : " records wait");
+  // Record numbers go on past the top: a position outside the log (records
+  // lost, or a log cleared since) leaves every record of it waiting.
+  const eventlog::RecordNumber first(oldest);
+  const eventlog::RecordNumber next(position);
+  const std::uint32_t read = next.Since(first);
+  const std::uint32_t waiting = read <= count ? count - read : count;
+  return "newest record " + std::to_string((first + count - 1).value()) + ", " +
+         std::to_string(waiting) + (waiting == 1 ? " record waits" : " records wait");
 }
 
 void StatusCommand::Print(std::ostream& out, std::int64_t now) {

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "eventlog/LogPositions.h"
 #include "forwarding/ServiceStatus.h"
 #include "platform/fake/FakeEventLog.h"
 #include "platform/fake/FakeRegistry.h"
@@ -70,7 +71,7 @@ TEST_F(StatusCommandTest, StoppedServiceShowsKeptPositions) {
   status.running = true;  // but long ago: it ended without saying so
   forwarding::StatusPublisher(registry_).Publish(status);
   std::unique_ptr<platform::RegistryKey> key;
-  ASSERT_EQ(platform::kRegSuccess, registry_.Create(forwarding::StatusKeyPath(), &key));
+  ASSERT_EQ(platform::kRegSuccess, registry_.Create(eventlog::LogPositions::KeyPath(), &key));
   const unsigned char kept[8] = {2, 0, 0, 0, 0x11, 0x22, 0x33, 0x44};
   key->SetValue("Application", platform::RegType::kBinary, kept, sizeof(kept));
   key->SetValue("Security", platform::RegType::kBinary, kept, 2);
